@@ -1,0 +1,65 @@
+#pragma once
+
+// What the whole program shares: the settings record of the running program,
+// the one database connection and the main window's operations. The main
+// window fills it at start; every other window reads and writes it directly.
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace zdb {
+class Connection;
+class Table;
+}
+
+struct TBeall
+{
+    bool FullScreen = false;
+    QString DatabasePath;
+    QString HtmlDir;
+    QDate CalendarDay;
+    bool IsAdministrator = false;
+    bool LoginRequired = false;
+    bool CanEditMasterData = false;
+    QString CurrentUser;
+    bool ProductWindowOpen = false;
+    bool CustomerWindowOpen = false;
+    bool ProjectWindowOpen = false;
+    bool TaskWindowOpen = false;
+    bool CalendarWindowOpen = false;
+    bool NotesWindowOpen = false;
+    bool QuickListOpen = false;
+    QString SenderName;
+    QString SenderEmail;
+
+    void clearWindowFlags();
+};
+
+// The running program's settings record.
+TBeall &Beall();
+
+// The connection Db1 and the record sets the main window owns.
+struct SharedData
+{
+    zdb::Connection *Db1 = nullptr;
+    zdb::Table *TblFeladat = nullptr;
+    zdb::Table *TblNaptar = nullptr;
+    zdb::Table *TblBeallit = nullptr;
+    zdb::Table *TblTulajdonos = nullptr;
+    QWidget *mainWindow = nullptr;
+};
+SharedData &Shared();
+zdb::Connection *Db1();
+
+// Largest identifier plus 1 (1 on an empty table); the table may be empty,
+// then it equals the field.
+int NextId(const QString &field, const QString &table = {});
+// One statement whose errors are swallowed.
+void RunSql(const QString &sql);
+// Hand a document, web address, mail link or program to the desktop.
+void OpenDocument(const QString &target);
+// Tests replace the desktop hand-off to see what would be opened.
+void SetOpenDocumentHook(std::function<void(const QString &)> hook);

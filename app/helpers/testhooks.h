@@ -1,0 +1,57 @@
+#pragma once
+
+// Test hooks: when automatic mode is on, no real modal box appears. Message
+// boxes, input dialogs and file choosers take their answers from queues, and
+// every modal dialog run through execDialog() is handed to a queued callback
+// (which fills it in and accepts or rejects it) after it has started.
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <functional>
+
+namespace testhooks {
+
+struct ShownMessage
+{
+    QString caption;
+    QString text;
+    QString icon;   // "question", "error", "warning", "information"
+};
+
+void setAutomatic(bool on);
+bool automatic();
+
+// AskYesNo answers; with the queue empty an automatic AskYesNo answers No.
+void setNextAnswer(bool yes);
+// InputWithMask answers; with the queue empty an automatic input is cancelled.
+void setNextInput(bool ok, const QString &text = {});
+// File and folder choosers; an empty name means the user cancelled.
+void setNextFileName(const QString &fileName);
+void setNextFolder(const QString &folder);
+
+QList<ShownMessage> shownMessages();
+ShownMessage lastMessage();
+void clearMessages();
+
+// Called with the dialog once its modal loop runs. With no callback queued an
+// automatic dialog is rejected.
+void onNextDialog(std::function<void(QDialog *)> callback);
+int pendingDialogCallbacks();
+void reset();   // clears every queue and the recorded messages
+
+// Used by the program itself.
+bool takeAnswer(bool &yes);
+bool takeInput(bool &ok, QString &text);
+bool takeFileName(QString &fileName);
+bool takeFolder(QString &folder);
+void recordMessage(const ShownMessage &m);
+
+} // namespace testhooks
+
+// Runs a modal dialog; every dialog of the program goes through here.
+int execDialog(QDialog *dialog);
+// File choosers that honour the hooks.
+QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir);

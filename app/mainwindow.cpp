@@ -1,0 +1,475 @@
+#include "mainwindow.h"
+
+#include "aboutdialog.h"
+#include "actions.h"
+#include "appcore.h"
+#include "guard.h"
+#include "helpers.h"
+#include "readmedialog.h"
+#include "settingsdialog.h"
+#include "splash.h"
+#include "usersdialog.h"
+
+#include "connection.h"
+#include "recordset.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QSystemTrayIcon>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+const char *const MakerHomePage = "https://www.zentavo.hu";
+const char *const MakerSupportEmail = "tamogatas@zentavo.hu";
+
+Tfrm_Main::Tfrm_Main(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frm_Main"));
+    setWindowTitle(QStringLiteral("Zentavo"));
+    setWindowIcon(ZIcon(QStringLiteral("zentavo")));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setBackground(palette().color(QPalette::Dark));
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { updateArrangeActions(); });
+
+    m_db = new zdb::Connection(this);
+    m_tblFeladat = new zdb::Table(m_db, QStringLiteral("dolog3"), this);
+    m_tblFeladat->setObjectName(QStringLiteral("TblFeladat"));
+    m_tblFeladat->setFilter(QStringLiteral("kesz='N'"));
+    m_tblFeladat->setFiltered(true);
+    m_tblNaptar = new zdb::Table(m_db, QStringLiteral("dolog1"), this);
+    m_tblNaptar->setObjectName(QStringLiteral("TblNaptar"));
+    m_tblBeallit = new zdb::Table(m_db, QStringLiteral("beallit"), this);
+    m_tblBeallit->setObjectName(QStringLiteral("TblBeallit"));
+    m_tblBeallit->addText(QStringLiteral("vanbelep"), 1);
+    m_tblBeallit->addText(QStringLiteral("sendername"), 50);
+    m_tblBeallit->addText(QStringLiteral("senderemil"), 75);
+    m_tblTulajdonos = new zdb::Table(m_db, QStringLiteral("tulajdonos"), this);
+    m_tblTulajdonos->setObjectName(QStringLiteral("TblTulajdonos"));
+    m_tblTulajdonos->addText(QStringLiteral("tulajdonos"), 75);
+
+    SharedData &shared = Shared();
+    shared.Db1 = m_db;
+    shared.TblFeladat = m_tblFeladat;
+    shared.TblNaptar = m_tblNaptar;
+    shared.TblBeallit = m_tblBeallit;
+    shared.TblTulajdonos = m_tblTulajdonos;
+    shared.mainWindow = this;
+
+    createActions();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    createTray();
+    updateArrangeActions();
+}
+
+Tfrm_Main::~Tfrm_Main()
+{
+    SharedData &shared = Shared();
+    if (shared.mainWindow == this)
+        shared = SharedData{};
+}
+
+QAction *Tfrm_Main::add(const QString &name, const QString &caption, const QString &hint,
+                        const QKeySequence &key, const QString &icon)
+{
+    QAction *a = MakeAction(this, name, caption, hint, key, icon);
+    m_actions.insert(name, a);
+    addAction(a); // shortcuts work whichever child has the focus
+    return a;
+}
+
+QAction *Tfrm_Main::action(const QString &objectName) const
+{
+    return m_actions.value(objectName);
+}
+
+void Tfrm_Main::createActions()
+{
+    const QString none;
+    auto openKind = [this](int kind) { return Guarded([this, kind] { openListWindow(kind); }); };
+
+    connect(add(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), none, {}, QStringLiteral("naptar")),
+            &QAction::triggered, this, openKind(KindCalendar));
+    connect(add(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), none, {}, QStringLiteral("feladat")),
+            &QAction::triggered, this, openKind(KindTasks));
+    connect(add(QStringLiteral("aJegyzetek"), QStringLiteral("Jegyzetek"), none, {}, QStringLiteral("jegyzet")),
+            &QAction::triggered, this, openKind(KindNotes));
+    connect(add(QStringLiteral("aGyorsLista"), QStringLiteral("Gyorslista"), none, QKeySequence(QStringLiteral("Ctrl+Q")), QStringLiteral("gyorslista")),
+            &QAction::triggered, this, Guarded([] {
+                if (auto open = QuickListOpener())
+                    open();
+            }));
+
+    struct ListCmd { const char *name; const char *caption; const char *key; const char *icon; ListCommand command; };
+    const ListCmd listCommands[] = {
+        {"aNyomtat", "Nyomtat", "Ctrl+P", "nyomtat", ListCommand::Print},
+        {"aNyomtatKep", "Nyomtatási kép", "Ctrl+K", "nyomtatkep", ListCommand::Preview},
+        {"aExcelbe", "Excelbe...", "Ctrl+E", "excel", ListCommand::Excel},
+        {"aHtml", "Html export", "Ctrl+H", "html", ListCommand::Html},
+        {"aAdatlap", "Adatlap", "Ctrl+Shift+P", "adatlap", ListCommand::Sheet},
+        {"aReszletes", "Adatlap lista", "Ctrl+Alt+P", "adatlaplista", ListCommand::SheetAll},
+        {"aEmil", "E-Mail", "Ctrl+M", "email", ListCommand::Mail},
+    };
+    for (const ListCmd &c : listCommands) {
+        QAction *a = add(QString::fromUtf8(c.name), QString::fromUtf8(c.caption), none,
+                         QKeySequence(QString::fromLatin1(c.key)), QString::fromLatin1(c.icon));
+        const ListCommand command = c.command;
+        connect(a, &QAction::triggered, this, Guarded([this, command] { runListCommand(command); }));
+    }
+
+    connect(add(QStringLiteral("aTray"), QStringLiteral("Tálcára..."), QStringLiteral("Tálcára... (Tray)"), {}, QStringLiteral("talca")),
+            &QAction::triggered, this, Guarded([this] { toTray(); }));
+    connect(add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), none, {}, QStringLiteral("bezar")),
+            &QAction::triggered, this, &QWidget::close);
+
+    connect(add(QStringLiteral("aUgyfel"), QStringLiteral("Ügyfelek"), none, {}, QStringLiteral("ugyfel")),
+            &QAction::triggered, this, openKind(KindCustomers));
+    connect(add(QStringLiteral("aTermek"), QStringLiteral("Termékek"), none, {}, QStringLiteral("termek")),
+            &QAction::triggered, this, openKind(KindProducts));
+    connect(add(QStringLiteral("aProjekt"), QStringLiteral("Projektek"), none, {}, QStringLiteral("projekt")),
+            &QAction::triggered, this, openKind(KindProjects));
+
+    connect(add(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók"), none, {}, QStringLiteral("felhasznalo")),
+            &QAction::triggered, this, Guarded([this] { ShowUsers(this); }));
+    add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
+    connect(add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit")),
+            &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
+
+    connect(add(QStringLiteral("aSugo"), QStringLiteral("Súgó"), none, QKeySequence(Qt::Key_F1), QStringLiteral("sugo")),
+            &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Help/index.htm"))); });
+    connect(add(QStringLiteral("aFontos"), QStringLiteral("Fontos információk"), none, {}, QStringLiteral("fontos")),
+            &QAction::triggered, this, Guarded([this] { ShowReadme(this); }));
+    connect(add(QStringLiteral("aHonlap"), QStringLiteral("Bertalox honlapja"), none, {}, QStringLiteral("honlap")),
+            &QAction::triggered, this, [] { OpenDocument(QString::fromLatin1(MakerHomePage)); });
+    connect(add(QStringLiteral("aLevel"), QStringLiteral("Levélküldés Bertaloxnak"), none, {}, QStringLiteral("level")),
+            &QAction::triggered, this, [] {
+                OpenDocument(QStringLiteral("mailto:") + QString::fromLatin1(MakerSupportEmail) + QStringLiteral("?subject=Zentavo"));
+            });
+    connect(add(QStringLiteral("aUjdonsag"), QStringLiteral("Újdonságok honlapomon"), none, {}, QStringLiteral("ujdonsag")),
+            &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Ujdonsag"))); });
+    connect(add(QStringLiteral("aNevjegy"), QStringLiteral("Névjegy"), none, {}, QStringLiteral("nevjegy")),
+            &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
+
+    connect(add(QStringLiteral("aOsszesLatszik"), QStringLiteral("Összes látszik"), none, {}, QStringLiteral("cascade")),
+            &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(add(QStringLiteral("aVizszintes"), QStringLiteral("Vízszintes elrendezés"), none, {}, QStringLiteral("tileh")),
+            &QAction::triggered, this, [this] { tile(Qt::Horizontal); });
+    connect(add(QStringLiteral("aFuggoleges"), QStringLiteral("Függőleges elrendezés"), none, {}, QStringLiteral("tilev")),
+            &QAction::triggered, this, [this] { tile(Qt::Vertical); });
+
+    // Tray menu commands.
+    connect(add(QStringLiteral("aTrFokepernyo"), QStringLiteral("Főképernyő"), none, {}, QStringLiteral("zentavo")),
+            &QAction::triggered, this, Guarded([this] { fromTray(); }));
+    connect(add(QStringLiteral("aTrGyorslista"), QStringLiteral("Gyorslista"), none, {}, QStringLiteral("gyorslista")),
+            &QAction::triggered, this, Guarded([] {
+                if (auto open = QuickListOpener())
+                    open();
+            }));
+    const std::pair<const char *, const char *> trayOpeners[] = {
+        {"aTrNaptar", "aNaptar"}, {"aTrFeladat", "aFeladat"}, {"aTrJegyzet", "aJegyzetek"},
+        {"aTrUgyfel", "aUgyfel"}, {"aTrTermek", "aTermek"}, {"aTrProjekt", "aProjekt"},
+    };
+    for (const auto &[trayName, mainName] : trayOpeners) {
+        QAction *target = action(QString::fromLatin1(mainName));
+        QAction *a = add(QString::fromLatin1(trayName), target->text(), none, {}, {});
+        a->setIcon(target->icon());
+        connect(a, &QAction::triggered, this, Guarded([this, target] {
+                    fromTray();
+                    target->trigger();
+                }));
+    }
+
+    // A list window that has not been built into this program yet cannot be opened.
+    for (const auto &[name, kind] : {std::pair{"aNaptar", int(KindCalendar)}, {"aFeladat", KindTasks}, {"aJegyzetek", KindNotes},
+                                     {"aUgyfel", KindCustomers}, {"aTermek", KindProducts}, {"aProjekt", KindProjects}}) {
+        const bool available = bool(ListWindowFactoryOf(kind));
+        action(QString::fromLatin1(name))->setEnabled(available);
+    }
+    for (const auto &[trayName, mainName] : trayOpeners)
+        action(QString::fromLatin1(trayName))->setEnabled(action(QString::fromLatin1(mainName))->isEnabled());
+    const bool quick = bool(QuickListOpener());
+    action(QStringLiteral("aGyorsLista"))->setEnabled(quick);
+    action(QStringLiteral("aTrGyorslista"))->setEnabled(quick);
+    action(QStringLiteral("aSql"))->setEnabled(false);
+}
+
+void Tfrm_Main::createMenus()
+{
+    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
+    QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("Dolgaim"));
+    AddActions(dolgaim, {a("aNaptar"), a("aFeladat"), a("aJegyzetek"), nullptr, a("aGyorsLista"), nullptr,
+                         a("aNyomtat"), a("aNyomtatKep"), nullptr, a("aExcelbe"), a("aHtml"), nullptr, a("aBezar")});
+    QMenu *adatok = menuBar()->addMenu(QStringLiteral("Adatok"));
+    AddActions(adatok, {a("aUgyfel"), a("aTermek"), a("aProjekt")});
+    QMenu *rendszer = menuBar()->addMenu(QStringLiteral("Rendszer"));
+    AddActions(rendszer, {a("aFelhasznalo"), a("aSql"), nullptr, a("aBeallit")});
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("Ablak"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &Tfrm_Main::updateWindowMenu);
+    updateWindowMenu();
+    QMenu *sugo = menuBar()->addMenu(QStringLiteral("Súgó"));
+    AddActions(sugo, {a("aSugo"), a("aFontos"), nullptr, a("aHonlap"), a("aLevel"), a("aUjdonsag"), nullptr, a("aNevjegy")});
+}
+
+void Tfrm_Main::createToolBars()
+{
+    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
+    QToolBar *small = addToolBar(QStringLiteral("Rendszer"));
+    small->setObjectName(QStringLiteral("ToolBarSmall"));
+    small->setMovable(false);
+    small->setIconSize(QSize(16, 16));
+    small->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (QAction *x : {a("aBeallit"), a("aFelhasznalo"), static_cast<QAction *>(nullptr), a("aSugo"), a("aHonlap"), a("aLevel"),
+                       a("aUjdonsag"), static_cast<QAction *>(nullptr), a("aTray"), a("aBezar")}) {
+        if (x)
+            small->addAction(x);
+        else
+            small->addSeparator();
+    }
+    addToolBarBreak();
+    QToolBar *large = addToolBar(QStringLiteral("Dolgaim"));
+    large->setObjectName(QStringLiteral("ToolBarLarge"));
+    large->setMovable(false);
+    large->setIconSize(QSize(32, 32));
+    large->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (QAction *x : {a("aGyorsLista"), static_cast<QAction *>(nullptr), a("aNaptar"), a("aFeladat"), a("aJegyzetek"),
+                       static_cast<QAction *>(nullptr), a("aUgyfel"), a("aTermek"), a("aProjekt"), static_cast<QAction *>(nullptr)}) {
+        if (x)
+            large->addAction(x);
+        else
+            large->addSeparator();
+    }
+    auto *printMenu = new QMenu(this);
+    printMenu->setObjectName(QStringLiteral("NyomtatMenu"));
+    AddActions(printMenu, {a("aNyomtat"), a("aNyomtatKep"), nullptr, a("aExcelbe"), a("aHtml"), nullptr,
+                           a("aAdatlap"), a("aReszletes"), nullptr, a("aEmil")});
+    auto *printButton = new QToolButton(large);
+    printButton->setObjectName(QStringLiteral("NyomtatButton"));
+    printButton->setDefaultAction(a("aNyomtat"));
+    printButton->setMenu(printMenu);
+    printButton->setPopupMode(QToolButton::MenuButtonPopup);
+    printButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    printButton->setIconSize(QSize(32, 32));
+    large->addWidget(printButton);
+}
+
+void Tfrm_Main::createStatusBar()
+{
+    m_clock = new QLabel(this);
+    m_clock->setObjectName(QStringLiteral("ClockPanel"));
+    m_clock->setMinimumWidth(70);
+    m_clock->setAlignment(Qt::AlignCenter);
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("HintPanel"));
+    m_panel3 = new QLabel(this);
+    m_panel3->setMinimumWidth(120);
+    statusBar()->addWidget(m_clock);
+    statusBar()->addWidget(m_hint, 1);
+    statusBar()->addWidget(m_panel3);
+    statusBar()->setSizeGripEnabled(true);
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, &Tfrm_Main::tickClock);
+    m_clockTimer->start();
+}
+
+void Tfrm_Main::tickClock()
+{
+    m_clock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+}
+
+bool Tfrm_Main::event(QEvent *e)
+{
+    // Hints go to the second panel, prefixed by two spaces, instead of
+    // replacing the whole status bar.
+    if (e->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent *>(e)->tip();
+        m_hint->setText(tip.isEmpty() ? QString() : QStringLiteral("  ") + tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void Tfrm_Main::createTray()
+{
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("TrayMenu"));
+    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
+    AddActions(m_trayMenu, {a("aTrFokepernyo"), a("aTrGyorslista"), nullptr, a("aTrNaptar"), a("aTrFeladat"), a("aTrJegyzet"),
+                            a("aTrUgyfel"), a("aTrTermek"), a("aTrProjekt"), nullptr, a("aBezar")});
+    m_tray = new QSystemTrayIcon(ZIcon(QStringLiteral("zentavo")), this);
+    m_tray->setToolTip(QStringLiteral("Zentavo"));
+    m_tray->setContextMenu(m_trayMenu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            RunGuarded([this] { fromTray(); });
+    });
+}
+
+void Tfrm_Main::toTray()
+{
+    // Without a system tray the window would be unreachable once hidden:
+    // minimise it instead, so the task bar brings it back.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
+    hide();
+    m_tray->show();
+}
+
+void Tfrm_Main::fromTray()
+{
+    m_tray->hide();
+    showMain();
+}
+
+void Tfrm_Main::showMain()
+{
+    ShowSplash();
+    move(0, 0);
+    if (Beall().FullScreen) {
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            resize(area.right() + 1, area.bottom() + 1);
+        }
+    }
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    move(0, 0);
+}
+
+QWidget *Tfrm_Main::openListWindow(int kind)
+{
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        auto *list = dynamic_cast<ListWindow *>(sub->widget());
+        if (list && list->childKind() == kind) {
+            sub->show();
+            m_mdi->setActiveSubWindow(sub);
+            sub->raise();
+            return sub->widget();
+        }
+    }
+    ListWindowFactory factory = ListWindowFactoryOf(kind);
+    if (!factory)
+        return nullptr;
+    QWidget *window = factory(this);
+    if (!window)
+        return nullptr;
+    QMdiSubWindow *sub = addChild(window);
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return window;
+}
+
+QMdiSubWindow *Tfrm_Main::addChild(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = m_mdi->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(window->windowIcon());
+    connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { updateArrangeActions(); }); });
+    updateArrangeActions();
+    return sub;
+}
+
+ListWindow *Tfrm_Main::activeListWindow() const
+{
+    QMdiSubWindow *sub = m_mdi->activeSubWindow();
+    if (!sub)
+        sub = m_mdi->currentSubWindow();
+    return sub ? dynamic_cast<ListWindow *>(sub->widget()) : nullptr;
+}
+
+void Tfrm_Main::runListCommand(ListCommand command)
+{
+    ListWindow *list = activeListWindow();
+    if (!list || list->childKind() < 1 || list->childKind() > 6)
+        return;
+    if (ListCommandHandler handler = ListCommandHandlerOf(command))
+        handler(list, command);
+}
+
+void Tfrm_Main::updateArrangeActions()
+{
+    const bool any = !m_mdi->subWindowList().isEmpty();
+    for (const char *name : {"aOsszesLatszik", "aVizszintes", "aFuggoleges"})
+        if (QAction *a = action(QString::fromLatin1(name)))
+            a->setEnabled(any);
+}
+
+void Tfrm_Main::updateWindowMenu()
+{
+    updateArrangeActions();
+    m_windowMenu->clear();
+    AddActions(m_windowMenu, {action(QStringLiteral("aOsszesLatszik")), action(QStringLiteral("aVizszintes")),
+                              action(QStringLiteral("aFuggoleges"))});
+    const QList<QMdiSubWindow *> subs = m_mdi->subWindowList();
+    if (subs.isEmpty())
+        return;
+    m_windowMenu->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow *sub : subs) {
+        QAction *item = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+        item->setCheckable(true);
+        item->setChecked(sub == m_mdi->activeSubWindow());
+        connect(item, &QAction::triggered, this, [this, sub] { m_mdi->setActiveSubWindow(sub); });
+    }
+}
+
+void Tfrm_Main::tile(Qt::Orientation orientation)
+{
+    QList<QMdiSubWindow *> subs;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized())
+            subs << sub;
+    if (subs.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(subs.size());
+    for (int i = 0; i < n; ++i) {
+        subs[i]->showNormal();
+        if (orientation == Qt::Horizontal) {
+            // One above the other, each the full width.
+            const int h = area.height() / n;
+            subs[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
+        } else {
+            const int w = area.width() / n;
+            subs[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
+        }
+    }
+}
+
+void Tfrm_Main::closeEvent(QCloseEvent *e)
+{
+    // Children close first; a child may refuse (an edit still open).
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty()) {
+        e->ignore();
+        return;
+    }
+    writeIni();
+    m_tray->hide();
+    m_db->close();
+    e->accept();
+    QApplication::quit();
+}

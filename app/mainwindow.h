@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+
+#include "listwindow.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace zdb {
+class Connection;
+class Table;
+}
+
+// The main window: a frame for the list windows, the owner of the database
+// connection, the shared record sets and the settings of the running program.
+class Tfrm_Main : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Tfrm_Main(QWidget *parent = nullptr);
+    ~Tfrm_Main() override;
+
+    // The start sequence; false means the program must end.
+    bool startUp();
+    // Shows the window the way every showing does: splash, top left, full screen.
+    void showMain();
+
+    QAction *action(const QString &objectName) const;
+    QMdiArea *mdiArea() const { return m_mdi; }
+    QLabel *clockPanel() const { return m_clock; }
+    QLabel *hintPanel() const { return m_hint; }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+
+    // Opens (or brings to the front) the list window of a kind.
+    QWidget *openListWindow(int kind);
+    // The active list window, or nullptr.
+    ListWindow *activeListWindow() const;
+    // Wraps a list window into a child of the frame; it is destroyed when closed.
+    QMdiSubWindow *addChild(QWidget *window);
+
+    void writeIni();
+
+protected:
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void createStatusBar();
+    void createTray();
+    void readIni();
+    void openDatabase();
+    void readSettingsRow();
+    void readOwnerName();
+    void runListCommand(ListCommand command);
+    void toTray();
+    void fromTray();
+    void updateWindowMenu();
+    void updateArrangeActions();
+    void tile(Qt::Orientation orientation);
+    void tickClock();
+    QAction *add(const QString &name, const QString &caption, const QString &hint,
+                 const QKeySequence &key, const QString &icon);
+
+    QMdiArea *m_mdi = nullptr;
+    QLabel *m_clock = nullptr;
+    QLabel *m_hint = nullptr;
+    QLabel *m_panel3 = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QMenu *m_windowMenu = nullptr;
+    QHash<QString, QAction *> m_actions;
+    zdb::Connection *m_db = nullptr;
+    zdb::Table *m_tblFeladat = nullptr;
+    zdb::Table *m_tblNaptar = nullptr;
+    zdb::Table *m_tblBeallit = nullptr;
+    zdb::Table *m_tblTulajdonos = nullptr;
+    bool m_iniWritten = false;
+};
+
+// Home page and support address of the maker.
+extern const char *const MakerHomePage;
+extern const char *const MakerSupportEmail;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "codec.h"
+
+#include <QObject>
+#include <QString>
+#include <QList>
+
+struct sqlite3;
+
+namespace zdb {
+
+class RecordSet;
+
+// One SQLite database file. The program owns exactly one (Db1), opened at
+// start and closed at exit; record sets run their SQL through it.
+class Connection : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Connection(QObject *parent = nullptr);
+    ~Connection() override;
+
+    // Properties. SQLite is linked in, so driverDll is kept for the record only.
+    QString driverDll;
+    QString defaultDir;               // folder of the file; a missing final separator is added
+    QString database;                 // file name; trimmed; gets defaultExt when it has none
+    QString defaultExt = QStringLiteral(".sqb");
+    bool mustExist = false;
+    Encoding encoding = Encoding::Standard;
+    int timeOut = 0;                  // busy time-out in ms; 0 sets none
+
+    // Convenience: split a full path into defaultDir and database.
+    void setPath(const QString &fullPath);
+    QString fullPath() const;
+
+    void open();                      // throws Error
+    void close();
+    bool isConnected() const { return m_db != nullptr; }
+    QString version() const { return m_version; }
+
+    // Runs every statement of the text in turn; rows are ignored. Throws Error.
+    void executeDirect(const QString &sql);
+
+    // Bulk work: one transaction around many posts (not used by single edits).
+    void beginTransaction();
+    void commit();
+    void rollback();
+
+    sqlite3 *handle() const { return m_db; }
+    QByteArray encode(QStringView text) const { return encodeText(text, encoding); }
+    QString decode(const char *data, qsizetype length) const { return decodeText(data, length, encoding); }
+    QString lastErrorMessage() const;
+
+    // Record sets register themselves so that close() can close them.
+    void attach(RecordSet *rs);
+    void detach(RecordSet *rs);
+
+Q_SIGNALS:
+    void connectedChanged(bool connected);
+
+private:
+    sqlite3 *m_db = nullptr;
+    QString m_version;
+    QList<RecordSet *> m_recordSets;
+};
+
+} // namespace zdb

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+namespace zdb {
+
+// Every failure of the data layer (and any other error the program raises on
+// purpose) is an Error carrying the message the user will read. The GUI's
+// general error handling catches it at the end of the user action.
+class Error : public std::exception
+{
+public:
+    explicit Error(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// The text shown by the general error handling: a full stop is added when the
+// message's last character sorts after ".".
+QString errorDisplayText(const QString &message);
+
+} // namespace zdb

@@ -1,0 +1,242 @@
+#pragma once
+
+#include "dberror.h"
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+
+namespace zdb {
+
+class Connection;
+
+// Field kinds. Integer, Date and Text are what the windows declare; the others
+// come from result columns of free queries.
+enum class FieldKind { Integer, Date, Text, Float, DateTime, Time, Boolean, Currency, Blob, Memo, WideText };
+QString fieldKindName(FieldKind kind); // "Integer", "Date", "String", ...
+
+// The kind and length a declared column type maps to ("varchar(50)" -> Text 50,
+// "" or unknown -> Text 255, "text" -> Memo).
+struct ColumnType
+{
+    FieldKind kind = FieldKind::Text;
+    int size = 255;
+};
+ColumnType columnTypeOf(const QString &declaredType);
+
+struct FieldDef
+{
+    QString name;
+    FieldKind kind = FieldKind::Text;
+    int size = 0;              // maximum length of text fields, in characters
+    QString title;             // grid header; the name when empty
+    int tag = 0;               // 77 marks a field with a sort-key column
+    bool calculated = false;   // computed by the owner, never stored
+    bool required = false;
+    QString displayFormat;     // e.g. "00000" zero-pads integers in display text
+
+    QString displayTitle() const { return title.isEmpty() ? name : title; }
+};
+
+// Text forms shared by searching, export and SQL building.
+QString dateToText(const QDate &date);          // the short date form, "2005.01.31."
+QString dateToSql(const QDate &date);           // "2005-01-31"
+// The readings of a stored date text; throws "'%s' is not a valid date".
+QDate parseStoredDate(const QByteArray &text);
+
+enum LocateOption { LocateCaseInsensitive = 1, LocatePartial = 2 };
+
+// The in-memory result of one table or one query, with a current row and the
+// modes closed, browsing, editing and inserting. Every failure throws Error.
+// Values: an empty (null) field reads as an invalid QVariant; integers as int,
+// dates as QDate, everything else as QString.
+class RecordSet : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Mode { Closed, Browsing, Editing, Inserting };
+    enum class Variant { Table, Query };
+
+    ~RecordSet() override;
+
+    Variant variant() const { return m_variant; }
+    Connection *connection() const { return m_connection; }
+    void setConnection(Connection *connection);
+
+    // Field declarations. With none declared, every result column becomes a field.
+    void addField(const FieldDef &def);
+    void addInteger(const QString &name, const QString &title = {});
+    void addDate(const QString &name, const QString &title = {});
+    void addText(const QString &name, int size, const QString &title = {}, int tag = 0);
+    void addCalculated(const QString &name, int size, const QString &title = {});
+    void clearFields();
+    int fieldCount() const;
+    QStringList fieldNames() const;              // declaration order, calculated included
+    int fieldIndex(const QString &name) const;   // -1 when unknown; names ignore case
+    const FieldDef &field(int index) const;
+    const FieldDef &field(const QString &name) const; // throws "Field '%s' not found"
+    FieldDef &fieldDef(const QString &name);     // to set a title or display format
+
+    // Calculated fields: the owner computes a value for a row. In edit and
+    // insert mode the current row's values come from the edit buffer.
+    using CalcHandler = std::function<QVariant(const RecordSet &rs, int row, const QString &field)>;
+    void setCalcHandler(CalcHandler handler) { m_calc = std::move(handler); }
+
+    // Before-save rule, run at the start of every post (may set values, may throw).
+    void setBeforePost(std::function<void(RecordSet &)> rule) { m_beforePost = std::move(rule); }
+
+    // State
+    Mode mode() const { return m_mode; }
+    bool isOpen() const { return m_mode != Mode::Closed; }
+    bool isEditing() const { return m_mode == Mode::Editing || m_mode == Mode::Inserting; }
+    bool readOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+    void open();
+    void close();
+    void refresh() { close(); open(); }
+
+    // Navigation
+    int recordCount() const;
+    int currentRow() const { return m_current; }  // -1 when there are no rows
+    void setCurrentRow(int row);                  // grids move the current row
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return recordCount() == 0; }
+    using Bookmark = quint64;
+    Bookmark bookmark() const;
+    bool gotoBookmark(Bookmark mark);             // false when the row is gone
+
+    // Bound controls: while held, row moves are not announced.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_hold > 0; }
+
+    // Values of the current row (edit buffer in edit and insert mode).
+    QVariant value(const QString &name) const;
+    QVariant value(int field) const { return valueAt(m_current, field); }
+    bool isNull(const QString &name) const { return !value(name).isValid(); }
+    QString text(const QString &name) const;         // the text form; empty for null
+    QString displayText(const QString &name) const;  // with the display format
+    // Any loaded row; the current row in edit mode reads the buffer.
+    QVariant valueAt(int row, int field) const;
+    QVariant valueAt(int row, const QString &name) const;
+    QString textAt(int row, int field) const;
+    QString displayTextAt(int row, int field) const;
+
+    // Editing
+    void setValue(const QString &name, const QVariant &value);
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void remove();           // "delete"
+
+    bool locate(const QString &fields, const QVariant &values, int options = 0);
+
+    // Filter (SQL condition) and its switch.
+    QString filter() const { return m_filter; }
+    void setFilter(const QString &filter);
+    bool filtered() const { return m_filtered; }
+    void setFiltered(bool on) { m_filtered = on; }
+
+    // The SQL text that open runs (after parameters and filter).
+    virtual QString selectSql() const = 0;
+
+    // Hook for the busy mouse pointer while rows load (set once by the GUI).
+    static void setBusyHook(std::function<void(bool)> hook);
+
+Q_SIGNALS:
+    void aboutToReset();
+    void reset();                        // opened, closed or reloaded
+    void currentChanged(int row);
+    void modeChanged(RecordSet::Mode mode);
+    void aboutToInsertRow(int row);
+    void rowInserted(int row);
+    void aboutToRemoveRow(int row);
+    void rowRemoved(int row);
+    void rowChanged(int row);            // a posted row, or the edit buffer changed
+    void fieldChanged(int field);        // edit buffer value set
+
+protected:
+    RecordSet(Variant variant, Connection *connection, QObject *parent);
+    void load(const QString &sql);       // prepare, bind fields, read every row
+    virtual QString postSql() const;     // the insert or update text of the buffer
+    QString literal(int field, const QVariant &value) const;
+
+    struct Impl;
+    std::unique_ptr<Impl> d;
+
+    Variant m_variant;
+    Connection *m_connection = nullptr;
+    Mode m_mode = Mode::Closed;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_readOnly = false;
+    int m_hold = 0;
+    QString m_filter;
+    bool m_filtered = false;
+    CalcHandler m_calc;
+    std::function<void(RecordSet &)> m_beforePost;
+
+    friend class RecordSetTestAccess;
+};
+
+// A record set bound to one table, writing changes back by rowid.
+class Table : public RecordSet
+{
+    Q_OBJECT
+public:
+    explicit Table(Connection *connection = nullptr, QObject *parent = nullptr);
+    Table(Connection *connection, const QString &tableName, QObject *parent = nullptr);
+
+    QString tableName() const { return m_table; }
+    void setTableName(const QString &name);
+    QString order() const { return m_order; }
+    void setOrder(const QString &order);  // a different order closes the record set
+
+    QString selectSql() const override;
+    QString postSql() const override;     // exposed for tests of the generated text
+    QString deleteSql() const;
+
+private:
+    QString m_table;
+    QString m_order;
+};
+
+// A record set over an SQL text with named parameters (":name").
+class Query : public RecordSet
+{
+    Q_OBJECT
+public:
+    explicit Query(Connection *connection = nullptr, QObject *parent = nullptr);
+    Query(Connection *connection, const QString &sql, QObject *parent = nullptr);
+
+    QString sql() const { return m_sql; }
+    void setSql(const QString &sql);       // closes; parses the parameters
+    QStringList paramNames() const;
+    // Integer (int/qlonglong), date (QDate) or text (QString); empty text or an
+    // invalid QVariant is written as NULL.
+    void setParam(const QString &name, const QVariant &value);
+    void execute();                        // runs the first statement, keeps closed
+
+    QString selectSql() const override;
+
+private:
+    QString m_sql;
+    QString m_parsed;                      // the text with "?" in the parameters' places
+    QStringList m_paramNames;
+    QVector<QVariant> m_paramValues;
+};
+
+} // namespace zdb
