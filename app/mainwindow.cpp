@@ -6,6 +6,7 @@
 #include "guard.h"
 #include "helpers.h"
 #include "readmedialog.h"
+#include "records.h"
 #include "settingsdialog.h"
 #include "splash.h"
 #include "usersdialog.h"
@@ -53,6 +54,8 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     m_tblFeladat->setFiltered(true);
     m_tblNaptar = new zdb::Table(m_db, QStringLiteral("dolog1"), this);
     m_tblNaptar->setObjectName(QStringLiteral("TblNaptar"));
+    SetUpTaskRecordSet(m_tblFeladat);
+    SetUpCalendarRecordSet(m_tblNaptar);
     m_tblBeallit = new zdb::Table(m_db, QStringLiteral("beallit"), this);
     m_tblBeallit->setObjectName(QStringLiteral("TblBeallit"));
     m_tblBeallit->addText(QStringLiteral("vanbelep"), 1);

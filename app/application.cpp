@@ -1,0 +1,57 @@
+#include "application.h"
+
+#include "dialogbehaviour.h"
+#include "guard.h"
+#include "helpers.h"
+#include "recordset.h"
+
+#include <QKeyEvent>
+#include <QLocale>
+#include <QWheelEvent>
+#include <QWidget>
+
+ZApplication::ZApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool ZApplication::notify(QObject *receiver, QEvent *event)
+{
+    bool handled = false;
+    // An error no window caught ends the action, not the program.
+    RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+bool WheelToArrows::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Wheel)
+        return QObject::eventFilter(watched, event);
+    const auto *wheel = static_cast<QWheelEvent *>(event);
+    const int rotation = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->angleDelta().x();
+    const int key = rotation > 0 ? Qt::Key_Up : Qt::Key_Down;
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        target = qobject_cast<QWidget *>(watched);
+    if (target) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+    }
+    return true;
+}
+
+void SetUpApplication(QApplication &app)
+{
+    QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    app.setApplicationName(QStringLiteral("Zentavo"));
+    app.setApplicationDisplayName(QString());
+    app.setQuitOnLastWindowClosed(false);
+    InstallDialogBehaviour(&app);
+    app.installEventFilter(new WheelToArrows(&app));
+    zdb::RecordSet::setBusyHook([](bool busy) {
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else if (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+    });
+}

@@ -1,0 +1,8 @@
+#include "modules.h"
+
+#include "entries.h"
+
+void RegisterModules()
+{
+    RegisterSchedulingWindows();
+}

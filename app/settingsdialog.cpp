@@ -1,0 +1,180 @@
+#include "settingsdialog.h"
+
+#include "actions.h"
+#include "appcore.h"
+#include "guard.h"
+#include "helpers.h"
+#include "testhooks.h"
+
+#include "recordset.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kForm = QStringLiteral("frm_Beallit");
+}
+
+Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(kForm);
+    setWindowTitle(QStringLiteral("Beállítások"));
+    setWindowIcon(ZIcon(QStringLiteral("beallit")));
+
+    m_fullScreen = new QCheckBox(QStringLiteral("Megnyitáskor teljes képernyő"), this);
+
+    auto *dbGroup = new QGroupBox(QStringLiteral("Adatbázis"), this);
+    m_database = new QLineEdit(dbGroup);
+    m_browseDb = new QToolButton(dbGroup);
+    m_browseDb->setIcon(ZIcon(QStringLiteral("fajl")));
+    m_browseDb->setToolTip(QStringLiteral("Adatbázis kiválasztása"));
+    m_html = new QLineEdit(dbGroup);
+    m_browseHtml = new QToolButton(dbGroup);
+    m_browseHtml->setIcon(ZIcon(QStringLiteral("mappa")));
+    m_browseHtml->setToolTip(QStringLiteral("Mappa kiválasztása"));
+    m_login = new QCheckBox(QStringLiteral("Belépéskor jelszót kér"), dbGroup);
+    auto *dbLayout = new QGridLayout(dbGroup);
+    dbLayout->addWidget(new QLabel(QStringLiteral("Adatbázis elérési útvonala"), dbGroup), 0, 0, 1, 2);
+    dbLayout->addWidget(m_database, 1, 0);
+    dbLayout->addWidget(m_browseDb, 1, 1);
+    dbLayout->addWidget(new QLabel(QStringLiteral("HTML exportok mappája"), dbGroup), 2, 0, 1, 2);
+    dbLayout->addWidget(m_html, 3, 0);
+    dbLayout->addWidget(m_browseHtml, 3, 1);
+    dbLayout->addWidget(m_login, 4, 0, 1, 2);
+
+    auto *mailGroup = new QGroupBox(QStringLiteral("Levélküldés"), this);
+    m_senderName = new QLineEdit(mailGroup);
+    m_senderName->setMaxLength(50);
+    m_senderEmail = new QLineEdit(mailGroup);
+    m_senderEmail->setMaxLength(75);
+    auto *mailLayout = new QGridLayout(mailGroup);
+    mailLayout->addWidget(new QLabel(QStringLiteral("küldő neve"), mailGroup), 0, 0);
+    mailLayout->addWidget(m_senderName, 1, 0);
+    mailLayout->addWidget(new QLabel(QStringLiteral("küldő emil cím"), mailGroup), 2, 0);
+    mailLayout->addWidget(m_senderEmail, 3, 0);
+
+    auto *ok = new QPushButton(ZIcon(QStringLiteral("ok")), QStringLiteral("OK"), this);
+    auto *cancel = new QPushButton(ZIcon(QStringLiteral("megsem")), QStringLiteral("Mégsem"), this);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    cancel->setObjectName(QStringLiteral("btnMegsem"));
+    ok->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_fullScreen);
+    layout->addWidget(dbGroup);
+    layout->addWidget(mailGroup);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_fullScreen, m_database);
+    setTabOrder(m_database, m_browseDb);
+    setTabOrder(m_browseDb, m_html);
+    setTabOrder(m_html, m_browseHtml);
+    setTabOrder(m_browseHtml, m_login);
+    setTabOrder(m_login, m_senderName);
+    setTabOrder(m_senderName, m_senderEmail);
+    setTabOrder(m_senderEmail, ok);
+    setTabOrder(ok, cancel);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_browseDb, &QToolButton::clicked, this, &Tfrm_Beallit::chooseDatabase);
+    connect(m_browseHtml, &QToolButton::clicked, this, &Tfrm_Beallit::chooseHtmlDir);
+    connect(m_login, &QCheckBox::clicked, this, [this] { m_loginTouched = true; });
+
+    const TBeall &beall = Beall();
+    m_fullScreen->setChecked(beall.FullScreen);
+    m_database->setText(beall.DatabasePath);
+    m_html->setText(beall.HtmlDir);
+
+    setFixedSize(460, sizeHint().height());
+    RestoreFormPosition(this, kForm);
+}
+
+void Tfrm_Beallit::chooseDatabase()
+{
+    const QFileInfo current(m_database->text());
+    QString file = chooseOpenFile(this, QStringLiteral("Adatbázis"), current.absolutePath(),
+                                  QStringLiteral("SQB állományok (*.sqb)"));
+    if (file.isEmpty())
+        return;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".sqb");
+    m_database->setText(QDir::toNativeSeparators(file));
+}
+
+void Tfrm_Beallit::chooseHtmlDir()
+{
+    const QString dir = chooseFolder(this, QStringLiteral("Adatbázis útvonala"), m_html->text());
+    if (!dir.isEmpty())
+        m_html->setText(QDir::toNativeSeparators(dir));
+}
+
+void Tfrm_Beallit::loadFromRow()
+{
+    zdb::Table *tbl = Shared().TblBeallit;
+    m_login->setChecked(tbl->text(QStringLiteral("vanbelep")) == QLatin1String("I"));
+    m_senderName->setText(VarToStrNull(tbl->value(QStringLiteral("sendername"))));
+    m_senderEmail->setText(VarToStrNull(tbl->value(QStringLiteral("senderemil"))));
+    m_senderName->setModified(false);
+    m_senderEmail->setModified(false);
+    m_loginTouched = false;
+}
+
+void Tfrm_Beallit::storeIntoRow()
+{
+    // Only what the user touched is written, so an untouched field of a new
+    // row stays empty (null) as it was.
+    zdb::Table *tbl = Shared().TblBeallit;
+    if (m_loginTouched)
+        tbl->setValue(QStringLiteral("vanbelep"), m_login->isChecked() ? QStringLiteral("I") : QStringLiteral("N"));
+    if (m_senderName->isModified())
+        tbl->setValue(QStringLiteral("sendername"), m_senderName->text());
+    if (m_senderEmail->isModified())
+        tbl->setValue(QStringLiteral("senderemil"), m_senderEmail->text());
+}
+
+void Tfrm_Beallit::done(int result)
+{
+    RememberFormPosition(this, kForm);
+    QDialog::done(result);
+}
+
+bool EditSettings(QWidget *parent)
+{
+    zdb::Table *tbl = Shared().TblBeallit;
+    Tfrm_Beallit dialog(parent);
+    tbl->open();
+    tbl->edit();
+    dialog.loadFromRow();
+    const bool ok = execDialog(&dialog) == QDialog::Accepted;
+    struct CloseTable
+    {
+        zdb::Table *t;
+        ~CloseTable() { t->close(); }
+    } closer{tbl};
+    if (!ok) {
+        tbl->cancel();
+        return false;
+    }
+    TBeall &beall = Beall();
+    beall.FullScreen = dialog.fullScreenBox()->isChecked();
+    beall.DatabasePath = dialog.databaseEdit()->text();
+    beall.HtmlDir = dialog.htmlEdit()->text();
+    dialog.storeIntoRow();
+    tbl->post();
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QToolButton;
+
+// "Beállítások": the ini-kept settings of the running program and the
+// settings row of the database.
+class Tfrm_Beallit : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tfrm_Beallit(QWidget *parent = nullptr);
+
+    QCheckBox *fullScreenBox() const { return m_fullScreen; }
+    QLineEdit *databaseEdit() const { return m_database; }
+    QLineEdit *htmlEdit() const { return m_html; }
+    QCheckBox *loginBox() const { return m_login; }
+    QLineEdit *senderNameEdit() const { return m_senderName; }
+    QLineEdit *senderEmailEdit() const { return m_senderEmail; }
+    QToolButton *databaseButton() const { return m_browseDb; }
+    QToolButton *htmlButton() const { return m_browseHtml; }
+
+    void loadFromRow();     // bound controls from the settings row in edit mode
+    void storeIntoRow();    // controls the user touched into the edit buffer
+
+protected:
+    void done(int result) override;
+
+private:
+    void chooseDatabase();
+    void chooseHtmlDir();
+
+    QCheckBox *m_fullScreen = nullptr;
+    QLineEdit *m_database = nullptr;
+    QLineEdit *m_html = nullptr;
+    QToolButton *m_browseDb = nullptr;
+    QToolButton *m_browseHtml = nullptr;
+    QCheckBox *m_login = nullptr;
+    QLineEdit *m_senderName = nullptr;
+    QLineEdit *m_senderEmail = nullptr;
+    bool m_loginTouched = false;
+};
+
+// Opens the settings window (modal); true when closed with OK.
+bool EditSettings(QWidget *parent);

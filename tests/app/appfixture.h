@@ -1,0 +1,62 @@
+#pragma once
+
+// Shared set-up of the application tests: a program folder in a temporary
+// directory, automatic dialogs, and a main window started on a database.
+
+#include "appcore.h"
+#include "application.h"
+#include "helpers.h"
+#include "mainwindow.h"
+#include "testenv.h"
+#include "testhooks.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <memory>
+
+struct AppFixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Tfrm_Main> main;
+
+    AppFixture()
+    {
+        SetProgramDir(dir.path());
+        testhooks::reset();
+        testhooks::setAutomatic(true);
+        Beall() = TBeall{};
+    }
+    ~AppFixture()
+    {
+        main.reset();
+        testhooks::reset();
+    }
+    QString path(const QString &rel) const { return dir.filePath(rel); }
+    QString dbPath() const { return path(QStringLiteral("Zentavo.sqb")); }
+    void makeDb(const QString &extraSql = {})
+    {
+        testenv::makeDatabase(dbPath());
+        if (!extraSql.isEmpty())
+            testenv::execSql(dbPath(), extraSql);
+    }
+    bool start()
+    {
+        main = std::make_unique<Tfrm_Main>();
+        return main->startUp();
+    }
+    void closeMain()
+    {
+        if (main)
+            main->close();
+    }
+    QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
+};
+
+inline void initAppTests()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    SetUpApplication(*qApp);
+}

@@ -1,0 +1,346 @@
+// The main window's commands, status bar, wheel rule, tray, settings and the
+// small windows.
+
+#include "appfixture.h"
+#include "readmedialog.h"
+#include "settingsdialog.h"
+#include "splash.h"
+
+#include "connection.h"
+#include "recordset.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+
+namespace {
+
+// A stand-in list window, so the dispatch can be seen without real lists.
+class FakeList : public QWidget, public ListWindow
+{
+public:
+    explicit FakeList(int kind) : m_kind(kind) { setWindowTitle(ChildKindTitle(kind)); }
+    int childKind() const override { return m_kind; }
+    DataGrid *listGrid() const override { return nullptr; }
+    zdb::RecordSet *listRecordSet() const override { return nullptr; }
+
+private:
+    int m_kind;
+};
+
+class KeyCounter : public QWidget
+{
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override { keys << e->key(); }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { initAppTests(); }
+
+    void actionsCarryNamesCaptionsAndShortcuts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("shortcut");
+        auto row = [](const char *n, const char *c, const char *h, const char *k) {
+            QTest::newRow(n) << QString::fromUtf8(n) << QString::fromUtf8(c) << QString::fromUtf8(h) << QString::fromUtf8(k);
+        };
+        row("aGyorsLista", "Gyorslista", "Gyorslista", "Ctrl+Q");
+        row("aNyomtat", "Nyomtat", "Nyomtat", "Ctrl+P");
+        row("aNyomtatKep", "Nyomtatási kép", "Nyomtatási kép", "Ctrl+K");
+        row("aExcelbe", "Excelbe...", "Excelbe...", "Ctrl+E");
+        row("aHtml", "Html export", "Html export", "Ctrl+H");
+        row("aAdatlap", "Adatlap", "Adatlap", "Ctrl+Shift+P");
+        row("aReszletes", "Adatlap lista", "Adatlap lista", "Ctrl+Alt+P");
+        row("aEmil", "E-Mail", "E-Mail", "Ctrl+M");
+        row("aTray", "Tálcára...", "Tálcára... (Tray)", "");
+        row("aSugo", "Súgó", "Súgó", "F1");
+        row("aLevel", "Levélküldés Bertaloxnak", "Levélküldés Bertaloxnak", "");
+        row("aOsszesLatszik", "Összes látszik", "Összes látszik", "");
+        row("aTrFokepernyo", "Főképernyő", "Főképernyő", "");
+    }
+    void actionsCarryNamesCaptionsAndShortcuts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, hint);
+        QFETCH(QString, shortcut);
+        Tfrm_Main main;
+        QAction *a = main.action(name);
+        QVERIFY(a);
+        QCOMPARE(a->objectName(), name);
+        QCOMPARE(a->text(), caption);
+        QCOMPARE(a->statusTip(), hint);
+        QCOMPARE(a->shortcut().toString(QKeySequence::PortableText), shortcut);
+    }
+
+    void clockTicksAndHintShowsInSecondPanel()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QVERIFY(f.main->clockPanel()->text().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.main->clockPanel()->text().isEmpty(), 2500);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(f.main->clockPanel()->text()).hasMatch());
+        const QString first = f.main->clockPanel()->text();
+        QTRY_VERIFY_WITH_TIMEOUT(f.main->clockPanel()->text() != first, 2500);
+
+        // Resting on the "Bezár" tool button shows its hint.
+        QToolButton *bezar = nullptr;
+        for (QToolButton *b : f.main->findChildren<QToolButton *>())
+            if (b->defaultAction() == f.main->action(QStringLiteral("aBezar")))
+                bezar = b;
+        QVERIFY(bezar);
+        QEnterEvent enter(QPointF(2, 2), bezar->mapToGlobal(QPointF(2, 2)), bezar->mapToGlobal(QPointF(2, 2)));
+        QApplication::sendEvent(bezar, &enter);
+        QCOMPARE(f.main->hintPanel()->text(), QStringLiteral("  Bezár"));
+        QStatusTipEvent empty{QString()};
+        QApplication::sendEvent(f.main.get(), &empty);
+        QVERIFY(f.main->hintPanel()->text().isEmpty());
+    }
+
+    void wheelBecomesOneArrowKey_data()
+    {
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("key");
+        QTest::newRow("away") << 120 << int(Qt::Key_Up);
+        QTest::newRow("large") << 720 << int(Qt::Key_Up);
+        QTest::newRow("towards") << -120 << int(Qt::Key_Down);
+        QTest::newRow("zero") << 0 << int(Qt::Key_Down);
+    }
+    void wheelBecomesOneArrowKey()
+    {
+        QFETCH(int, delta);
+        QFETCH(int, key);
+        KeyCounter w;
+        w.setFocusPolicy(Qt::StrongFocus);
+        w.show();
+        w.activateWindow();
+        w.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w, &wheel);
+        QCOMPARE(w.keys, QList<int>{key});
+    }
+
+    void listCommandsNeedAChildAndArrangingNeedsOne()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        QList<std::pair<int, ListCommand>> calls;
+        for (ListCommand c : {ListCommand::Print, ListCommand::Preview, ListCommand::Excel, ListCommand::Html,
+                              ListCommand::Sheet, ListCommand::SheetAll, ListCommand::Mail})
+            RegisterListCommandHandler(c, [&calls](ListWindow *w, ListCommand cmd) { calls.append({w->childKind(), cmd}); });
+
+        const char *listActions[] = {"aNyomtat", "aNyomtatKep", "aExcelbe", "aHtml", "aAdatlap", "aReszletes", "aEmil"};
+        for (const char *name : listActions)
+            f.main->action(QString::fromLatin1(name))->trigger();
+        QVERIFY(calls.isEmpty());
+        for (const char *name : {"aOsszesLatszik", "aVizszintes", "aFuggoleges"})
+            QVERIFY(!f.main->action(QString::fromLatin1(name))->isEnabled());
+
+        f.main->showMain();
+        QMdiSubWindow *sub = f.main->addChild(new FakeList(KindCustomers));
+        sub->show();
+        f.main->mdiArea()->setActiveSubWindow(sub);
+        QVERIFY(f.main->action(QStringLiteral("aVizszintes"))->isEnabled());
+        f.main->action(QStringLiteral("aNyomtat"))->trigger();
+        f.main->action(QStringLiteral("aEmil"))->trigger();
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[0].first, int(KindCustomers));
+        QCOMPARE(calls[1].second, ListCommand::Mail);
+
+        // Horizontal tiling stacks the windows at full width.
+        QMdiSubWindow *sub2 = f.main->addChild(new FakeList(KindProducts));
+        sub2->show();
+        f.main->action(QStringLiteral("aVizszintes"))->trigger();
+        const int width = f.main->mdiArea()->viewport()->width();
+        QCOMPARE(sub->width(), width);
+        QCOMPARE(sub2->width(), width);
+        QVERIFY(sub->y() != sub2->y());
+        f.main->action(QStringLiteral("aFuggoleges"))->trigger();
+        QCOMPARE(sub->height(), sub2->height());
+        QVERIFY(sub->x() != sub2->x());
+
+        sub->close();
+        sub2->close();
+        QTRY_VERIFY(!f.main->action(QStringLiteral("aOsszesLatszik"))->isEnabled());
+        for (ListCommand c : {ListCommand::Print, ListCommand::Preview, ListCommand::Excel, ListCommand::Html,
+                              ListCommand::Sheet, ListCommand::SheetAll, ListCommand::Mail})
+            RegisterListCommandHandler(c, {});
+    }
+
+    void listWindowOpensOnce()
+    {
+        int created = 0;
+        RegisterListWindow(KindProducts, [&created](QWidget *) {
+            ++created;
+            return new FakeList(KindProducts);
+        });
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QVERIFY(f.main->action(QStringLiteral("aTermek"))->isEnabled());
+        f.main->action(QStringLiteral("aTermek"))->trigger();
+        f.main->action(QStringLiteral("aTermek"))->trigger();
+        QCOMPARE(created, 1);
+        QCOMPARE(f.main->mdiArea()->subWindowList().size(), 1);
+        f.main->mdiArea()->subWindowList().first()->close();
+        QTRY_COMPARE(f.main->mdiArea()->subWindowList().size(), 0);
+        f.main->action(QStringLiteral("aTermek"))->trigger();
+        QCOMPARE(created, 2);
+        RegisterListWindow(KindProducts, {});
+    }
+
+    void nextIdAndRunSql()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        QCOMPARE(NextId(QStringLiteral("jegyzet")), 1);
+        testenv::execSql(f.dbPath(), QStringLiteral("INSERT INTO jegyzet (jegyzet) VALUES (3); INSERT INTO jegyzet (jegyzet) VALUES (41);"));
+        QCOMPARE(NextId(QStringLiteral("jegyzet")), 42);
+        QCOMPARE(NextId(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel")), 1);
+
+        RunSql(QStringLiteral("UPDATE jegyzet SET rovid='ok' WHERE jegyzet=41"));
+        RunSql(QStringLiteral("UPDATE nincs_ilyen SET x=1")); // swallowed
+        QVERIFY(testhooks::shownMessages().isEmpty());
+        zdb::Query q(Db1(), QStringLiteral("SELECT rovid FROM jegyzet WHERE jegyzet=41"));
+        q.open();
+        QCOMPARE(q.text(QStringLiteral("rovid")), QStringLiteral("ok"));
+    }
+
+    void helpAndWebCommandsGoToTheDesktop()
+    {
+        QStringList opened;
+        SetOpenDocumentHook([&opened](const QString &t) { opened << t; });
+        Tfrm_Main main;
+        main.action(QStringLiteral("aSugo"))->trigger();
+        main.action(QStringLiteral("aLevel"))->trigger();
+        SetOpenDocumentHook({});
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0].endsWith(QStringLiteral("Help/index.htm")));
+        QVERIFY(opened[1].startsWith(QStringLiteral("mailto:")));
+        QVERIFY(opened[1].endsWith(QStringLiteral("?subject=Zentavo")));
+    }
+
+    void trayWithoutSystemTrayMinimises()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // offscreen has none
+        f.main->action(QStringLiteral("aTray"))->trigger();
+        QVERIFY(f.main->isMinimized() || f.main->isVisible());
+        QVERIFY(!f.main->trayIcon()->isVisible());
+        f.main->action(QStringLiteral("aTrFokepernyo"))->trigger();
+        QVERIFY(f.main->isVisible());
+        QVERIFY(!f.main->isMinimized());
+        QCOMPARE(f.main->pos(), QPoint(0, 0));
+    }
+
+    void splashClosesItselfAfterFourSeconds()
+    {
+        Tfrm_Logo *splash = ShowSplash();
+        QPointer<Tfrm_Logo> guard(splash);
+        QCOMPARE(splash->size(), QSize(400, 240));
+        QVERIFY(splash->windowFlags() & Qt::WindowStaysOnTopHint);
+        QTest::qWait(3500);
+        QVERIFY(guard);
+        QTRY_VERIFY_WITH_TIMEOUT(!guard, 2000);
+    }
+
+    void settingsOkStoresAndCancelKeeps()
+    {
+        AppFixture f;
+        f.makeDb(); // no beallit row
+        QVERIFY(f.start());
+        const QString oldPath = Beall().DatabasePath;
+
+        testhooks::onNextDialog([](QDialog *dialog) {
+            auto *d = static_cast<Tfrm_Beallit *>(dialog);
+            d->databaseEdit()->setText(QStringLiteral("/mashol/Masik.sqb"));
+            d->fullScreenBox()->setChecked(true);
+            d->reject();
+        });
+        f.main->action(QStringLiteral("aBeallit"))->trigger();
+        QCOMPARE(Beall().DatabasePath, oldPath);
+        QVERIFY(!Beall().FullScreen);
+
+        testhooks::setNextFolder(f.path(QStringLiteral("Html")));
+        testhooks::onNextDialog([](QDialog *dialog) {
+            auto *d = static_cast<Tfrm_Beallit *>(dialog);
+            d->fullScreenBox()->setChecked(true);
+            d->htmlButton()->click();
+            QTest::keyClicks(d->senderNameEdit(), QStringLiteral("Kiss Éva"));
+            d->accept();
+        });
+        f.main->action(QStringLiteral("aBeallit"))->trigger();
+        QVERIFY(Beall().FullScreen);
+        QCOMPARE(Beall().HtmlDir, f.path(QStringLiteral("Html")));
+        QCOMPARE(Beall().SenderName, QString()); // read again only at the next start
+
+        // The first row is stored with what was typed; the untouched login box stays null.
+        zdb::Query q(Db1(), QStringLiteral("SELECT vanbelep IS NULL AS n, sendername, beallit IS NULL AS b FROM beallit"));
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        QCOMPARE(q.text(QStringLiteral("n")), QStringLiteral("1"));
+        QCOMPARE(q.text(QStringLiteral("b")), QStringLiteral("1"));
+        QCOMPARE(q.text(QStringLiteral("sendername")), QStringLiteral("Kiss Éva"));
+
+        f.closeMain();
+        QCOMPARE(f.ini().value(QStringLiteral("Screen/FullScreen")).toString(), QStringLiteral("1"));
+        QCOMPARE(f.ini().value(QStringLiteral("Database/Path")).toString(), oldPath);
+    }
+
+    void aboutAndReadme()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        QString version;
+        testhooks::onNextDialog([&version](QDialog *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("Névjegy"));
+            version = d->findChild<QLabel *>(QStringLiteral("lblVerzio"))->text();
+            d->accept();
+        });
+        f.main->action(QStringLiteral("aNevjegy"))->trigger();
+        QCOMPARE(version, QStringLiteral("V1.0.0.52"));
+
+        Tfrm_Readme readme;
+        QCOMPARE(readme.size(), QSize(552, 399));
+        QVERIFY(readme.viewer()->toPlainText().length() > 500);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(f.path(QStringLiteral("readme.pdf")));
+        QVERIFY(readme.printTo(&printer) >= 1);
+        QCOMPARE(printer.docName(), QStringLiteral("Felhasználói szerződés"));
+        QVERIFY(QFileInfo(f.path(QStringLiteral("readme.pdf"))).size() > 1000);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,192 @@
+// The start sequence, the ini file and a database that is missing or bad.
+
+#include "appfixture.h"
+
+#include "connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { initAppTests(); }
+
+    void missingDatabaseEndsWithoutCreatingIt()
+    {
+        AppFixture f;
+        QVERIFY(!f.start());
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Nem létező adatbázis"));
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Hiba"));
+        QVERIFY(!QFileInfo::exists(f.dbPath()));
+
+        // The same for a path named in the ini.
+        AppFixture g;
+        const QString elsewhere = g.path(QStringLiteral("nincs/Masik.sqb"));
+        {
+            QSettings ini = g.ini();
+            ini.setValue(QStringLiteral("Database/Path"), elsewhere);
+        }
+        QVERIFY(!g.start());
+        QVERIFY(!QFileInfo::exists(elsewhere));
+        QVERIFY(!QFileInfo::exists(QFileInfo(elsewhere).path()));
+    }
+
+    void noIniGivesDefaultsAndCloseWritesEveryKey()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO tulajdonos (tulajdonos) VALUES ('Példa Iroda Kft.');"));
+        QVERIFY(f.start());
+        QVERIFY(testhooks::shownMessages().isEmpty());
+        const TBeall &b = Beall();
+        QCOMPARE(b.DatabasePath, QDir::toNativeSeparators(f.dbPath()));
+        QCOMPARE(b.HtmlDir, QDir::toNativeSeparators(f.path(QStringLiteral("Html"))));
+        QVERIFY(QFileInfo(f.path(QStringLiteral("Html"))).isDir());
+        QVERIFY(!b.FullScreen);
+        QVERIFY(!b.LoginRequired);
+        QCOMPARE(b.CurrentUser, QStringLiteral("rendszergazda"));
+        QVERIFY(b.IsAdministrator && b.CanEditMasterData);
+        QCOMPARE(b.CalendarDay, QDate::currentDate());
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Zentavo: [Példa Iroda Kft.]"));
+
+        f.main->showMain();
+        QCOMPARE(f.main->size(), QSize(777, 550));
+        QCOMPARE(f.main->pos(), QPoint(0, 0));
+        f.closeMain();
+
+        QSettings ini = f.ini();
+        const QStringList keys = ini.allKeys();
+        for (const char *key : {"Screen/FullScreen", "Screen/Left", "Screen/Top", "Screen/Width", "Screen/Height",
+                                "Database/Path", "Defaults/HtmlPath"})
+            QVERIFY2(keys.contains(QString::fromLatin1(key)), key);
+        QCOMPARE(ini.value(QStringLiteral("Screen/FullScreen")).toString(), QStringLiteral("0"));
+        QCOMPARE(ini.value(QStringLiteral("Screen/Width")).toInt(), 777);
+        QCOMPARE(ini.value(QStringLiteral("Screen/Height")).toInt(), 550);
+        QCOMPARE(ini.value(QStringLiteral("Database/Path")).toString(), QDir::toNativeSeparators(f.dbPath()));
+    }
+
+    void deletedHtmlFolderIsReplaced()
+    {
+        AppFixture f;
+        f.makeDb();
+        {
+            QSettings ini = f.ini();
+            ini.setValue(QStringLiteral("Defaults/HtmlPath"), f.path(QStringLiteral("torolt_mappa")));
+            ini.setValue(QStringLiteral("Screen/Width"), 900);
+        }
+        QVERIFY(f.start());
+        QCOMPARE(Beall().HtmlDir, QDir::toNativeSeparators(f.path(QStringLiteral("Html"))));
+        f.main->showMain();
+        QCOMPARE(f.main->width(), 900);
+        f.closeMain();
+        QCOMPARE(f.ini().value(QStringLiteral("Defaults/HtmlPath")).toString(), QDir::toNativeSeparators(f.path(QStringLiteral("Html"))));
+    }
+
+    void garbageIniValuesKeepDefaults()
+    {
+        AppFixture f;
+        f.makeDb();
+        QFile iniFile(IniFilePath());
+        QVERIFY(iniFile.open(QIODevice::WriteOnly));
+        iniFile.write("[Screen]\nFullScreen=igen\nLeft=abc\nTop=\nWidth=-5\nHeight=zz\n[Database]\nPath=\n\x01\x02 garbage line\n");
+        iniFile.close();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QVERIFY(!Beall().FullScreen);
+        QCOMPARE(f.main->size(), QSize(777, 550));
+        QCOMPARE(Beall().DatabasePath, QDir::toNativeSeparators(f.dbPath()));
+    }
+
+    void fullScreenTakesTheWorkArea()
+    {
+        AppFixture f;
+        f.makeDb();
+        {
+            QSettings ini = f.ini();
+            ini.setValue(QStringLiteral("Screen/FullScreen"), 1);
+        }
+        QVERIFY(f.start());
+        QVERIFY(Beall().FullScreen);
+        f.main->showMain();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(f.main->size(), QSize(area.right() + 1, area.bottom() + 1));
+    }
+
+    void badDatabasesAreReportedAndLeftUntouched_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("not a database") << QByteArray("Ez egy sima szövegfájl, nem adatbázis.\n").repeated(200)
+                                        << QStringLiteral("file is not a database.");
+        QTest::newRow("missing table") << QByteArray() << QStringLiteral("no such table: beallit.");
+    }
+    void badDatabasesAreReportedAndLeftUntouched()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        AppFixture f;
+        if (content.isEmpty()) {
+            testenv::execSql(f.dbPath(), QStringLiteral("CREATE TABLE tulajdonos (tulajdonos varchar(75));"));
+        } else {
+            QFile file(f.dbPath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const QByteArray before = testenv::fileBytes(f.dbPath());
+        QVERIFY(f.start()); // the window opens; the lists will report their own errors
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
+        QCOMPARE(testhooks::lastMessage().text, expected);
+        QCOMPARE(Beall().CurrentUser, QStringLiteral("rendszergazda"));
+        f.closeMain();
+        QCOMPARE(testenv::fileBytes(f.dbPath()), before);
+    }
+
+    void missingColumnIsNamed()
+    {
+        AppFixture f;
+        testenv::execSql(f.dbPath(), QStringLiteral("CREATE TABLE beallit (beallit integer, vanbelep varchar(1));"
+                                                    "CREATE TABLE tulajdonos (tulajdonos varchar(75));"));
+        QVERIFY(f.start());
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Field 'sendername' not found."));
+    }
+
+    void loginSwitch_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("I asks") << QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('I');") << true;
+        QTest::newRow("N") << QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('N');") << false;
+        QTest::newRow("lower i") << QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('i');") << false;
+        QTest::newRow("null") << QStringLiteral("INSERT INTO beallit (sendername) VALUES ('x');") << false;
+        QTest::newRow("no row") << QString() << false;
+    }
+    void loginSwitch()
+    {
+        QFETCH(QString, rows);
+        QFETCH(bool, asks);
+        AppFixture f;
+        f.makeDb(rows);
+        bool dialogShown = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            dialogShown = d->objectName() == QLatin1String("frm_Login");
+            d->reject();
+        });
+        QCOMPARE(f.start(), !asks); // a cancelled login ends the program
+        QCOMPARE(dialogShown, asks);
+        QCOMPARE(Beall().LoginRequired, asks);
+    }
+
+    void senderDataIsRead()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO beallit (vanbelep, sendername, senderemil) VALUES ('N', 'Kiss Éva', 'eva@pelda.hu');"));
+        QVERIFY(f.start());
+        QCOMPARE(Beall().SenderName, QStringLiteral("Kiss Éva"));
+        QCOMPARE(Beall().SenderEmail, QStringLiteral("eva@pelda.hu"));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

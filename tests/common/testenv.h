@@ -1,0 +1,59 @@
+#pragma once
+
+// A throw-away program folder with a database made from the schema file, for
+// the GUI and start-up tests.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include "codec.h"
+
+namespace testenv {
+
+inline QString sourceDir()
+{
+    return QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR"));
+}
+
+// Runs SQL on a database file the way another program would (Windows-1250 text).
+inline void execSql(const QString &dbPath, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    QVERIFY(sqlite3_open(QFile::encodeName(dbPath).constData(), &db) == SQLITE_OK);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, zdb::toCp1250(sql).constData(), nullptr, nullptr, &error);
+    const QString message = error ? QString::fromUtf8(error) : QString();
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+}
+
+inline QString schemaSql()
+{
+    QFile file(sourceDir() + QStringLiteral("/db/schema.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+// Makes a database with every table, empty.
+inline void makeDatabase(const QString &dbPath)
+{
+    const QString schema = schemaSql();
+    QVERIFY2(!schema.isEmpty(), "db/schema.sql not found (ZENTAVO_SOURCE_DIR)");
+    execSql(dbPath, schema);
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace testenv
