@@ -1,0 +1,209 @@
+#include "connection.h"
+
+#include "dberror.h"
+#include "recordset.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace zdb {
+
+namespace {
+
+const QString kMemory = QStringLiteral(":memory:");
+
+// "systemnocase": only the letters A to Z fold; other bytes compare as they are.
+int compareNoCase(void *, int n1, const void *p1, int n2, const void *p2)
+{
+    const auto *a = static_cast<const unsigned char *>(p1);
+    const auto *b = static_cast<const unsigned char *>(p2);
+    const int n = n1 < n2 ? n1 : n2;
+    for (int i = 0; i < n; ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y + 32);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
+}
+
+int compareBytes(void *, int n1, const void *p1, int n2, const void *p2)
+{
+    const int n = n1 < n2 ? n1 : n2;
+    const int c = n > 0 ? std::memcmp(p1, p2, size_t(n)) : 0;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
+}
+
+bool hasExtension(const QString &name)
+{
+    const qsizetype sep = name.lastIndexOf(QDir::separator());
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > sep;
+}
+
+} // namespace
+
+Connection::Connection(QObject *parent) : QObject(parent) {}
+
+Connection::~Connection()
+{
+    close();
+    // Record sets may outlive the connection; they must not call back into it.
+    const QList<RecordSet *> sets = m_recordSets;
+    for (RecordSet *rs : sets)
+        rs->setConnection(nullptr);
+}
+
+void Connection::setPath(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path.trimmed());
+    const qsizetype sep = native.lastIndexOf(QDir::separator());
+    if (sep < 0) {
+        defaultDir.clear();
+        database = native;
+    } else {
+        defaultDir = native.left(sep + 1);
+        database = native.mid(sep + 1);
+    }
+}
+
+QString Connection::fullPath() const
+{
+    QString name = database.trimmed();
+    if (name.isEmpty())
+        return QString();
+    if (name == kMemory)
+        return name;
+    if (!hasExtension(name)) {
+        QString ext = defaultExt;
+        if (!ext.isEmpty() && !ext.startsWith(QLatin1Char('.')))
+            ext.prepend(QLatin1Char('.'));
+        name += ext;
+    }
+    if (defaultDir.isEmpty())
+        return name;   // a full path, or relative to the working folder
+    QString dir = defaultDir;
+    if (!dir.endsWith(QDir::separator()))
+        dir += QDir::separator();
+    return dir + name;
+}
+
+void Connection::open()
+{
+    if (m_db)
+        return;
+    if (database.trimmed().isEmpty())
+        throw Error(QStringLiteral("Missing database property"));
+    const QString path = fullPath();
+    if (mustExist && path != kMemory && !QFileInfo::exists(path))
+        throw Error(QStringLiteral("Database %1 does not exist").arg(path));
+
+    m_version = QString::fromLatin1(sqlite3_libversion());
+
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (!db || rc != SQLITE_OK) {
+        // A handle that comes with an error is of no use; report the failure now
+        // rather than at the first statement.
+        if (db)
+            sqlite3_close_v2(db);
+        throw Error(QStringLiteral("Cannot open database"));
+    }
+    sqlite3_create_collation_v2(db, "systemnocase", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
+    sqlite3_create_collation_v2(db, "system", SQLITE_UTF8, nullptr, compareBytes, nullptr);
+    if (timeOut > 0)
+        sqlite3_busy_timeout(db, timeOut);
+    m_db = db;
+    Q_EMIT connectedChanged(true);
+}
+
+void Connection::close()
+{
+    const QList<RecordSet *> sets = m_recordSets;
+    for (RecordSet *rs : sets)
+        rs->close();
+    if (!m_db)
+        return;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    Q_EMIT connectedChanged(false);
+}
+
+void Connection::executeDirect(const QString &sql)
+{
+    if (!m_db)
+        open();
+    const QByteArray text = encode(sql);
+    const char *p = text.constData();
+    const char *end = p + text.size();
+    while (p < end) {
+        sqlite3_stmt *stmt = nullptr;
+        const char *tail = nullptr;
+        if (sqlite3_prepare_v2(m_db, p, int(end - p), &stmt, &tail) != SQLITE_OK) {
+            const QString message = lastErrorMessage();
+            sqlite3_finalize(stmt);
+            throw Error(message);
+        }
+        p = tail ? tail : end;
+        if (!stmt)
+            continue;   // blanks or a comment
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        // A busy database has already been waited for up to the time-out; the
+        // statement fails then instead of waiting without end.
+        if (rc != SQLITE_DONE) {
+            const QString message = lastErrorMessage();
+            sqlite3_finalize(stmt);
+            throw Error(message);
+        }
+        if (sqlite3_finalize(stmt) != SQLITE_OK)
+            throw Error(lastErrorMessage());
+    }
+}
+
+void Connection::beginTransaction()
+{
+    executeDirect(QStringLiteral("begin transaction"));
+}
+
+void Connection::commit()
+{
+    executeDirect(QStringLiteral("commit"));
+}
+
+void Connection::rollback()
+{
+    executeDirect(QStringLiteral("rollback"));
+}
+
+QString Connection::lastErrorMessage() const
+{
+    if (!m_db)
+        return QString();
+    const char *msg = sqlite3_errmsg(m_db);
+    return decode(msg, qsizetype(std::strlen(msg)));
+}
+
+void Connection::attach(RecordSet *rs)
+{
+    if (rs && !m_recordSets.contains(rs))
+        m_recordSets.append(rs);
+}
+
+void Connection::detach(RecordSet *rs)
+{
+    m_recordSets.removeAll(rs);
+}
+
+} // namespace zdb

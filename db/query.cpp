@@ -1,0 +1,244 @@
+// Query record set: named parameters, their literals and running the first
+// statement of the text.
+
+#include "recordset_p.h"
+#include "connection.h"
+
+#include <QDateTime>
+
+#include <sqlite3.h>
+
+namespace zdb {
+
+namespace {
+
+// When s[i] opens a quoted string, a quoted name or a comment, the index just
+// past it; otherwise i.
+qsizetype skipLiteral(const QString &s, qsizetype i)
+{
+    const qsizetype n = s.size();
+    const QChar c = s[i];
+    if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+        qsizetype j = i + 1;
+        while (j < n) {
+            if (s[j] == c) {
+                if (j + 1 < n && s[j + 1] == c) {   // a doubled quote stays inside
+                    j += 2;
+                    continue;
+                }
+                return j + 1;
+            }
+            ++j;
+        }
+        return n;
+    }
+    if (c == QLatin1Char('[')) {
+        const qsizetype j = s.indexOf(QLatin1Char(']'), i + 1);
+        return j < 0 ? n : j + 1;
+    }
+    if (c == QLatin1Char('-') && i + 1 < n && s[i + 1] == QLatin1Char('-')) {
+        const qsizetype j = s.indexOf(QLatin1Char('\n'), i + 2);
+        return j < 0 ? n : j + 1;
+    }
+    if (c == QLatin1Char('/') && i + 1 < n && s[i + 1] == QLatin1Char('*')) {
+        const qsizetype j = s.indexOf(QLatin1String("*/"), i + 2);
+        return j < 0 ? n : j + 2;
+    }
+    return i;
+}
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// The text up to the first ";" that ends a statement, trimmed.
+QString firstStatement(const QString &s)
+{
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const qsizetype j = skipLiteral(s, i);
+        if (j != i) {
+            i = j;
+            continue;
+        }
+        if (s[i] == QLatin1Char(';'))
+            return s.left(i).trimmed();
+        ++i;
+    }
+    return s.trimmed();
+}
+
+QString paramLiteral(const QVariant &v)
+{
+    const QString null = QStringLiteral("NULL");
+    if (!v.isValid() || v.isNull())
+        return null;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return QString::number(v.toLongLong());
+    case QMetaType::ULongLong:
+        return QString::number(v.toULongLong());
+    case QMetaType::QDate:
+    case QMetaType::QDateTime: {
+        const QDate date = v.typeId() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
+        return date.isValid() ? QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'') : null;
+    }
+    default: {
+        QString text = v.toString();
+        if (text.isEmpty())
+            return null;   // empty text of any type is written as NULL
+        text.replace(QLatin1Char('\''), QLatin1String("''"));
+        return QLatin1Char('\'') + text + QLatin1Char('\'');
+    }
+    }
+}
+
+} // namespace
+
+Query::Query(Connection *connection, QObject *parent) : RecordSet(Variant::Query, connection, parent) {}
+
+Query::Query(Connection *connection, const QString &sql, QObject *parent)
+    : RecordSet(Variant::Query, connection, parent)
+{
+    setSql(sql);
+}
+
+void Query::setSql(const QString &sql)
+{
+    close();
+    const QStringList oldNames = m_paramNames;
+    const QVector<QVariant> oldValues = m_paramValues;
+
+    m_sql = sql;
+    m_parsed.clear();
+    m_parsed.reserve(sql.size());
+    m_paramNames.clear();
+    d->paramPos.clear();
+    d->paramOf.clear();
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n) {
+        const qsizetype j = skipLiteral(sql, i);
+        if (j != i) {
+            m_parsed += QStringView(sql).mid(i, j - i);
+            i = j;
+            continue;
+        }
+        const QChar c = sql[i];
+        if (c == QLatin1Char(':') && i + 1 < n && sql[i + 1] == QLatin1Char(':')) {
+            m_parsed += QLatin1String("::");
+            i += 2;
+            continue;
+        }
+        if (c == QLatin1Char(':') && i + 1 < n && isNameChar(sql[i + 1])) {
+            qsizetype e = i + 1;
+            while (e < n && isNameChar(sql[e]))
+                ++e;
+            const QString name = sql.mid(i + 1, e - i - 1);
+            int index = -1;
+            for (int k = 0; k < m_paramNames.size(); ++k)
+                if (m_paramNames[k].compare(name, Qt::CaseInsensitive) == 0)
+                    index = k;
+            if (index < 0) {
+                index = int(m_paramNames.size());
+                m_paramNames.append(name);
+            }
+            d->paramPos.push_back(m_parsed.size());
+            d->paramOf.push_back(index);
+            m_parsed += QLatin1Char('?');
+            i = e;
+            continue;
+        }
+        m_parsed += c;
+        ++i;
+    }
+
+    // Values of parameters that kept their name survive a change of the text.
+    m_paramValues = QVector<QVariant>(m_paramNames.size());
+    for (int k = 0; k < m_paramNames.size(); ++k)
+        for (int o = 0; o < oldNames.size(); ++o)
+            if (oldNames[o].compare(m_paramNames[k], Qt::CaseInsensitive) == 0)
+                m_paramValues[k] = oldValues.value(o);
+}
+
+QStringList Query::paramNames() const
+{
+    return m_paramNames;
+}
+
+void Query::setParam(const QString &name, const QVariant &value)
+{
+    for (int k = 0; k < m_paramNames.size(); ++k) {
+        if (m_paramNames[k].compare(name, Qt::CaseInsensitive) == 0) {
+            m_paramValues[k] = value;
+            return;
+        }
+    }
+    throw Error(QStringLiteral("Parameter '%1' not found").arg(name));
+}
+
+// The text with each parameter's literal in its own place: a "?" that a value
+// brings along is never taken for the next parameter.
+static QString substituted(const QString &parsed, const std::vector<qsizetype> &positions,
+                           const std::vector<int> &owners, const QVector<QVariant> &values)
+{
+    QString out;
+    out.reserve(parsed.size() + qsizetype(positions.size()) * 8);
+    qsizetype from = 0;
+    for (size_t k = 0; k < positions.size(); ++k) {
+        out += QStringView(parsed).mid(from, positions[k] - from);
+        out += paramLiteral(values.value(owners[k]));
+        from = positions[k] + 1;
+    }
+    out += QStringView(parsed).mid(from);
+    return out;
+}
+
+QString Query::selectSql() const
+{
+    if (m_sql.trimmed().isEmpty())
+        throw Error(QStringLiteral("no query specified"));
+    const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
+    if (m_filtered && !m_filter.trimmed().isEmpty())
+        return QStringLiteral("select * from (") + firstStatement(text) + QStringLiteral(") where ") + m_filter;
+    return text;
+}
+
+void Query::execute()
+{
+    if (!m_connection)
+        throw Error(QStringLiteral("no database connection"));
+    if (m_sql.trimmed().isEmpty())
+        throw Error(QStringLiteral("no query specified"));
+    const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
+    if (!m_connection->isConnected())
+        m_connection->open();
+    sqlite3 *db = m_connection->handle();
+    const QByteArray bytes = m_connection->encode(text);
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, bytes.constData(), int(bytes.size()), &stmt, nullptr) != SQLITE_OK) {
+        const QString message = m_connection->lastErrorMessage();
+        sqlite3_finalize(stmt);
+        throw Error(message);
+    }
+    if (!stmt)
+        return;   // nothing but blanks or comments
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const QString message = m_connection->lastErrorMessage();
+        sqlite3_finalize(stmt);
+        throw Error(message);
+    }
+    if (sqlite3_finalize(stmt) != SQLITE_OK)
+        throw Error(m_connection->lastErrorMessage());
+}
+
+} // namespace zdb

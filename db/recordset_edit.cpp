@@ -1,0 +1,307 @@
+// Editing: the edit buffer, insert, post, cancel and delete.
+
+#include "recordset_p.h"
+#include "connection.h"
+
+#include <QDateTime>
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+namespace zdb {
+
+namespace {
+
+QString invalidInteger(const QString &text, const FieldDef &f)
+{
+    return QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, f.displayTitle());
+}
+
+QVariant toInteger(const FieldDef &f, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return QVariant(value.toInt());
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::UInt: {
+        const qlonglong v = value.toLongLong();
+        if (v < INT_MIN || v > INT_MAX)
+            throw Error(invalidInteger(QString::number(v), f));
+        return QVariant(int(v));
+    }
+    case QMetaType::ULongLong: {
+        const qulonglong v = value.toULongLong();
+        if (v > qulonglong(INT_MAX))
+            throw Error(invalidInteger(QString::number(v), f));
+        return QVariant(int(v));
+    }
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double v = value.toDouble();
+        if (!std::isfinite(v) || v < double(INT_MIN) - 0.5 || v >= double(INT_MAX) + 0.5)
+            throw Error(invalidInteger(value.toString(), f));
+        return QVariant(int(std::lround(v)));
+    }
+    case QMetaType::Bool:
+        return QVariant(value.toBool() ? 1 : 0);
+    default: {
+        const QString text = textForm(value);
+        if (text.trimmed().isEmpty())
+            return QVariant();   // an integer set from empty text is null
+        const QByteArray bytes = text.toUtf8();
+        int v = 0;
+        if (!readInt(bytes.constData(), bytes.size(), v))
+            throw Error(invalidInteger(text, f));
+        return QVariant(v);
+    }
+    }
+}
+
+QVariant toDate(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    case QMetaType::QDateTime: {
+        const QDate date = value.toDateTime().date();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    default: {
+        const QString text = value.toString();
+        if (text.trimmed().isEmpty())
+            return QVariant();
+        const QByteArray bytes = text.toUtf8();
+        int y = 0, m = 0, d = 0;
+        if (readDate(bytes.constData(), bytes.size(), y, m, d) != DateRead::Ok)
+            throw Error(QStringLiteral("'%1' is not a valid date").arg(text));
+        return QVariant(QDate(y, m, d));
+    }
+    }
+}
+
+QVariant toText(const FieldDef &f, const QVariant &value)
+{
+    QString text = textForm(value);
+    if (f.size > 0 && text.size() > f.size) {
+        text.truncate(f.size);
+        if (!text.isEmpty() && text.back().isHighSurrogate())
+            text.chop(1);   // never keep half a character
+    }
+    if (text.isNull())
+        text = QLatin1String("");   // empty text stays empty text, not null
+    return QVariant(text);
+}
+
+} // namespace
+
+quint32 *RecordSet::Impl::blockFromBuffer()
+{
+    std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
+    std::vector<CellRef> cells(static_cast<size_t>(slotCount) + 1);
+    for (int f = 0; f < fields.size(); ++f) {
+        const int slot = slotOfField(f);
+        if (slot < 0)
+            continue;
+        const QVariant v = buffer.value(f);
+        CellRef &c = cells[size_t(slot)];
+        if (!v.isValid())
+            continue;   // stays null
+        QByteArray &b = bytes[size_t(slot)];
+        switch (fields[f].kind) {
+        case FieldKind::Integer:
+            b = QByteArray::number(v.toInt());
+            break;
+        case FieldKind::Date:
+            b = dateToSql(v.toDate()).toLatin1();
+            break;
+        default:
+            b = encodeText(v.toString(), encoding);
+            break;
+        }
+        c.null = false;
+        c.data = b.constData();
+        c.size = b.size();
+    }
+    return buildRowBlock(arena, cells.data(), slotCount);
+}
+
+void RecordSet::setValue(const QString &name, const QVariant &value)
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw Error(msgNotFound(name));
+    Impl::checkActive(*this);
+    if (!isEditing())
+        throw Error(msgNotEditing());
+    const FieldDef &f = d->fields[i];
+    if (f.calculated)
+        throw Error(QStringLiteral("Field '%1' cannot be modified").arg(f.name));
+
+    QVariant stored;
+    if (value.isValid() && !value.isNull()) {
+        switch (f.kind) {
+        case FieldKind::Integer: stored = toInteger(f, value); break;
+        case FieldKind::Date: stored = toDate(value); break;
+        default: stored = toText(f, value); break;
+        }
+    }
+    if (d->buffer.size() < d->fields.size())
+        d->buffer.resize(d->fields.size());
+    d->buffer[i] = stored;
+    d->modified = true;
+    Q_EMIT fieldChanged(i);
+    Q_EMIT rowChanged(m_current);
+}
+
+void RecordSet::insert()
+{
+    Impl::checkActive(*this);
+    Impl::checkBrowseMode(*this);
+    // The new row goes in front of the current one, which moves down.
+    const int at = m_current < 0 ? 0 : m_current;
+    Q_EMIT aboutToInsertRow(at);
+    d->rows.insert(d->rows.begin() + at, Row());
+    d->buffer = QVector<QVariant>(d->fields.size());
+    d->modified = false;
+    m_mode = Mode::Inserting;
+    m_current = at;
+    m_eof = false;
+    Q_EMIT rowInserted(at);
+    Q_EMIT modeChanged(m_mode);
+    Impl::emitCurrent(*this);
+}
+
+void RecordSet::edit()
+{
+    Impl::checkActive(*this);
+    if (isEditing())
+        return;
+    if (d->rows.empty() || m_current < 0) {
+        insert();
+        return;
+    }
+    const Row &row = d->rows[size_t(m_current)];
+    d->buffer = QVector<QVariant>(d->fields.size());
+    for (int f = 0; f < d->fields.size(); ++f)
+        if (!d->fields[f].calculated)
+            d->buffer[f] = d->storedValue(row, f);
+    d->modified = false;
+    m_mode = Mode::Editing;
+    Q_EMIT modeChanged(m_mode);
+}
+
+void RecordSet::post()
+{
+    Impl::checkActive(*this);
+    if (!isEditing())
+        throw Error(msgNotEditing());
+    if (m_readOnly)
+        throw Error(QStringLiteral("Cannot post into a read-only dataset"));
+    if (m_beforePost)
+        m_beforePost(*this);
+    for (int f = 0; f < d->fields.size(); ++f) {
+        const FieldDef &def = d->fields[f];
+        if (def.required && !def.calculated && !d->buffer.value(f).isValid())
+            throw Error(QStringLiteral("%1 is required.").arg(def.displayTitle()));
+    }
+    const QString sql = postSql();
+    m_connection->executeDirect(sql);
+
+    // The statement is stored: the loaded row takes the buffer's values where
+    // it stands, without sorting or filtering again.
+    Row &row = d->rows[size_t(m_current)];
+    if (m_mode == Mode::Inserting)
+        row.key = sqlite3_last_insert_rowid(m_connection->handle());
+    row.cells = d->blockFromBuffer();
+    d->buffer.clear();
+    d->modified = false;
+    m_mode = Mode::Browsing;
+    Q_EMIT rowChanged(m_current);
+    Q_EMIT modeChanged(m_mode);
+}
+
+void RecordSet::cancel()
+{
+    if (!isEditing())
+        return;
+    if (m_mode == Mode::Inserting) {
+        const int at = m_current;
+        Q_EMIT aboutToRemoveRow(at);
+        d->rows.erase(d->rows.begin() + at);
+        d->buffer.clear();
+        d->modified = false;
+        m_mode = Mode::Browsing;
+        const int n = recordCount();
+        m_eof = n == 0;
+        m_current = n == 0 ? -1 : qMin(at, n - 1);
+        Q_EMIT rowRemoved(at);
+        Q_EMIT modeChanged(m_mode);
+        Impl::emitCurrent(*this);
+        return;
+    }
+    const bool changed = d->modified;
+    d->buffer.clear();
+    d->modified = false;
+    m_mode = Mode::Browsing;
+    if (changed)
+        Q_EMIT rowChanged(m_current);
+    Q_EMIT modeChanged(m_mode);
+}
+
+void RecordSet::remove()
+{
+    Impl::checkActive(*this);
+    if (m_mode == Mode::Inserting) {
+        cancel();   // only the new row goes
+        return;
+    }
+    if (d->rows.empty())
+        throw Error(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    auto *table = qobject_cast<Table *>(this);
+    if (m_readOnly || !table)
+        throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
+    m_connection->executeDirect(table->deleteSql());
+
+    const bool wasEditing = m_mode == Mode::Editing;
+    d->buffer.clear();
+    d->modified = false;
+    m_mode = Mode::Browsing;
+    const int at = m_current;
+    Q_EMIT aboutToRemoveRow(at);
+    d->rows.erase(d->rows.begin() + at);
+    const int n = recordCount();
+    m_eof = n == 0;
+    m_current = n == 0 ? -1 : qMin(at, n - 1);
+    Q_EMIT rowRemoved(at);
+    if (wasEditing)
+        Q_EMIT modeChanged(m_mode);
+    Impl::emitCurrent(*this);
+}
+
+QString RecordSet::postSql() const
+{
+    throw Error(QStringLiteral("Cannot post into a read-only dataset"));
+}
+
+QString RecordSet::literal(int field, const QVariant &value) const
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("null");
+    if (field >= 0 && field < d->fields.size() && d->fields[field].kind == FieldKind::Date) {
+        const QDate date = value.toDate();
+        if (!date.isValid())
+            return QStringLiteral("null");
+        return QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'');
+    }
+    QString text = textForm(value);
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+} // namespace zdb

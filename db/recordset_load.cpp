@@ -1,0 +1,217 @@
+// Loading a result: binding the fields to the columns and reading every row
+// into the compact store.
+
+#include "recordset_p.h"
+#include "connection.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+namespace zdb {
+
+namespace {
+
+struct Column
+{
+    QString name;
+    ColumnType type;
+    int index = 0;
+};
+
+struct Slot
+{
+    int column = 0;
+    FieldKind kind = FieldKind::Text;
+    int cut = 0;   // characters kept of a text; 0 keeps all
+};
+
+class Statement
+{
+public:
+    explicit Statement(sqlite3_stmt *s) : m_stmt(s) {}
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    sqlite3_stmt *get() const { return m_stmt; }
+    int finish()
+    {
+        const int rc = sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        return rc;
+    }
+
+private:
+    sqlite3_stmt *m_stmt;
+};
+
+class BusyScope
+{
+public:
+    BusyScope() { showBusy(true); }
+    ~BusyScope() { showBusy(false); }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+};
+
+bool isTextKind(FieldKind k)
+{
+    return k == FieldKind::Text || k == FieldKind::WideText;
+}
+
+} // namespace
+
+void RecordSet::load(const QString &sql)
+{
+    Connection *conn = m_connection;
+    if (!conn)
+        throw Error(QStringLiteral("no database connection"));
+    if (!conn->isConnected())
+        conn->open();
+    sqlite3 *db = conn->handle();
+    const Encoding encoding = conn->encoding;
+
+    BusyScope busy;
+    const QByteArray text = conn->encode(sql);
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
+        const QString message = conn->lastErrorMessage();
+        sqlite3_finalize(raw);
+        throw Error(message);
+    }
+    Statement stmt(raw);   // only the first statement of the text was prepared
+    sqlite3_stmt *st = stmt.get();
+
+    // Result columns: "rowid" is the row identifier; repeated names get "_n".
+    const int columnCount = st ? sqlite3_column_count(st) : 0;
+    int rowidColumn = -1;
+    std::vector<Column> columns;
+    QHash<QString, int> columnByName;
+    for (int i = 0; i < columnCount; ++i) {
+        const char *rawName = sqlite3_column_name(st, i);
+        const QString name = rawName ? conn->decode(rawName, qsizetype(std::strlen(rawName))) : QString();
+        if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0) {
+            rowidColumn = i;
+            continue;
+        }
+        QString unique = name;
+        for (int n = 1; columnByName.contains(unique.toLower()); ++n)
+            unique = name + QLatin1Char('_') + QString::number(n);
+        const char *decl = sqlite3_column_decltype(st, i);
+        Column c;
+        c.name = unique;
+        c.type = columnTypeOf(decl ? QString::fromLatin1(decl) : QString());
+        c.index = i;
+        columnByName.insert(unique.toLower(), int(columns.size()));
+        columns.push_back(c);
+    }
+
+    // Fields: the declared ones, or one per column when none are declared.
+    const bool autoFields = d->autoFields || d->fields.isEmpty();
+    QVector<FieldDef> fields = autoFields ? QVector<FieldDef>() : d->fields;
+    if (autoFields) {
+        for (const Column &c : columns) {
+            FieldDef f;
+            f.name = c.name;
+            f.kind = c.type.kind;
+            f.size = isTextKind(c.type.kind) ? c.type.size : 0;
+            fields.append(f);
+        }
+    }
+    std::vector<int> slotOf(size_t(fields.size()), -1);
+    std::vector<Slot> slots;
+    for (int i = 0; i < fields.size(); ++i) {
+        const FieldDef &f = fields[i];
+        if (f.calculated)
+            continue;
+        const int ci = columnByName.value(f.name.toLower(), -1);
+        if (ci < 0)
+            throw Error(msgNotFound(f.name));
+        const Column &c = columns[size_t(ci)];
+        if (c.type.kind != f.kind)
+            throw Error(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
+                            .arg(f.name, fieldKindName(f.kind), fieldKindName(c.type.kind)));
+        Slot s;
+        s.column = c.index;
+        s.kind = f.kind;
+        s.cut = isTextKind(f.kind) ? c.type.size : 0;
+        slotOf[size_t(i)] = int(slots.size());
+        slots.push_back(s);
+    }
+
+    // Rows: each cell's bytes are copied once into the arena, still encoded;
+    // dates are checked here so that a bad one fails the open.
+    const int slotCount = int(slots.size());
+    Arena arena;
+    std::vector<Row> rows;
+    std::vector<CellRef> cells(size_t(slotCount) + 1);
+    qint64 ordinal = 0;
+    int rc = SQLITE_DONE;
+    while (st && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        ++ordinal;
+        for (int s = 0; s < slotCount; ++s) {
+            const Slot &sl = slots[size_t(s)];
+            CellRef &c = cells[size_t(s)];
+            const char *p;
+            if (sl.kind == FieldKind::Blob) {
+                if (sqlite3_column_type(st, sl.column) == SQLITE_NULL) {
+                    c = CellRef();
+                    continue;
+                }
+                p = static_cast<const char *>(sqlite3_column_blob(st, sl.column));
+            } else {
+                p = reinterpret_cast<const char *>(sqlite3_column_text(st, sl.column));
+                if (!p) {
+                    c = CellRef();
+                    continue;
+                }
+            }
+            const qsizetype n = sqlite3_column_bytes(st, sl.column);
+            c.null = false;
+            c.data = p;
+            c.size = n;
+            if (sl.kind == FieldKind::Date) {
+                int y, m, dd;
+                if (readDate(p, n, y, m, dd) == DateRead::Invalid)
+                    throw Error(QStringLiteral("'%1' is not a valid date").arg(decodeText(p, n, encoding)));
+            } else if (sl.cut > 0 && n > sl.cut) {
+                c.size = cutToChars(p, n, sl.cut, encoding);
+            }
+        }
+        Row row;
+        row.cells = buildRowBlock(arena, cells.data(), slotCount);
+        row.key = (rowidColumn >= 0 && sqlite3_column_type(st, rowidColumn) != SQLITE_NULL)
+            ? sqlite3_column_int64(st, rowidColumn)
+            : ordinal;
+        rows.push_back(row);
+    }
+    if (st && rc != SQLITE_DONE)
+        throw Error(conn->lastErrorMessage());   // an error, a misuse, or a locked database
+    if (st) {
+        const int frc = stmt.finish();
+        if (frc != SQLITE_OK)
+            throw Error(QStringLiteral("SQLiteExecute error: %1").arg(frc));
+    }
+
+    Q_EMIT aboutToReset();
+    if (autoFields) {
+        d->fields = fields;
+        d->rebuildIndex();
+    }
+    d->autoFields = autoFields;
+    d->slotOf = std::move(slotOf);
+    d->slotCount = slotCount;
+    d->encoding = encoding;
+    d->arena.swap(arena);
+    d->rows.swap(rows);
+    d->buffer.clear();
+    d->modified = false;
+    m_mode = Mode::Browsing;
+    m_eof = d->rows.empty();
+    m_current = m_eof ? -1 : 0;
+    Q_EMIT reset();
+    Q_EMIT modeChanged(m_mode);
+    Impl::emitCurrent(*this);
+}
+
+} // namespace zdb

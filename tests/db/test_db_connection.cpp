@@ -1,0 +1,167 @@
+// The connection: file paths, opening failures, collations, running texts,
+// the two encodings, a database locked by another program, and the record
+// sets' lifetime against it.
+
+#include "dbfixture.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace zdb;
+
+class TestDbConnection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void paths_data()
+    {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("folder without separator") << "/data" << "Zentavo" << "/data/Zentavo.sqb";
+        QTest::newRow("folder with separator") << "/data/" << " Zentavo.sqb " << "/data/Zentavo.sqb";
+        QTest::newRow("own extension") << "/data" << "adat.db" << "/data/adat.db";
+        QTest::newRow("no folder, full path") << "" << "/x/y/adat" << "/x/y/adat.sqb";
+        QTest::newRow("no folder, relative") << "" << "adat" << "adat.sqb";
+        QTest::newRow("dot in a folder name only") << "" << "/x.d/adat" << "/x.d/adat.sqb";
+        QTest::newRow("memory") << "/data" << ":memory:" << ":memory:";
+    }
+
+    void paths()
+    {
+        QFETCH(QString, dir);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        Connection c;
+        c.defaultDir = dir;
+        c.database = name;
+        QCOMPARE(c.fullPath(), expected);
+    }
+
+    void openFailuresAndCollations()
+    {
+        QTemporaryDir dir;
+        Connection c;
+        QCOMPARE(errorOf([&] { c.open(); }), QStringLiteral("Missing database property"));
+        c.defaultDir = dir.path();
+        c.database = QStringLiteral("nincs");
+        c.mustExist = true;
+        const QString path = dir.filePath(QStringLiteral("nincs.sqb"));
+        QCOMPARE(errorOf([&] { c.open(); }), QStringLiteral("Database %1 does not exist").arg(path));
+        QVERIFY(!c.isConnected());
+        c.defaultDir = dir.filePath(QStringLiteral("no/such/folder"));
+        c.mustExist = false;
+        QCOMPARE(errorOf([&] { c.open(); }), QStringLiteral("Cannot open database"));
+
+        c.defaultDir = dir.path();
+        c.open();   // not required to exist: SQLite makes the file
+        QVERIFY(c.isConnected());
+        QVERIFY(QFile::exists(path));
+        QVERIFY(c.version().startsWith(QLatin1String("3.")));
+
+        Query q(&c, QStringLiteral("select 'abc' = 'ABC' collate systemnocase as a, 'á' = 'Á' collate systemnocase as b,"
+                                   " 'abc' = 'ABC' collate system as c"));
+        q.open();
+        QCOMPARE(q.text(QStringLiteral("a")) + q.text(QStringLiteral("b")) + q.text(QStringLiteral("c")), QStringLiteral("100"));
+
+        // Every statement of a direct text runs; a failing one reports SQLite's message.
+        c.executeDirect(QStringLiteral("create table t (a integer); insert into t values (1);\r\n insert into t values (2); -- vége"));
+        QCOMPARE(errorOf([&] { c.executeDirect(QStringLiteral("insert into t values (3); insert into x values (1)")); }),
+                 QStringLiteral("no such table: x"));
+        Query n(&c, QStringLiteral("select count(*) as n from t"));
+        n.open();
+        QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("3"));
+
+        // Closing the connection closes its record sets.
+        c.close();
+        QVERIFY(!q.isOpen() && !n.isOpen());
+    }
+
+    void encodings()
+    {
+        const QString typed = QStringLiteral("€ ő 中");
+        {
+            DbFixture db;   // Windows-1250
+            db.exec(QStringLiteral("create table t (s varchar(10), kurta varchar(3))"));
+            Table t(&db.conn, QStringLiteral("t"));
+            t.open();
+            t.insert();
+            t.setValue(QStringLiteral("s"), typed);
+            t.setValue(QStringLiteral("kurta"), QStringLiteral("őőőő"));
+            t.post();
+            QCOMPARE(db.raw("select s from t"), QByteArray("\x80 \xf5 ?"));
+            QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("€ ő ?"));   // as stored
+            t.refresh();
+            QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("€ ő ?"));
+            QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive) == false);
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő"), LocatePartial));
+        }
+        {
+            DbFixture db(Encoding::Utf8);
+            db.exec(QStringLiteral("create table t (s varchar(10), kurta varchar(3))"));
+            db.exec(QStringLiteral("insert into t values ('%1', 'őőőő')").arg(typed));
+            QCOMPARE(db.raw("select s from t"), typed.toUtf8());
+            Table t(&db.conn, QStringLiteral("t"));
+            t.open();
+            QCOMPARE(t.text(QStringLiteral("s")), typed);
+            QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));   // characters, not bytes
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő 中"), 0));
+        }
+    }
+
+    // Another program holds the write lock: reads and posts fail with SQLite's
+    // message once the time-out has passed, and nothing is lost.
+    void lockedDatabase()
+    {
+        DbFixture db;
+        db.exec(QStringLiteral("create table t (a integer, s varchar(10)); insert into t values (1, 'x')"));
+        db.conn.close();
+        db.conn.timeOut = 200;
+        db.conn.open();
+        Table t(&db.conn, QStringLiteral("t"));
+        t.addInteger(QStringLiteral("a"));
+        t.addText(QStringLiteral("s"), 10);
+        t.open();
+        t.edit();
+        t.setValue(QStringLiteral("s"), QStringLiteral("y"));
+
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(db.path().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        QCOMPARE(errorOf([&] { t.post(); }), QStringLiteral("database is locked"));
+        QCOMPARE(t.mode(), RecordSet::Mode::Editing);
+        QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("y"));
+        Table reader(&db.conn, QStringLiteral("t"));
+        QCOMPARE(errorOf([&] { reader.open(); }), QStringLiteral("database is locked"));
+        QVERIFY(!reader.isOpen());
+
+        QCOMPARE(sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        t.post();
+        QCOMPARE(db.raw("select s from t"), QByteArray("y"));
+    }
+
+    void lifetimes()
+    {
+        auto *conn = new Connection;
+        conn->database = QStringLiteral(":memory:");
+        conn->open();
+        conn->executeDirect(QStringLiteral("create table t (a integer)"));
+        Table outlives(conn, QStringLiteral("t"));
+        {
+            Table scoped(conn, QStringLiteral("t"));
+            scoped.open();   // detaches itself when destroyed
+        }
+        outlives.open();
+        delete conn;   // closes and forgets the record set
+        QVERIFY(!outlives.isOpen());
+        QCOMPARE(outlives.connection(), nullptr);
+        QCOMPARE(errorOf([&] { outlives.open(); }), QStringLiteral("no database connection"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDbConnection)
+#include "test_db_connection.moc"
