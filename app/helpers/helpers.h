@@ -56,3 +56,7 @@ void LoadFormPosition(const QString &formName, int &left, int &top);
 void SaveFormPosition(const QString &formName, int left, int top);
 void LoadFormBounds(const QString &formName, int &left, int &top, int &width, int &height);
 void SaveFormBounds(const QString &formName, int left, int top, int width, int height);
+// What most dialogs do when shown and when closed: move the window to its
+// remembered position (kept on a visible screen), and remember where it is.
+void RestoreFormPosition(QWidget *w, const QString &formName);
+void RememberFormPosition(QWidget *w, const QString &formName);

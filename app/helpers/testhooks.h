@@ -35,7 +35,7 @@ ShownMessage lastMessage();
 void clearMessages();
 
 // Called with the dialog once its modal loop runs. With no callback queued an
-// automatic dialog is rejected.
+// automatic dialog is rejected, and so is one the callback leaves open.
 void onNextDialog(std::function<void(QDialog *)> callback);
 int pendingDialogCallbacks();
 void reset();   // clears every queue and the recorded messages

@@ -1,0 +1,399 @@
+#include "helpers.h"
+
+#include "codec.h"
+#include "dberror.h"
+#include "recordset.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+// ---------------------------------------------------------------------------
+// Program folder
+
+namespace {
+
+QString &programDirStorage()
+{
+    static QString dir;
+    return dir;
+}
+
+// No trailing separator, except for the root folder itself.
+QString withoutTrailingSeparator(QString dir)
+{
+    while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QDir::separator())))
+        dir.chop(1);
+    return dir;
+}
+
+} // namespace
+
+const QString &ProgramDir()
+{
+    // Reached before InitProgramDir() only by tests and tools; the ini file
+    // must still not end up in the root folder.
+    if (programDirStorage().isEmpty() && QCoreApplication::instance())
+        InitProgramDir();
+    return programDirStorage();
+}
+
+void InitProgramDir()
+{
+    const QString fromEnv = qEnvironmentVariable("ZENTAVO_DIR");
+    QString dir;
+    if (!fromEnv.trimmed().isEmpty())
+        dir = QDir(fromEnv).absolutePath();
+    else
+        dir = QCoreApplication::applicationDirPath();
+    SetProgramDir(dir);
+}
+
+void SetProgramDir(const QString &dir)
+{
+    programDirStorage() = QDir::toNativeSeparators(withoutTrailingSeparator(dir));
+}
+
+void ClearProgramDir()
+{
+    programDirStorage().clear();
+}
+
+QString ProgramPath(const QString &relative)
+{
+    // Paths under the program folder are written with backslashes in many
+    // places of the program's own data; they are folder separators here.
+    QString rel = relative;
+    rel.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (rel.startsWith(QLatin1Char('/')))
+        rel.remove(0, 1);
+    QString dir = QDir::fromNativeSeparators(ProgramDir());
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return QDir::toNativeSeparators(dir + rel);
+}
+
+QString IniFilePath()
+{
+    return ProgramPath(QStringLiteral("Zentavo.ini"));
+}
+
+// ---------------------------------------------------------------------------
+// Null-safe readers
+
+namespace {
+
+const QDate kZeroDate(1899, 12, 30);
+
+bool isEmptyValue(const QVariant &v)
+{
+    return !v.isValid() || v.isNull();
+}
+
+[[noreturn]] void conversionError(const QString &text, const char *what)
+{
+    throw zdb::Error(QStringLiteral("'%1' is not a valid %2").arg(text, QLatin1String(what)));
+}
+
+QString floatText(double d)
+{
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(d, 'g', 15);
+}
+
+} // namespace
+
+QString VarToStrNull(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return v.toString();
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return QString::number(v.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        return QString::number(v.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return floatText(v.toDouble());
+    case QMetaType::QDate:
+        return zdb::dateToText(v.toDate());
+    case QMetaType::QDateTime:
+        return zdb::dateToText(v.toDateTime().date());
+    case QMetaType::QByteArray:
+        return zdb::fromCp1250(v.toByteArray());
+    default:
+        return v.toString();
+    }
+}
+
+int VarToIntNull(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return 0;
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return v.toBool() ? 1 : 0;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = std::nearbyint(v.toDouble());
+        if (!std::isfinite(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
+            conversionError(floatText(v.toDouble()), "integer value");
+        return static_cast<int>(d);
+    }
+    case QMetaType::QDate:
+        return static_cast<int>(kZeroDate.daysTo(v.toDate()));
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = VarToStrNull(v);
+        if (text.trimmed().isEmpty())
+            return 0;
+        bool ok = false;
+        const int n = text.trimmed().toInt(&ok, 10);
+        if (!ok)
+            conversionError(text, "integer value");
+        return n;
+    }
+    default: {
+        bool ok = false;
+        const qlonglong n = v.toLongLong(&ok);
+        if (!ok || n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
+            conversionError(VarToStrNull(v), "integer value");
+        return static_cast<int>(n);
+    }
+    }
+}
+
+double VarToFloatNull(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return 0;
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return static_cast<double>(kZeroDate.daysTo(v.toDate()));
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = VarToStrNull(v).trimmed();
+        if (text.isEmpty())
+            return 0;
+        bool ok = false;
+        QLocale loc;
+        loc.setNumberOptions(QLocale::RejectGroupSeparator);
+        double d = loc.toDouble(text, &ok);
+        if (!ok)
+            d = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(d))
+            conversionError(text, "floating point value");
+        return d;
+    }
+    default: {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            conversionError(VarToStrNull(v), "floating point value");
+        return d;
+    }
+    }
+}
+
+QDate VarToDateNull(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return kZeroDate;
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return v.toDate();
+    case QMetaType::QDateTime:
+        return v.toDateTime().date();
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = VarToStrNull(v).trimmed();
+        if (text.isEmpty())
+            return kZeroDate;
+        const QDate iso = QDate::fromString(text, Qt::ISODate);
+        if (iso.isValid())
+            return iso;
+        return zdb::parseStoredDate(zdb::toCp1250(text));
+    }
+    default: {
+        bool ok = false;
+        const qlonglong days = v.toLongLong(&ok);
+        if (!ok)
+            conversionError(VarToStrNull(v), "date");
+        return kZeroDate.addDays(days);
+    }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Text helpers
+
+QString SortKeyOf(const QString &text)
+{
+    // Letter by letter, so the key keeps the text's length (ß stays ß instead
+    // of growing into SS and overflowing the 20-character key column).
+    QString key = text;
+    for (QChar &c : key) {
+        c = c.toUpper();
+        switch (c.unicode()) {
+        case 0x00C1: c = QLatin1Char('A'); break;              // Á
+        case 0x00C9: c = QLatin1Char('E'); break;              // É
+        case 0x00CD: c = QLatin1Char('I'); break;              // Í
+        case 0x00D3: case 0x00D6: case 0x0150:                 // Ó Ö Ő
+            c = QLatin1Char('O'); break;
+        case 0x00DA: case 0x00DC: case 0x0170:                 // Ú Ü Ű
+            c = QLatin1Char('U'); break;
+        default: break;
+        }
+    }
+    return key;
+}
+
+QString ExtractToken(QChar separator, const QString &text, int n)
+{
+    if (n < 1 || text.isEmpty())
+        return {};
+    qsizetype start = 0;
+    for (int field = 1; field < n; ++field) {
+        const qsizetype sep = text.indexOf(separator, start);
+        if (sep < 0)
+            return {};
+        start = sep + 1;
+    }
+    const qsizetype end = text.indexOf(separator, start);
+    return text.mid(start, end < 0 ? -1 : end - start);
+}
+
+QString ReplaceChar(const QVariant &value, QChar a, QChar b)
+{
+    QString text = VarToStrNull(value);
+    text.replace(a, b);
+    return text;
+}
+
+QString RemoveSpaces(const QString &text)
+{
+    QString out = text;
+    out.remove(QLatin1Char(' '));
+    return out;
+}
+
+QString JoinLines(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out += QLatin1Char('|');
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            out += c;
+        }
+        ++i;
+    }
+    // The last line has no break after it unless the text ended with one.
+    if (n > 0 && text.at(n - 1) != QLatin1Char('\r') && text.at(n - 1) != QLatin1Char('\n'))
+        out += QLatin1Char('|');
+    return out;
+}
+
+QString SafeFileName(const QString &text)
+{
+    static const QString dashed = QStringLiteral(" !\"#%&'*+/:?@\\");
+    constexpr char16_t euro = 0x20AC;
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (dashed.contains(c))
+            out += QLatin1Char('-');
+        else if (u == euro)
+            out += c;
+        // Control characters have no place in a file name either.
+        else if (u > 0x7E || u < 0x20)
+            out += QLatin1Char('_');
+        else
+            out += c.toLower();
+    }
+    return out;
+}
+
+namespace {
+
+// Blanks and control characters at either end, as a pasted or imported value
+// may carry them (tabs, line ends, no-break spaces).
+QString trimLoose(const QString &text)
+{
+    qsizetype b = 0;
+    qsizetype e = text.size();
+    auto blank = [](QChar c) { return c.unicode() <= 0x20 || c.isSpace() || c.category() == QChar::Other_Control; };
+    while (b < e && blank(text.at(b)))
+        ++b;
+    while (e > b && blank(text.at(e - 1)))
+        --e;
+    return text.mid(b, e - b);
+}
+
+// Digit groups may be separated by ordinary, no-break or narrow no-break spaces.
+QString withoutSpaces(QString text)
+{
+    text.remove(QLatin1Char(' '));
+    text.remove(QChar(0x00A0));
+    text.remove(QChar(0x202F));
+    return text;
+}
+
+} // namespace
+
+QChar DecimalSeparator()
+{
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QLatin1Char('.') : point.at(0);
+}
+
+double ParseFloatLoose(const QString &text)
+{
+    QString t = withoutSpaces(trimLoose(text));
+    if (t.isEmpty())
+        return 0;
+    const QChar dec = DecimalSeparator();
+    if (dec == QLatin1Char('.'))
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+    else
+        t.replace(QLatin1Char('.'), dec);
+    QLocale loc;
+    loc.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double d = loc.toDouble(t, &ok);
+    // "inf" and "nan" read as numbers but are no value anyone typed in.
+    return ok && std::isfinite(d) ? d : 0;
+}
+
+int ParseIntLoose(const QString &text)
+{
+    const QString t = withoutSpaces(trimLoose(text));
+    if (t.isEmpty())
+        return 0;
+    bool ok = false;
+    const int n = t.toInt(&ok, 10);
+    return ok ? n : 0;
+}
+
+int YearOfDate(const QDate &d) { return d.year(); }
+int MonthOfDate(const QDate &d) { return d.month(); }
+int DayOfDate(const QDate &d) { return d.day(); }

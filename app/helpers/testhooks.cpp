@@ -1,0 +1,153 @@
+#include "testhooks.h"
+
+#include <QFileDialog>
+#include <QPointer>
+#include <QQueue>
+#include <QTimer>
+
+#include <utility>
+
+namespace testhooks {
+
+namespace {
+
+struct State
+{
+    bool automatic = false;
+    QQueue<bool> answers;
+    QQueue<std::pair<bool, QString>> inputs;
+    QQueue<QString> fileNames;
+    QQueue<QString> folders;
+    QQueue<std::function<void(QDialog *)>> dialogCallbacks;
+    QList<ShownMessage> messages;
+};
+
+State &state()
+{
+    static State s;
+    return s;
+}
+
+template <typename T>
+bool takeFrom(QQueue<T> &queue, T &out)
+{
+    if (queue.isEmpty())
+        return false;
+    out = queue.dequeue();
+    return true;
+}
+
+} // namespace
+
+void setAutomatic(bool on) { state().automatic = on; }
+bool automatic() { return state().automatic; }
+
+void setNextAnswer(bool yes) { state().answers.enqueue(yes); }
+void setNextInput(bool ok, const QString &text) { state().inputs.enqueue({ok, text}); }
+void setNextFileName(const QString &fileName) { state().fileNames.enqueue(fileName); }
+void setNextFolder(const QString &folder) { state().folders.enqueue(folder); }
+
+QList<ShownMessage> shownMessages() { return state().messages; }
+
+ShownMessage lastMessage()
+{
+    const auto &messages = state().messages;
+    return messages.isEmpty() ? ShownMessage{} : messages.last();
+}
+
+void clearMessages() { state().messages.clear(); }
+
+void onNextDialog(std::function<void(QDialog *)> callback)
+{
+    state().dialogCallbacks.enqueue(std::move(callback));
+}
+
+int pendingDialogCallbacks() { return static_cast<int>(state().dialogCallbacks.size()); }
+
+void reset()
+{
+    State &s = state();
+    s.answers.clear();
+    s.inputs.clear();
+    s.fileNames.clear();
+    s.folders.clear();
+    s.dialogCallbacks.clear();
+    s.messages.clear();
+}
+
+bool takeAnswer(bool &yes) { return takeFrom(state().answers, yes); }
+
+bool takeInput(bool &ok, QString &text)
+{
+    std::pair<bool, QString> input;
+    if (!takeFrom(state().inputs, input))
+        return false;
+    ok = input.first;
+    text = input.second;
+    return true;
+}
+
+bool takeFileName(QString &fileName) { return takeFrom(state().fileNames, fileName); }
+bool takeFolder(QString &folder) { return takeFrom(state().folders, folder); }
+void recordMessage(const ShownMessage &m) { state().messages.append(m); }
+
+// For execDialog only: the callback that answers the next dialog.
+static bool takeDialogCallback(std::function<void(QDialog *)> &callback)
+{
+    return takeFrom(state().dialogCallbacks, callback);
+}
+
+} // namespace testhooks
+
+int execDialog(QDialog *dialog)
+{
+    if (!dialog)
+        return QDialog::Rejected;
+    if (testhooks::automatic()) {
+        QPointer<QDialog> guard(dialog);
+        std::function<void(QDialog *)> callback;
+        if (testhooks::takeDialogCallback(callback)) {
+            // Runs inside the modal loop, the way a user would answer. When the
+            // callback leaves the dialog open, it is cancelled rather than
+            // leaving the run waiting for a user who is not there.
+            QTimer::singleShot(0, dialog, [guard, callback] {
+                callback(guard.data());
+                if (guard && guard->isVisible())
+                    guard->reject();
+            });
+        } else {
+            QTimer::singleShot(0, dialog, &QDialog::reject);
+        }
+    }
+    return dialog->exec();
+}
+
+QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    if (testhooks::automatic()) {
+        QString name;
+        testhooks::takeFileName(name);
+        return name;
+    }
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    if (testhooks::automatic()) {
+        QString name;
+        testhooks::takeFileName(name);
+        return name;
+    }
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir)
+{
+    if (testhooks::automatic()) {
+        QString folder;
+        testhooks::takeFolder(folder);
+        return folder;
+    }
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
