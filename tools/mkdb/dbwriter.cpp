@@ -1,0 +1,189 @@
+#include "dbwriter.h"
+
+#include "codec.h"
+#include "dberror.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <sqlite3.h>
+
+namespace mkdb {
+
+QString sortKeyOf(const QString &text)
+{
+    QString key = text.toUpper();
+    for (QChar &c : key) {
+        switch (c.unicode()) {
+        case 0x00C1: c = QLatin1Char('A'); break;              // Á
+        case 0x00C9: c = QLatin1Char('E'); break;              // É
+        case 0x00CD: c = QLatin1Char('I'); break;              // Í
+        case 0x00D3: case 0x00D6: case 0x0150:                 // Ó Ö Ő
+            c = QLatin1Char('O'); break;
+        case 0x00DA: case 0x00DC: case 0x0170:                 // Ú Ü Ű
+            c = QLatin1Char('U'); break;
+        default: break;
+        }
+    }
+    return key;
+}
+
+QList<std::pair<QString, QString>> sortKeyColumns(const QString &table)
+{
+    auto pairsOf = [](std::initializer_list<const char *> marked) {
+        QList<std::pair<QString, QString>> pairs;
+        for (const char *name : marked) {
+            const QString column = QString::fromLatin1(name);
+            pairs.append({column, column + QLatin1Char('s')});
+        }
+        return pairs;
+    };
+    if (table == u"dolog3" || table == u"dolog1")
+        return pairsOf({"rovid", "ugyfel_nev", "termek_nev", "projekt_nev"});
+    if (table == u"ugyfel")
+        return pairsOf({"ugyfel_nev", "kapcsolattarto"});
+    if (table == u"termek")
+        return pairsOf({"termek_nev", "kategoria"});
+    if (table == u"projekt")
+        return pairsOf({"projekt_nev"});
+    if (table == u"alkalmazott")
+        return pairsOf({"alkalmazott_nev"});
+    return {};
+}
+
+Writer::Writer(sqlite3 *db) : m_db(db) {}
+
+Writer::~Writer()
+{
+    for (sqlite3_stmt *stmt : std::as_const(m_statements))
+        sqlite3_finalize(stmt);
+}
+
+void Writer::fail(const QString &what) const
+{
+    throw zdb::Error(what + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+void Writer::execute(const QString &sql)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(m_db, zdb::toCp1250(sql).constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : QString();
+        sqlite3_free(message);
+        throw zdb::Error(text);
+    }
+}
+
+const Writer::TableInfo &Writer::tableInfo(const QString &table)
+{
+    auto it = m_tables.find(table);
+    if (it != m_tables.end())
+        return *it;
+    TableInfo info;
+    static const QRegularExpression varchar(QStringLiteral("^varchar\\((\\d+)\\)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    sqlite3_stmt *stmt = statement("PRAGMA table_info(" + table.toLatin1() + ')');
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+        const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2)));
+        const QRegularExpressionMatch m = varchar.match(type);
+        if (m.hasMatch())
+            info.textSize.insert(name, m.captured(1).toInt());
+    }
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_DONE)
+        fail(table);
+    return *m_tables.insert(table, info);
+}
+
+sqlite3_stmt *Writer::statement(const QByteArray &sql)
+{
+    if (sqlite3_stmt *cached = m_statements.value(sql))
+        return cached;
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(QString::fromLatin1(sql));
+    m_statements.insert(sql, stmt);
+    return stmt;
+}
+
+void Writer::bind(sqlite3_stmt *stmt, int index, const QString &table, const QString &column,
+                  const QVariant &value)
+{
+    int rc = SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(stmt, index);
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        rc = date.isValid() ? sqlite3_bind_text(stmt, index, qPrintable(date.toString(Qt::ISODate)), -1,
+                                                SQLITE_TRANSIENT)
+                            : sqlite3_bind_null(stmt, index);
+        break;
+    }
+    case QMetaType::QString: {
+        const QString text = value.toString();
+        if (text.isEmpty()) {
+            rc = sqlite3_bind_null(stmt, index);
+            break;
+        }
+        const QByteArray bytes = zdb::toCp1250(text);
+        if (zdb::fromCp1250(bytes) != text)
+            throw zdb::Error(QStringLiteral("%1.%2: Windows-1250 kódolásban nem ábrázolható: %3").arg(table, column, text));
+        const int size = tableInfo(table).textSize.value(column, -1);
+        if (size >= 0 && text.size() > size)
+            throw zdb::Error(QStringLiteral("%1.%2: hosszabb %3 karakternél: %4").arg(table, column).arg(size).arg(text));
+        rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default:
+        throw zdb::Error(QStringLiteral("%1.%2: ismeretlen értéktípus").arg(table, column));
+    }
+    if (rc != SQLITE_OK)
+        fail(table + QLatin1Char('.') + column);
+}
+
+void Writer::insert(const QString &table, std::initializer_list<Column> values)
+{
+    QStringList names;
+    QVariantList row;
+    for (const Column &c : values) {
+        names.append(QString::fromLatin1(c.first));
+        row.append(c.second);
+    }
+    // The before-save rule of every window: shadow := key of the first 20 characters.
+    const auto shadows = sortKeyColumns(table);
+    for (const auto &[marked, shadow] : shadows) {
+        if (names.contains(shadow))
+            throw zdb::Error(QStringLiteral("%1.%2 értéke a(z) %3 oszlopból számolódik").arg(table, shadow, marked));
+        const qsizetype at = names.indexOf(marked);
+        if (at < 0)
+            continue;
+        names.append(shadow);
+        row.append(sortKeyOf(row.at(at).toString().left(20)));
+    }
+
+    QByteArray sql = "INSERT INTO " + table.toLatin1() + " (" + names.join(QLatin1Char(',')).toLatin1()
+        + ") VALUES (";
+    for (qsizetype i = 0; i < names.size(); ++i)
+        sql += i ? ",?" : "?";
+    sql += ')';
+
+    sqlite3_stmt *stmt = statement(sql);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        bind(stmt, int(i + 1), table, names.at(i), row.at(i));
+    const int rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (rc != SQLITE_DONE)
+        fail(table);
+}
+
+} // namespace mkdb

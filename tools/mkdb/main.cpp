@@ -1,0 +1,133 @@
+// zentavo-mkdb: makes a new Zentavo database file with every table, optionally
+// filled with demo data. The program itself never creates a database.
+//
+//   zentavo-mkdb PATH [--demo]
+//
+// Exit codes: 0 done, 1 the file exists or could not be made, 2 bad arguments.
+
+#include "dbwriter.h"
+#include "demodata.h"
+
+#include "dberror.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <sqlite3.h>
+
+namespace {
+
+void complain(const QString &message)
+{
+    QTextStream(stderr) << message << Qt::flush;
+}
+
+QString schemaText()
+{
+    QFile file(QStringLiteral(":/schema.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw zdb::Error(QStringLiteral("a beépített séma hiányzik"));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Builds the database in the (new, empty) file: schema and rows in one
+// transaction, so a failure leaves nothing half-written behind.
+void build(const QString &path, bool demo, const QDate &today)
+{
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        throw zdb::Error(message);
+    }
+    try {
+        mkdb::Writer writer(db);
+        writer.execute(QStringLiteral("BEGIN"));
+        writer.execute(schemaText());
+        if (demo)
+            mkdb::fillDemo(writer, today);
+        writer.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_close(db);             // an open transaction is rolled back
+        throw;
+    }
+    if (sqlite3_close(db) != SQLITE_OK)
+        throw zdb::Error(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zentavo-mkdb"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Új Zentavo adatbázisfájlt készít az összes táblával. Létező fájlt nem ír felül."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("az új adatbázisfájl, például Zentavo.sqb"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"),
+        QStringLiteral("mintaadatokkal tölti fel: egy kis iroda ügyfelei, termékei, projektjei, "
+                       "feladatai és naptára a mai nap körül"));
+    parser.addOption(demoOption);
+    // Pins "today" of the demo data, for reproducible files and screenshots.
+    QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("a mintaadatok mai napja"),
+                                   QStringLiteral("yyyy-mm-dd"));
+    todayOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(todayOption);
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        complain(parser.errorText() + QLatin1Char('\n') + parser.helpText());
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    const QStringList paths = parser.positionalArguments();
+    if (paths.size() != 1 || paths.first().isEmpty()) {
+        complain(parser.helpText());
+        return 2;
+    }
+    QDate today = QDate::currentDate();
+    if (parser.isSet(todayOption)) {
+        today = QDate::fromString(parser.value(todayOption), Qt::ISODate);
+        if (!today.isValid()) {
+            complain(QStringLiteral("Érvénytelen dátum: %1\n").arg(parser.value(todayOption)));
+            return 2;
+        }
+    }
+
+    const QString path = paths.first();
+    const QFileInfo info(path);
+    // NewOnly creates the file only if nothing is there (not even a dangling
+    // link), so an existing database can never be overwritten.
+    QFile file(path);
+    if (info.exists() || info.isSymLink() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+            complain(QStringLiteral("A fájl már létezik, nem írom felül: %1\n").arg(path));
+        else
+            complain(QStringLiteral("A fájl nem hozható létre: %1 (%2)\n").arg(path, file.errorString()));
+        return 1;
+    }
+    file.close();
+
+    try {
+        build(path, parser.isSet(demoOption), today);
+    } catch (const zdb::Error &e) {
+        // The file is ours and incomplete: take it away with its journal.
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        complain(QStringLiteral("Az adatbázis nem készült el: %1\n").arg(e.message()));
+        return 1;
+    }
+    QTextStream(stdout) << QStringLiteral("Elkészült: %1%2\n")
+                               .arg(path, parser.isSet(demoOption) ? QStringLiteral(" (mintaadatokkal)") : QString());
+    return 0;
+}
