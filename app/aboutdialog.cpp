@@ -18,6 +18,7 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *parent)
     setWindowTitle(QStringLiteral("Névjegy"));
 
     auto *logo = new QLabel(this);
+    InitZentavoResources();
     QPixmap pic(QStringLiteral(":/pics/logo_small.png"));
     logo->setPixmap(pic.isNull() ? ZIcon(QStringLiteral("zentavo")).pixmap(96, 96) : pic.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     logo->setAlignment(Qt::AlignTop | Qt::AlignLeft);

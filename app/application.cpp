@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "actions.h"
+
 #include "dialogbehaviour.h"
 #include "guard.h"
 #include "helpers.h"
@@ -42,6 +44,7 @@ bool WheelToArrows::eventFilter(QObject *watched, QEvent *event)
 
 void SetUpApplication(QApplication &app)
 {
+    InitZentavoResources();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     app.setApplicationName(QStringLiteral("Zentavo"));
     app.setApplicationDisplayName(QString());

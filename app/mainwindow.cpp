@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -83,6 +84,12 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
 
 Tfrm_Main::~Tfrm_Main()
 {
+    // The frame's children go before the members their signals reach.
+    m_mdi->disconnect(this);
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        sub->disconnect(this);
+    delete m_mdi;
+    m_mdi = nullptr;
     SharedData &shared = Shared();
     if (shared.mainWindow == this)
         shared = SharedData{};
@@ -165,7 +172,12 @@ void Tfrm_Main::createActions()
                 OpenDocument(QStringLiteral("mailto:") + QString::fromLatin1(MakerSupportEmail) + QStringLiteral("?subject=Zentavo"));
             });
     connect(add(QStringLiteral("aUjdonsag"), QStringLiteral("Újdonságok honlapomon"), none, {}, QStringLiteral("ujdonsag")),
-            &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Ujdonsag"))); });
+            &QAction::triggered, this, [] {
+                // The side program is optional here; without it the news page itself is opened.
+                const QString program = ProgramPath(QStringLiteral("Ujdonsag"));
+                OpenDocument(QFileInfo::exists(program) ? program
+                                                        : QString::fromLatin1(MakerHomePage) + QStringLiteral("/ujdonsagok"));
+            });
     connect(add(QStringLiteral("aNevjegy"), QStringLiteral("Névjegy"), none, {}, QStringLiteral("nevjegy")),
             &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
 
@@ -390,7 +402,12 @@ QMdiSubWindow *Tfrm_Main::addChild(QWidget *window)
     QMdiSubWindow *sub = m_mdi->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(window->windowIcon());
-    connect(sub, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { updateArrangeActions(); }); });
+    connect(sub, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (m_mdi)
+                updateArrangeActions();
+        });
+    });
     updateArrangeActions();
     return sub;
 }

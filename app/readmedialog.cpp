@@ -54,6 +54,7 @@ Tfrm_Readme::Tfrm_Readme(QWidget *parent)
 
 QString Tfrm_Readme::fixedText()
 {
+    InitZentavoResources();
     QFile file(QStringLiteral(":/readme.txt"));
     if (!file.open(QIODevice::ReadOnly))
         return {};

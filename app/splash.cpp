@@ -1,5 +1,7 @@
 #include "splash.h"
 
+#include "actions.h"
+
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
@@ -13,6 +15,7 @@ Tfrm_Logo::Tfrm_Logo(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(400, 240);
+    InitZentavoResources();
     m_logo = QPixmap(QStringLiteral(":/pics/logo.png"));
     if (!m_logo.isNull()) {
         m_logo = m_logo.scaled(size());

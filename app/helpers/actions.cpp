@@ -7,14 +7,27 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+static void initResourcesOnce()
+{
+    Q_INIT_RESOURCE(zentavo);
+}
+
+void InitZentavoResources()
+{
+    static const bool done = (initResourcesOnce(), true);
+    Q_UNUSED(done);
+}
+
 QIcon ZIcon(const QString &name)
 {
+    InitZentavoResources();
     const QString path = QStringLiteral(":/icons/") + name + QStringLiteral(".svg");
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 
 QPixmap ZPicture(const QString &name, int size)
 {
+    InitZentavoResources();
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(QStringLiteral(":/pics/") + name + QStringLiteral(".svg"));

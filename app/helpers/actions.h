@@ -9,6 +9,10 @@
 
 class QMenu;
 
+// The compiled-in pictures and texts live in a static library: this keeps
+// them linked in and registered. Called by everything that reads them.
+void InitZentavoResources();
+
 QIcon ZIcon(const QString &name);   // ":/icons/<name>.svg"
 QPixmap ZPicture(const QString &name, int size); // ":/pics/<name>.svg" at size x size
 

@@ -11,6 +11,7 @@
 #include "testhooks.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSettings>
 #include <memory>
 
@@ -51,6 +52,13 @@ struct AppFixture
     }
     QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
 };
+
+// Types into a line edit as a user would (the text counts as modified).
+inline void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->insert(text);
+}
 
 inline void initAppTests()
 {

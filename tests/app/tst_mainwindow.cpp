@@ -18,6 +18,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QStatusTipEvent>
+#include <QRegularExpression>
+#include <QPointer>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -295,7 +299,7 @@ private Q_SLOTS:
             auto *d = static_cast<Tfrm_Beallit *>(dialog);
             d->fullScreenBox()->setChecked(true);
             d->htmlButton()->click();
-            QTest::keyClicks(d->senderNameEdit(), QStringLiteral("Kiss Éva"));
+            typeInto(d->senderNameEdit(), QStringLiteral("Kiss Éva"));
             d->accept();
         });
         f.main->action(QStringLiteral("aBeallit"))->trigger();

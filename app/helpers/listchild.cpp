@@ -1,0 +1,242 @@
+#include "listchild.h"
+
+#include "actions.h"
+#include "datagridsorter.h"
+#include "guard.h"
+#include "listheader.h"
+
+#include "recordset.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+ListChild::ListChild(int kind, const QString &formName, const QString &caption, bool TBeall::*existsFlag,
+                     const QString &iconName, QWidget *parent)
+    : QWidget(parent), m_kind(kind), m_flag(existsFlag)
+{
+    setObjectName(formName);
+    setWindowTitle(caption);
+    if (!iconName.isEmpty())
+        setWindowIcon(ZIcon(iconName));
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (m_flag)
+        Beall().*m_flag = true;
+
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+
+    m_header = new ListHeader(caption, this);
+    m_header->setObjectName(QStringLiteral("header"));
+
+    m_grid = new DataGrid(this);
+    m_grid->setObjectName(QStringLiteral("grid"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_header);
+    layout->addWidget(m_grid, 1);
+    setFocusProxy(m_grid);
+
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    esc->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(esc, &QShortcut::activated, this, &ListChild::closeWindow);
+}
+
+ListChild::~ListChild()
+{
+    // A failed clean-up cannot be reported from here; the window is gone anyway.
+    runClosing();
+}
+
+zdb::RecordSet *ListChild::listRecordSet() const
+{
+    return m_grid->recordSet();
+}
+
+QAction *ListChild::addCommand(const QString &objectName, const QString &caption, const QString &hint,
+                               const QKeySequence &shortcut, const QString &iconName, std::function<void()> run)
+{
+    QAction *a = MakeAction(this, objectName, caption, hint, shortcut, iconName);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(a);
+    if (run)
+        connect(a, &QAction::triggered, this, [this, run = std::move(run)] { RunGuarded(run, this); });
+    return a;
+}
+
+QAction *ListChild::command(const QString &objectName) const
+{
+    const QList<QAction *> list = actions();
+    for (QAction *a : list)
+        if (a->objectName() == objectName)
+            return a;
+    return nullptr;
+}
+
+void ListChild::setToolBarCommands(const QList<QAction *> &actions)
+{
+    m_toolBar->clear();
+    for (QAction *a : actions) {
+        if (a)
+            m_toolBar->addAction(a);
+        else
+            m_toolBar->addSeparator();
+    }
+}
+
+void ListChild::setDropDown(QAction *action, const QList<QAction *> &menuActions, bool menuOnly)
+{
+    auto *menu = new QMenu(this);
+    AddActions(menu, menuActions);
+    action->setMenu(menu);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action)))
+        button->setPopupMode(menuOnly ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
+}
+
+void ListChild::setPopupCommands(const QList<QAction *> &actions)
+{
+    m_grid->setPopupActions(actions);
+}
+
+void ListChild::setActivateCommand(QAction *action)
+{
+    connect(m_grid, &DataGrid::activated, action, [action] {
+        if (action->isEnabled())
+            action->trigger();
+    });
+}
+
+void ListChild::setRowCommands(const QList<QAction *> &actions)
+{
+    m_rowCommands.clear();
+    for (QAction *a : actions)
+        if (a)
+            m_rowCommands.append(QPointer<QAction>(a));
+    updateRowCommands();
+}
+
+void ListChild::updateRowCommands()
+{
+    const zdb::RecordSet *rs = listRecordSet();
+    const bool hasRow = rs && rs->isOpen() && rs->currentRow() >= 0;
+    for (const QPointer<QAction> &a : std::as_const(m_rowCommands))
+        if (a)
+            a->setEnabled(hasRow);
+}
+
+void ListChild::showTable(zdb::Table *table, const QList<GridColumn> &columns)
+{
+    m_table = table;
+    m_grid->setRecordSet(table, columns);
+    if (!m_sorter) {
+        m_sorter = new GridSorter(m_grid, table, this);
+        m_sorter->setHeader(m_header);
+    }
+    if (table) {
+        // Another window sharing the table may reload it or move its row.
+        connect(table, &zdb::RecordSet::reset, this, &ListChild::updateRowCommands);
+        connect(table, &zdb::RecordSet::rowInserted, this, &ListChild::updateRowCommands);
+        connect(table, &zdb::RecordSet::rowRemoved, this, &ListChild::updateRowCommands);
+        connect(table, &zdb::RecordSet::currentChanged, this, &ListChild::updateRowCommands);
+    }
+    updateRowCommands();
+}
+
+void ListChild::setWidthShares(int reserved, const QList<FieldShare> &shares)
+{
+    QList<DataGrid::Share> list;
+    for (const FieldShare &s : shares) {
+        const int column = m_grid->columnOfField(s.field);
+        if (column >= 0)
+            list.append({column, s.percent, s.minimum});
+    }
+    m_grid->setAutoWidthShares(reserved, list);
+}
+
+void ListChild::initialSort(const QString &field, const QString &title)
+{
+    if (!m_sorter)
+        return;
+    m_sorter->sortBy(field, title);
+    m_sorter->shadeColumn(field);
+}
+
+void ListChild::adoptTableOrder()
+{
+    if (!m_table || !m_sorter)
+        return;
+    const QString order = m_table->order().trimmed();
+    if (order.isEmpty())
+        return;
+    const QList<GridColumn> cols = m_grid->recordSetModel()->columns();
+    for (int i = 0; i < cols.size(); ++i) {
+        if (cols.at(i).orderField().compare(order, Qt::CaseInsensitive) != 0)
+            continue;
+        m_sorter->setSortField(cols.at(i).field);
+        m_header->setSortText(ListHeader::sortLabelText(cols.at(i).title));
+        m_grid->shadeColumn(i);
+        return;
+    }
+}
+
+void ListChild::onClosing(std::function<void()> cleanup)
+{
+    m_closing.push_back(std::move(cleanup));
+}
+
+void ListChild::closeWindow()
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+void ListChild::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (!event->isAccepted())
+        return;
+    if (std::exception_ptr error = runClosing())
+        RunGuarded([&] { std::rethrow_exception(error); }, this);
+}
+
+std::exception_ptr ListChild::runClosing()
+{
+    if (m_closed)
+        return {};
+    m_closed = true;
+    if (m_flag)
+        Beall().*m_flag = false;
+    // Every step runs, even when an earlier one fails.
+    std::exception_ptr first;
+    for (auto it = m_closing.rbegin(); it != m_closing.rend(); ++it) {
+        try {
+            (*it)();
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    m_closing.clear();
+    return first;
+}
+
+QSize ListChild::sizeHint() const
+{
+    return QSize(720, 420);
+}
