@@ -149,7 +149,9 @@ void Connection::executeDirect(const QString &sql)
     while (p < end) {
         sqlite3_stmt *stmt = nullptr;
         const char *tail = nullptr;
-        if (sqlite3_prepare_v2(m_db, p, int(end - p), &stmt, &tail) != SQLITE_OK) {
+        // -1: the text is NUL-terminated; a byte count would make SQLite copy
+        // the whole remaining text for every statement (quadratic on scripts).
+        if (sqlite3_prepare_v2(m_db, p, -1, &stmt, &tail) != SQLITE_OK) {
             const QString message = lastErrorMessage();
             sqlite3_finalize(stmt);
             throw Error(message);

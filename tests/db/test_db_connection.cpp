@@ -73,6 +73,14 @@ private Q_SLOTS:
         n.open();
         QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("3"));
 
+        // A long script (a restore, a bulk load) runs through in one pass.
+        QString script = QStringLiteral("begin;");
+        for (int i = 0; i < 30000; ++i)
+            script += QStringLiteral("insert into t values (%1);").arg(i);
+        c.executeDirect(script + QStringLiteral("commit;"));
+        n.refresh();
+        QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("30003"));
+
         // Closing the connection closes its record sets.
         c.close();
         QVERIFY(!q.isOpen() && !n.isOpen());
