@@ -1,0 +1,90 @@
+#pragma once
+
+// The customer, product and project pickers: one modal dialog over its own
+// read-only record set, described by a PickerKind. The entries (PickCustomer,
+// PickCustomerWithEmail, PickProduct, PickProject) are declared in entries.h.
+
+#include "recordset.h"
+#include "recordsetmodel.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+class DataGrid;
+class GridSorter;
+class QAction;
+class QLineEdit;
+class QToolBar;
+
+namespace zdb {
+class Table;
+}
+
+// What tells the three pickers apart.
+struct PickerKind
+{
+    QString formName;      // ini section of the position, also the object name
+    QString caption;
+    QString iconName;
+    QString table;
+    QString idField;
+    QString nameField;     // the first sort field
+    QString extraField;    // read for the caller beside the name (e-mail); may be empty
+    QString closedFlag;    // "I"/"N" field of closed rows; empty: no filter, no greying
+    QList<zdb::FieldDef> fields;
+    QList<GridColumn> columns;
+
+    static PickerKind customer();
+    static PickerKind product();
+    static PickerKind project();
+};
+
+class Tfrm_Valaszt : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tfrm_Valaszt(const PickerKind &kind, QWidget *parent = nullptr);
+    ~Tfrm_Valaszt() override;
+
+    // Opens the list (ordered by the name field, closed rows filtered out)
+    // and makes the given row current: the first row for 0 or less unless
+    // alwaysLocate, otherwise the row with that identifier; a row not listed
+    // leaves the last one current.
+    void openOn(int currentId, bool alwaysLocate = false);
+
+    // The current row: identifier (0 on an empty list), name, extra field.
+    int chosenId() const;
+    QString chosenName() const;
+    QString chosenExtra() const;
+
+    const PickerKind &kind() const { return m_kind; }
+    zdb::Table *table() const { return m_tbl; }
+    DataGrid *grid() const { return m_grid; }
+    QLineEdit *searchBox() const { return m_search; }
+    QString sortField() const;
+    QAction *action(const QString &objectName) const;   // aElfogad, aBezar, aSzur
+
+    void done(int result) override;
+
+    // The grey / yellow text of closed projects.
+    static QColor closedTextColor() { return QColor(128, 128, 128); }
+    static QColor closedSelectedTextColor() { return QColor(255, 255, 0); }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void toggleFilter();
+    void applyFilter();
+
+    PickerKind m_kind;
+    zdb::Table *m_tbl = nullptr;
+    DataGrid *m_grid = nullptr;
+    GridSorter *m_sorter = nullptr;
+    QLineEdit *m_search = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QAction *m_aSzur = nullptr;
+    bool m_positioned = false;
+};
