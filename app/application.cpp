@@ -49,6 +49,8 @@ void SetUpApplication(QApplication &app)
     app.setApplicationName(QStringLiteral("Zentavo"));
     app.setApplicationDisplayName(QString());
     app.setQuitOnLastWindowClosed(false);
+    // Password inputs show "*" for each typed character, on every style.
+    app.setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     InstallDialogBehaviour(&app);
     app.installEventFilter(new WheelToArrows(&app));
     zdb::RecordSet::setBusyHook([](bool busy) {

@@ -356,7 +356,6 @@ void Tfrm_Main::fromTray()
 
 void Tfrm_Main::showMain()
 {
-    ShowSplash();
     move(0, 0);
     if (Beall().FullScreen) {
         if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -371,6 +370,8 @@ void Tfrm_Main::showMain()
     raise();
     activateWindow();
     move(0, 0);
+    // Shown after the main window so that it stands above it.
+    ShowSplash()->raise();
 }
 
 QWidget *Tfrm_Main::openListWindow(int kind)
