@@ -1,0 +1,63 @@
+#include "taskeditor.h"
+
+#include "entries.h"
+#include "records.h"
+
+#include "actions.h"
+#include "appcore.h"
+
+#include "recordset.h"
+
+#include <QLineEdit>
+
+QDate TaskDeadlineFor(const QDate &day)
+{
+    return day.addMonths(1);
+}
+
+Tfrm_Feladat_Szerkeszt::Tfrm_Feladat_Szerkeszt(zdb::Table *tbl, QWidget *parent)
+    : EntryEditor(tbl, QStringLiteral("frm_Feladat_Szerkeszt"), QStringLiteral("Feladat szerkesztés"),
+                  QStringLiteral("Feladat"), parent)
+{
+    setWindowIcon(ZIcon(QStringLiteral("feladat")));
+    m_datum = addDateRow(QStringLiteral("dátum"), QStringLiteral("edDatum"));
+    m_hatid = addDateRow(QStringLiteral("határidő"), QStringLiteral("edHatid"));
+    m_rovid = addLineRow(QStringLiteral("feladat"), QStringLiteral("edRovid"));
+    m_rovid->setMaxLength(50);
+    addCommonRows();
+    finishTabOrder({m_datum, m_hatid, m_rovid});
+    resize(480, sizeHint().height());
+
+    // The short text edits the row as it is typed, so the other views of the
+    // shared record set follow it.
+    connect(m_rovid, &QLineEdit::textEdited, this,
+            [this](const QString &text) { table()->setValue(QStringLiteral("rovid"), text); });
+}
+
+void Tfrm_Feladat_Szerkeszt::loadOwnFields()
+{
+    m_datum->setValue(table()->value(QStringLiteral("datum")).toDate());
+    m_hatid->setValue(table()->value(QStringLiteral("dat_hatid")).toDate());
+    m_rovid->setText(table()->text(QStringLiteral("rovid")));
+    m_rovid->setCursorPosition(0);
+}
+
+void Tfrm_Feladat_Szerkeszt::storeOwnFields()
+{
+    storeDate(m_datum, QStringLiteral("datum"));
+    storeDate(m_hatid, QStringLiteral("dat_hatid"));
+}
+
+void EditTask(bool isNew, int linkKind, int linkId, const QString &linkName)
+{
+    zdb::Table *tbl = Shared().TblFeladat;
+    Tfrm_Feladat_Szerkeszt dialog(tbl, DialogParent());
+    RunEntryEditor(tbl, dialog, isNew, [tbl] {
+        const QDate today = QDate::currentDate();
+        tbl->setValue(QStringLiteral("datum"), today);
+        tbl->setValue(QStringLiteral("dat_hatid"), TaskDeadlineFor(today));
+        tbl->setValue(QStringLiteral("fontos"), 0);
+        tbl->setValue(QStringLiteral("kesz"), QStringLiteral("N"));
+        tbl->setValue(QStringLiteral("statusz"), int(StatusReceived));
+    }, linkKind, linkId, linkName);
+}
