@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 enum LinkKindNumber { LinkCustomer = 0, LinkProduct = 1, LinkProject = 2 };
 
 // The task editor on a new task or the task record set's current row.
@@ -21,6 +23,11 @@ int PickCustomer(int currentId, QString &name);
 int PickCustomerWithEmail(int currentId, QString &name, QString &email);
 int PickProduct(int currentId, QString &name);
 int PickProject(int currentId, QString &name);
+
+// The work log of a task. The work log window registers its opener; until
+// one is registered the task list keeps "Részfeladat" disabled.
+void RegisterWorkLogOpener(std::function<void(int taskId)> opener);
+std::function<void(int taskId)> WorkLogOpener();
 
 // Registers the scheduling windows with the main window's dispatch.
 void RegisterSchedulingWindows();

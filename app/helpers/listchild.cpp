@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -234,6 +235,16 @@ std::exception_ptr ListChild::runClosing()
     }
     m_closing.clear();
     return first;
+}
+
+void ListChild::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // A list opens with the keyboard in its rows, not in the search box.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_grid->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 QSize ListChild::sizeHint() const

@@ -91,6 +91,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     QSize sizeHint() const override;
 
 private:
@@ -107,4 +108,5 @@ private:
     QList<QPointer<QAction>> m_rowCommands;
     std::vector<std::function<void()>> m_closing;
     bool m_closed = false;
+    bool m_shownOnce = false;
 };

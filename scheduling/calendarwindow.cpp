@@ -1,0 +1,179 @@
+#include "calendarwindow.h"
+
+#include "entries.h"
+#include "listcolumns.h"
+#include "records.h"
+#include "schedulingevents.h"
+
+#include "appcore.h"
+#include "helpers.h"
+#include "listheader.h"
+
+#include "recordset.h"
+
+#include <QAction>
+#include <QPointer>
+
+namespace {
+
+QList<GridColumn> calendarColumns()
+{
+    return {
+        PriorityColumn(),
+        DoneColumn(),
+        TextColumn(QStringLiteral("ora"), QStringLiteral("óra"), QString(), Qt::AlignCenter),
+        TextColumn(QStringLiteral("rovid"), QStringLiteral("feladat"), QStringLiteral("rovids")),
+        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
+        TextColumn(QStringLiteral("termek_nev"), QStringLiteral("termék"), QStringLiteral("termek_nevs")),
+        TextColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), QStringLiteral("projekt_nevs")),
+    };
+}
+
+QDate currentDay()
+{
+    const QDate day = Beall().CalendarDay;
+    return day.isValid() ? day : QDate::currentDate();
+}
+
+} // namespace
+
+Tfrm_Naptar::Tfrm_Naptar(QWidget *parent)
+    : ListChild(KindCalendar, QStringLiteral("frm_Naptar"), QStringLiteral("Naptár"), &TBeall::CalendarWindowOpen,
+                QStringLiteral("naptar"), parent)
+{
+    zdb::Table *tbl = Shared().TblNaptar;
+    if (!tbl)
+        throw zdb::Error(QStringLiteral("A naptár adatai nem érhetők el."));
+
+    // The quick list shares the record set; whoever goes last closes it.
+    QPointer<zdb::Table> shared(tbl);
+    onClosing([shared] {
+        if (shared && !Beall().QuickListOpen)
+            shared->close();
+    });
+
+    QAction *aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új dolog"), QStringLiteral("Új Naptar"),
+                              QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newEntry(); });
+    QAction *aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+                                     QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editEntry(); });
+    QAction *aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteEntry(); });
+    QAction *aTegnap = addCommand(QStringLiteral("aTegnap"), QStringLiteral("Tegnap"), QStringLiteral("Tegnap"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Left), QStringLiteral("tegnap"), [this] { previousDay(); });
+    QAction *aDatumra = addCommand(QStringLiteral("aDatumra"), QStringLiteral("Dátumra"), QStringLiteral("Dátumra"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("datumra"), [this] { chooseDay(); });
+    QAction *aHolnap = addCommand(QStringLiteral("aHolnap"), QStringLiteral("Holnap"), QStringLiteral("Holnap"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Right), QStringLiteral("holnap"), [this] { nextDay(); });
+    QAction *aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
+                                QKeySequence(Qt::Key_F7), QStringLiteral("kesz"), [this] { toggleDone(); });
+    QAction *aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
+                                 QStringLiteral("bezar"), [this] { closeWindow(); });
+
+    setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aBezar});
+    setPopupCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aBezar});
+    setActivateCommand(aSzerkeszt);
+
+    showTable(tbl, calendarColumns());
+    setWidthShares(70, {{QStringLiteral("ora"), 5, 25},
+                        {QStringLiteral("rovid"), 35, 150},
+                        {QStringLiteral("ugyfel_nev"), 20, 75},
+                        {QStringLiteral("termek_nev"), 20, 75},
+                        {QStringLiteral("projekt_nev"), 19, 75}});
+    setRowCommands({aSzerkeszt, aTorol, aKesz});
+
+    // The quick list may change the day; its ShowDay has reloaded the record set.
+    connect(SchedulingEvents::instance(), &SchedulingEvents::calendarDayChanged, this,
+            [this](const QDate &day) { header()->setTitle(CalendarHeaderText(day)); });
+
+    const QDate day = currentDay();
+    if (!Beall().QuickListOpen) {
+        // Filter first, so the opening sort reads only the day's entries.
+        Beall().CalendarDay = day;
+        tbl->close();
+        tbl->setFilter(CalendarDayFilter(day));
+        tbl->setFiltered(true);
+        initialSort(QStringLiteral("ora"), QStringLiteral("óra"));
+    } else {
+        // Taken over on the quick list's day and order.
+        if (!tbl->isOpen())
+            tbl->open();
+        adoptTableOrder();
+        grid()->syncFromRecordSet();
+    }
+    header()->setTitle(CalendarHeaderText(day));
+}
+
+QString Tfrm_Naptar::listSubtitle() const
+{
+    return header()->title();
+}
+
+bool Tfrm_Naptar::hasCurrentEntry() const
+{
+    const zdb::Table *tbl = table();
+    return tbl && tbl->isOpen() && tbl->currentRow() >= 0;
+}
+
+void Tfrm_Naptar::showDay(const QDate &day)
+{
+    if (!day.isValid())
+        return;
+    // Announces the day, which sets the header strip here and in the quick list.
+    ShowCalendarDay(day);
+    header()->setTitle(CalendarHeaderText(day));
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Naptar::newEntry()
+{
+    EditCalendarEntry(true, -1, -1, QString());
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Naptar::editEntry()
+{
+    // An empty day has nothing to edit (editing would start a new, unasked-for row).
+    if (!hasCurrentEntry())
+        return;
+    EditCalendarEntry(false, -1, -1, QString());
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Naptar::deleteEntry()
+{
+    if (!hasCurrentEntry())
+        return;
+    if (!AskYesNo(QStringLiteral("Valóban töröljem a bejegyzést"), QStringLiteral("Megerősítés"), this))
+        return;
+    table()->remove();
+}
+
+void Tfrm_Naptar::toggleDone()
+{
+    if (!hasCurrentEntry())
+        return;
+    zdb::Table *tbl = table();
+    const int id = VarToIntNull(tbl->value(QStringLiteral("dolog1")));
+    ToggleCalendarDone(tbl);
+    tbl->close();
+    tbl->open();
+    tbl->locate(QStringLiteral("dolog1"), id);
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Naptar::previousDay()
+{
+    showDay(currentDay().addDays(-1));
+}
+
+void Tfrm_Naptar::nextDay()
+{
+    showDay(currentDay().addDays(1));
+}
+
+void Tfrm_Naptar::chooseDay()
+{
+    QDate day = currentDay();
+    if (AskDate(day))
+        showDay(day);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// The calendar window "Naptár": the entries of one day, the program's current
+// calendar day, from the main window's shared calendar record set, ordered by
+// hour, with day stepping and the commands that create, edit, delete and mark
+// entries done.
+
+#include "listchild.h"
+
+#include <QDate>
+
+class Tfrm_Naptar : public ListChild
+{
+    Q_OBJECT
+public:
+    explicit Tfrm_Naptar(QWidget *parent = nullptr);
+
+    // The header strip's text: the shown day.
+    QString listSubtitle() const override;
+
+    // Makes day the current calendar day and shows its entries.
+    void showDay(const QDate &day);
+
+    // The commands (the actions run these).
+    void newEntry();
+    void editEntry();
+    void deleteEntry();
+    void toggleDone();
+    void previousDay();
+    void nextDay();
+    void chooseDay();
+
+private:
+    bool hasCurrentEntry() const;
+};

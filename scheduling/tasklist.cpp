@@ -1,0 +1,215 @@
+#include "tasklist.h"
+
+#include "entries.h"
+#include "listcolumns.h"
+#include "records.h"
+#include "schedulingevents.h"
+
+#include "appcore.h"
+#include "guard.h"
+#include "helpers.h"
+#include "listheader.h"
+
+#include "recordset.h"
+
+#include <QAction>
+#include <QPointer>
+
+namespace {
+
+const QString kOpenTasks = QStringLiteral("kesz='N'");
+
+QList<GridColumn> taskColumns()
+{
+    return {
+        PriorityColumn(),
+        StatusColumn(),
+        DoneColumn(),
+        TextColumn(QStringLiteral("datum"), QStringLiteral("dátum")),
+        TextColumn(QStringLiteral("dat_hatid"), QStringLiteral("határidő")),
+        TextColumn(QStringLiteral("rovid"), QStringLiteral("feladat"), QStringLiteral("rovids")),
+        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
+        TextColumn(QStringLiteral("termek_nev"), QStringLiteral("termék"), QStringLiteral("termek_nevs")),
+        TextColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), QStringLiteral("projekt_nevs")),
+    };
+}
+
+void announceTasksChanged()
+{
+    Q_EMIT SchedulingEvents::instance()->tasksChanged();
+}
+
+} // namespace
+
+Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
+    : ListChild(KindTasks, QStringLiteral("frm_Feladat"), QStringLiteral("Feladatok"), &TBeall::TaskWindowOpen,
+                QStringLiteral("feladat"), parent)
+{
+    zdb::Table *tbl = Shared().TblFeladat;
+    if (!tbl)
+        throw zdb::Error(QStringLiteral("A feladatok adatai nem érhetők el."));
+
+    // The quick list shares the record set; whoever goes last closes it.
+    QPointer<zdb::Table> shared(tbl);
+    onClosing([shared] {
+        if (shared && !Beall().QuickListOpen)
+            shared->close();
+    });
+
+    QAction *aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűrés"), QStringLiteral("Szűrés"),
+                                QKeySequence(Qt::Key_F8), QStringLiteral("szur"));
+    QAction *aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
+                              QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newTask(); });
+    QAction *aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+                                     QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editTask(); });
+    QAction *aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteTask(); });
+    QAction *aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
+                                QKeySequence(Qt::Key_F7), QStringLiteral("kesz"), [this] { toggleDone(); });
+    QAction *aStatusz = addCommand(QStringLiteral("aStatusz"), QStringLiteral("Státusz"), QString(), {},
+                                   QStringLiteral("statusz"));
+    // No hint of its own: the button only opens the status menu.
+    aStatusz->setStatusTip(QString());
+    aStatusz->setToolTip(QStringLiteral("Státusz"));
+    QList<QAction *> statusCommands;
+    for (int status = StatusReceived; status <= StatusRejected; ++status) {
+        const QString name = TaskStatusName(status);
+        QAction *a = addCommand(QStringLiteral("aStatusz%1").arg(status), name, QStringLiteral("Státusz: ") + name, {},
+                                QString(), [this, status] { setStatus(status); });
+        a->setIcon(QIcon(StatusPicture(status, 16)));
+        statusCommands << a;
+    }
+    QAction *aMunka = addCommand(QStringLiteral("aMunka"), QStringLiteral("Részfeladat"),
+                                 QStringLiteral("Részfeladatok, végzett munkák"), {}, QStringLiteral("munka"),
+                                 [this] { openWorkLog(); });
+    QAction *aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
+                                 QStringLiteral("bezar"), [this] { closeWindow(); });
+
+    // The check mark shows what the list shows: the filter belongs to the
+    // record set and outlives the window.
+    aSzur->setCheckable(true);
+    aSzur->setChecked(tbl->filtered() && !tbl->filter().trimmed().isEmpty());
+    connect(aSzur, &QAction::triggered, this, [this](bool on) { RunGuarded([&] { setOpenTasksFilter(on); }, this); });
+
+    setToolBarCommands({aSzur, nullptr, aUj, aSzerkeszt, aTorol, nullptr, aMunka, nullptr, aStatusz, nullptr, aKesz,
+                        nullptr, aBezar});
+    setDropDown(aStatusz, statusCommands, true);
+    setPopupCommands({aSzur, nullptr, aUj, aSzerkeszt, aTorol, nullptr, aMunka, nullptr, aKesz, nullptr, aBezar});
+    setActivateCommand(aSzerkeszt);
+
+    showTable(tbl, taskColumns());
+    // A date stays readable in the font at hand, whatever its share comes to.
+    const int dateMinimum = qMax(64, grid()->fontMetrics().horizontalAdvance(zdb::dateToText(QDate(2000, 12, 28))) + 10);
+    setWidthShares(97, {{QStringLiteral("datum"), 10, dateMinimum},
+                        {QStringLiteral("dat_hatid"), 10, dateMinimum},
+                        {QStringLiteral("rovid"), 33, 140},
+                        {QStringLiteral("ugyfel_nev"), 16, 80},
+                        {QStringLiteral("termek_nev"), 16, 80},
+                        {QStringLiteral("projekt_nev"), 15, 80}});
+
+    QList<QAction *> rowCommands{aSzerkeszt, aTorol, aKesz, aStatusz};
+    rowCommands << statusCommands;
+    if (WorkLogOpener())
+        rowCommands << aMunka;
+    else
+        aMunka->setEnabled(false);
+    setRowCommands(rowCommands);
+
+    if (!Beall().QuickListOpen) {
+        initialSort(QStringLiteral("dat_hatid"), QStringLiteral("határidő"));
+    } else {
+        // Taken over as the quick list left it; it is open there already.
+        if (!tbl->isOpen())
+            tbl->open();
+        adoptTableOrder();
+        grid()->syncFromRecordSet();
+    }
+}
+
+bool Tfrm_Feladat::hasCurrentTask() const
+{
+    const zdb::Table *tbl = table();
+    return tbl && tbl->isOpen() && tbl->currentRow() >= 0;
+}
+
+int Tfrm_Feladat::currentTaskId() const
+{
+    return hasCurrentTask() ? VarToIntNull(table()->value(QStringLiteral("dolog3"))) : 0;
+}
+
+void Tfrm_Feladat::newTask()
+{
+    EditTask(true, LinkCustomer, -1, QString());
+    grid()->syncFromRecordSet();
+    announceTasksChanged();
+}
+
+void Tfrm_Feladat::editTask()
+{
+    // On an empty list there is nothing to edit (editing would start a new, unasked-for row).
+    if (!hasCurrentTask())
+        return;
+    EditTask(false, LinkCustomer, -1, QString());
+    grid()->syncFromRecordSet();
+    announceTasksChanged();
+}
+
+void Tfrm_Feladat::deleteTask()
+{
+    if (!hasCurrentTask())
+        return;
+    if (!AskYesNo(QStringLiteral("Valóban töröljem a feladatot?"), QStringLiteral("Megerősítés"), this))
+        return;
+    table()->remove();
+    announceTasksChanged();
+}
+
+void Tfrm_Feladat::toggleDone()
+{
+    if (!hasCurrentTask())
+        return;
+    zdb::Table *tbl = table();
+    const int id = currentTaskId();
+    ToggleTaskDone(tbl, StatusDone);
+    tbl->close();
+    tbl->open();
+    // A task the filter now hides is not found; the list's last row stays current.
+    tbl->locate(QStringLiteral("dolog3"), id);
+    grid()->syncFromRecordSet();
+    announceTasksChanged();
+}
+
+void Tfrm_Feladat::setOpenTasksFilter(bool on)
+{
+    zdb::Table *tbl = table();
+    if (!tbl)
+        return;
+    const int id = currentTaskId();
+    if (QAction *a = command(QStringLiteral("aSzur")))
+        a->setChecked(on);
+    tbl->close();
+    tbl->setFilter(on ? kOpenTasks : QString());
+    tbl->setFiltered(on);
+    tbl->open();
+    // Stay on the task the user was on when it is still listed.
+    if (id > 0 && !tbl->locate(QStringLiteral("dolog3"), id))
+        tbl->first();
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Feladat::setStatus(int status)
+{
+    if (!hasCurrentTask())
+        return;
+    // The row keeps its place until the next reload, even if the filter would hide it now.
+    SetTaskStatus(table(), status);
+    announceTasksChanged();
+}
+
+void Tfrm_Feladat::openWorkLog()
+{
+    const auto open = WorkLogOpener();
+    if (!open || !hasCurrentTask())
+        return;
+    open(currentTaskId());
+}
