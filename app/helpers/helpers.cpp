@@ -1,5 +1,7 @@
 #include "helpers.h"
 
+#include "textfold.h"
+
 #include "codec.h"
 #include "dberror.h"
 #include "recordset.h"
@@ -241,23 +243,7 @@ QDate VarToDateNull(const QVariant &v)
 
 QString SortKeyOf(const QString &text)
 {
-    // Letter by letter, so the key keeps the text's length (ß stays ß instead
-    // of growing into SS and overflowing the 20-character key column).
-    QString key = text;
-    for (QChar &c : key) {
-        c = c.toUpper();
-        switch (c.unicode()) {
-        case 0x00C1: c = QLatin1Char('A'); break;              // Á
-        case 0x00C9: c = QLatin1Char('E'); break;              // É
-        case 0x00CD: c = QLatin1Char('I'); break;              // Í
-        case 0x00D3: case 0x00D6: case 0x0150:                 // Ó Ö Ő
-            c = QLatin1Char('O'); break;
-        case 0x00DA: case 0x00DC: case 0x0170:                 // Ú Ü Ű
-            c = QLatin1Char('U'); break;
-        default: break;
-        }
-    }
-    return key;
+    return zdb::foldSortKey(text);
 }
 
 QString ExtractToken(QChar separator, const QString &text, int n)

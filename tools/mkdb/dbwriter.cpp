@@ -2,6 +2,7 @@
 
 #include "codec.h"
 #include "dberror.h"
+#include "textfold.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -13,20 +14,7 @@ namespace mkdb {
 
 QString sortKeyOf(const QString &text)
 {
-    QString key = text.toUpper();
-    for (QChar &c : key) {
-        switch (c.unicode()) {
-        case 0x00C1: c = QLatin1Char('A'); break;              // Á
-        case 0x00C9: c = QLatin1Char('E'); break;              // É
-        case 0x00CD: c = QLatin1Char('I'); break;              // Í
-        case 0x00D3: case 0x00D6: case 0x0150:                 // Ó Ö Ő
-            c = QLatin1Char('O'); break;
-        case 0x00DA: case 0x00DC: case 0x0170:                 // Ú Ü Ű
-            c = QLatin1Char('U'); break;
-        default: break;
-        }
-    }
-    return key;
+    return zdb::foldSortKey(text);
 }
 
 QList<std::pair<QString, QString>> sortKeyColumns(const QString &table)

@@ -14,9 +14,7 @@ struct sqlite3_stmt;
 
 namespace mkdb {
 
-// The sort key of a marked column's text. This must fold exactly like the
-// program's SortKeyOf (app/helpers), which this tool does not link: upper
-// case, then the Hungarian accented vowels to their plain letters, nothing else.
+// The sort key of a marked column's text: the same folding the program uses.
 QString sortKeyOf(const QString &text);
 
 // The shadow (sort-key) columns of a table, as pairs of marked column and
