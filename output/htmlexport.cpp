@@ -1,0 +1,480 @@
+#include "htmlexport.h"
+
+#include "output.h"
+
+#include "actions.h"
+#include "appcore.h"
+#include "datagrid.h"
+#include "guard.h"
+#include "helpers.h"
+#include "testhooks.h"
+
+#include "codec.h"
+#include "dberror.h"
+#include "recordset.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+const QString kFormName = QStringLiteral("frm_HtmlExport");
+constexpr char kCrLf[] = "\r\n";
+
+// Unicode -> Windows-1250 byte for the characters above ASCII; 0 = none.
+// Built from the database codec so the page and the database agree.
+struct Cp1250Map
+{
+    std::array<unsigned char, 0x2200> byte{};
+    Cp1250Map()
+    {
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const char c = char(b);
+            const char16_t u = zdb::fromCp1250(&c, 1).at(0).unicode();
+            if (u < byte.size())
+                byte[u] = static_cast<unsigned char>(b);
+        }
+    }
+};
+
+const Cp1250Map &cp1250()
+{
+    static const Cp1250Map map;
+    return map;
+}
+
+// ASCII characters that need more than themselves in the page.
+constexpr bool needsEscape(char16_t c)
+{
+    return c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\r' || c == u'\n';
+}
+
+// The page grows in one buffer: pieces are copied in, texts are escaped and
+// encoded straight into it, with no string per piece.
+class PageBuffer
+{
+public:
+    explicit PageBuffer(qsizetype capacity) { m_data.resize(qMax<qsizetype>(capacity, 4096)); }
+
+    void append(const char *s, qsizetype n)
+    {
+        std::memcpy(room(n), s, size_t(n));
+        m_size += n;
+    }
+    void append(const QByteArray &b) { append(b.constData(), b.size()); }
+    template<size_t N>
+    void literal(const char (&s)[N]) { append(s, qsizetype(N - 1)); }
+    void line(const QByteArray &b)
+    {
+        append(b);
+        literal(kCrLf);
+    }
+
+    void text(QStringView text)
+    {
+        const qsizetype n = text.size();
+        if (n == 0)
+            return;
+        // The longest replacement ("&quot;") is six bytes.
+        char *q = room(n * 6);
+        const char16_t *p = text.utf16();
+        const auto &high = cp1250().byte;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = p[i];
+            if (c < 0x80) {
+                if (!needsEscape(c)) {
+                    *q++ = char(c);
+                    continue;
+                }
+                const char *rep = nullptr;
+                switch (c) {
+                case u'&': rep = "&amp;"; break;
+                case u'<': rep = "&lt;"; break;
+                case u'>': rep = "&gt;"; break;
+                case u'"': rep = "&quot;"; break;
+                case u'\r':
+                    if (i + 1 < n && p[i + 1] == u'\n')
+                        ++i;
+                    rep = "<br>";
+                    break;
+                default: rep = "<br>"; break;
+                }
+                while (*rep)
+                    *q++ = *rep++;
+                continue;
+            }
+            unsigned char b = c < high.size() ? high[c] : 0;
+            if (b == 0) {
+                b = '?';
+                // A surrogate pair is one character outside the code page: one "?".
+                if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]))
+                    ++i;
+            }
+            *q++ = char(b);
+        }
+        m_size = q - m_data.constData();
+    }
+
+    QByteArray take()
+    {
+        m_data.truncate(m_size);
+        return std::move(m_data);
+    }
+
+private:
+    char *room(qsizetype extra)
+    {
+        if (m_size + extra > m_data.size())
+            m_data.resize(qMax(m_data.size() * 2, m_size + extra));
+        return m_data.data() + m_size;
+    }
+
+    QByteArray m_data;
+    qsizetype m_size = 0;
+};
+
+QByteArray encoded(const QString &text)
+{
+    return HtmlPageText(text);
+}
+
+bool isNumeric(zdb::FieldKind kind)
+{
+    return kind == zdb::FieldKind::Integer || kind == zdb::FieldKind::Float || kind == zdb::FieldKind::Currency;
+}
+
+// A column that states right or centre keeps it; otherwise numbers go right.
+QByteArray alignmentPrefix(const GridColumn &column, const zdb::RecordSet *rs, int field)
+{
+    const Qt::Alignment h = column.alignment & Qt::AlignHorizontal_Mask;
+    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        return QByteArrayLiteral("<p align=\"right\">");
+    if (h & Qt::AlignHCenter)
+        return QByteArrayLiteral("<p align=\"center\">");
+    if (rs && field >= 0 && isNumeric(rs->field(field).kind))
+        return QByteArrayLiteral("<p align=\"right\">");
+    return {};
+}
+
+// The cell text as the grid shows it. A value the grid cannot show (a stored
+// text that is no valid date, say) is an empty cell there, and here too.
+QString cellText(const zdb::RecordSet *rs, int row, int field)
+{
+    if (field < 0)
+        return {};
+    try {
+        return rs->displayTextAt(row, field);
+    } catch (const std::exception &) {
+        return {};
+    }
+}
+
+// Rows are read by index, so the current row never moves; holding the bound
+// controls keeps anything that reacts to a row change quiet meanwhile.
+class HoldRows
+{
+public:
+    explicit HoldRows(zdb::RecordSet *rs) : m_rs(rs)
+    {
+        if (!m_rs)
+            return;
+        m_row = m_rs->currentRow();
+        m_mark = m_rs->bookmark();
+        m_rs->disableControls();
+    }
+    ~HoldRows()
+    {
+        if (!m_rs)
+            return;
+        m_rs->enableControls();
+        if (m_rs->isOpen() && m_rs->currentRow() != m_row && m_row >= 0) {
+            try {
+                m_rs->gotoBookmark(m_mark);
+            } catch (const std::exception &) {
+                // The row stays where it is; the page is written all the same.
+            }
+        }
+    }
+    HoldRows(const HoldRows &) = delete;
+    HoldRows &operator=(const HoldRows &) = delete;
+
+private:
+    zdb::RecordSet *m_rs;
+    int m_row = -1;
+    zdb::RecordSet::Bookmark m_mark = 0;
+};
+
+QByteArray buildPage(const QList<GridColumn> &gridColumns, int gridWidth, zdb::RecordSet *rs, const QString &title,
+                     const QString &subtitle, const QDateTime &stamp)
+{
+    const bool hasRows = rs && rs->isOpen();
+    const int rowCount = hasRows ? rs->recordCount() : 0;
+
+    struct Column
+    {
+        int field;          // in the record set; -1 when it has no such field
+        QByteArray open;    // the data cell up to its text
+    };
+    QList<Column> columns;
+    QByteArray headerCells;
+    for (const GridColumn &c : gridColumns) {
+        if (c.field.isEmpty())
+            continue;
+        const int field = hasRows ? rs->fieldIndex(c.field) : -1;
+        const QByteArray width = QByteArray::number(HtmlColumnPercent(c.width, gridWidth));
+        const QByteArray prefix = alignmentPrefix(c, rs, field);
+        headerCells += "    <td width=\"" + width + "%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>"
+                       + prefix + encoded(c.title) + "</strong></font></td>" + kCrLf;
+        columns.append({field, "    <td width=\"" + width + "%\"><font face=\"Verdana\" size=\"1\">" + prefix});
+    }
+
+    PageBuffer out(4096 + qsizetype(rowCount) * (24 + qsizetype(columns.size()) * 80));
+    const QByteArray titleText = encoded(title);
+    out.literal("<html>\r\n\r\n<head>\r\n");
+    out.literal("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">\r\n");
+    out.line("<title>" + titleText + "</title>");
+    out.literal("<meta name=\"GENERATOR\" content=\"Bertalox Bt. Grid2Html\">\r\n");
+    out.literal("</head>\r\n\r\n<body>\r\n");
+    out.line("<p><strong><font face=\"Verdana\" size=\"2\">" + titleText + "</font></strong></p>");
+    out.line("<p><strong><font face=\"Verdana\" size=\"1\">" + encoded(subtitle) + "</font></strong></p>");
+    out.literal("<div align=\"center\"><center>\r\n\r\n");
+    out.literal("<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\" width=\"90%\">\r\n");
+    out.literal("  <tr>\r\n");
+    out.append(headerCells);
+    out.literal("  </tr>\r\n");
+
+    for (int row = 0; row < rowCount; ++row) {
+        out.literal("  <tr>\r\n");
+        for (const Column &c : columns) {
+            out.append(c.open);
+            out.text(cellText(rs, row, c.field));
+            out.literal("</font></td>\r\n");
+        }
+        out.literal("  </tr>\r\n");
+    }
+
+    out.literal("</table>\r\n</center></div>\r\n\r\n");
+    out.line("<p><font face=\"Verdana\" size=\"1\">" + encoded(QStringLiteral("Összesen ")) + QByteArray::number(rowCount)
+             + " sor.</font></p>");
+    out.literal(kCrLf);
+    out.line("<p><font face=\"Verdana\" size=\"1\">" + encoded(stamp.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss")))
+             + "</font></p>");
+    out.literal(kCrLf);
+    out.literal("<p><font face=\"Courier New\" size=\"1\">Zentavo 1.0.0.52</font></p>\r\n");
+    out.literal("\r\n</body>\r\n</html>\r\n");
+    return out.take();
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString defaultFolder()
+{
+    QString dir = Beall().HtmlDir.isEmpty() ? ProgramPath(QStringLiteral("Html")) : Beall().HtmlDir;
+    dir = QDir::fromNativeSeparators(dir);
+    while (dir.size() > 1 && dir.endsWith(QLatin1Char('/')))
+        dir.chop(1);
+    return dir;
+}
+
+} // namespace
+
+// ---- the page ---------------------------------------------------------------
+
+int HtmlColumnPercent(int columnWidth, int gridWidth)
+{
+    if (gridWidth <= 0 || columnWidth <= 0)
+        return 0;
+    // Exact in integers, so a half is a half and goes to the even neighbour.
+    const qint64 num = qint64(columnWidth) * 100;
+    const qint64 q = num / gridWidth;
+    const qint64 twice = (num % gridWidth) * 2;
+    if (twice > gridWidth || (twice == gridWidth && (q % 2) != 0))
+        return int(q + 1);
+    return int(q);
+}
+
+QByteArray HtmlPageText(QStringView text)
+{
+    PageBuffer out(text.size() * 6);
+    out.text(text);
+    return out.take();
+}
+
+QByteArray GridHtmlPage(DataGrid *grid, const QString &title, const QString &subtitle, const QDateTime &stamp)
+{
+    if (!grid)
+        return {};
+    zdb::RecordSet *rs = grid->recordSet();
+    HoldRows hold(rs);
+    return buildPage(grid->columns(), grid->width(), rs, title, subtitle, stamp);
+}
+
+void WriteGridHtml(DataGrid *grid, const QString &title, const QString &subtitle, const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        throw zdb::Error(QStringLiteral("Nincs megadva a fájl neve"));
+    const QFileInfo info(QDir::fromNativeSeparators(path));
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw zdb::Error(QStringLiteral("A lap nem menthető: a(z) \"%1\" mappa nem létezik").arg(shown(folder)));
+    if (info.isDir())
+        throw zdb::Error(QStringLiteral("A lap nem menthető: a(z) \"%1\" egy mappa neve").arg(shown(info.filePath())));
+
+    // Written beside the target and renamed over it at the end: a failure
+    // half-way leaves the old file (or none) and never half a page.
+    QSaveFile file(info.filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl nem hozható létre: %2")
+                             .arg(shown(info.filePath()), file.errorString()));
+    const QByteArray page = GridHtmlPage(grid, title, subtitle);
+    if (file.write(page) != page.size() || !file.commit())
+        throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl írása nem sikerült: %2")
+                             .arg(shown(info.filePath()), file.errorString()));
+}
+
+// ---- the dialog -------------------------------------------------------------
+
+Tfrm_HtmlExport::Tfrm_HtmlExport(DataGrid *grid, const QString &title, const QString &subtitle, QWidget *parent)
+    : QDialog(parent), m_grid(grid), m_title(title), m_subtitle(subtitle)
+{
+    setObjectName(kFormName);
+    setWindowTitle(QStringLiteral("HTML export"));
+
+    auto *label = new QLabel(QStringLiteral("Mentés helye"), this);
+    m_file = new QLineEdit(this);
+    m_file->setObjectName(QStringLiteral("edFajl"));
+    label->setBuddy(m_file);
+    auto *browse = new QToolButton(this);
+    browse->setObjectName(QStringLiteral("btTalloz"));
+    browse->setIcon(ZIcon(QStringLiteral("mappa")));
+    browse->setToolTip(QStringLiteral("Tallózás"));
+    m_open = new QCheckBox(QStringLiteral("Mentés után megnyitás"), this);
+    m_open->setObjectName(QStringLiteral("cbMegnyit"));
+    m_open->setChecked(true);
+
+    auto *mail = new QPushButton(ZIcon(QStringLiteral("email")), QStringLiteral("E-Mail"), this);
+    mail->setObjectName(QStringLiteral("btEmail"));
+    mail->setAutoDefault(false);
+    auto *ok = new QPushButton(ZIcon(QStringLiteral("ok")), QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("btOK"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(ZIcon(QStringLiteral("megsem")), QStringLiteral("Mégsem"), this);
+    cancel->setObjectName(QStringLiteral("btMegsem"));
+    cancel->setAutoDefault(false);
+
+    auto *pathRow = new QHBoxLayout;
+    pathRow->addWidget(m_file, 1);
+    pathRow->addWidget(browse);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(mail);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(pathRow);
+    layout->addWidget(m_open);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    connect(browse, &QToolButton::clicked, this, Guarded([this] { this->browse(); }));
+    connect(mail, &QPushButton::clicked, this, Guarded([this] { mailPage(); }));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setFileName(defaultFolder() + QLatin1Char('/') + SafeFileName(title) + QStringLiteral(".htm"));
+    resize(460, sizeHint().height());
+    m_file->setFocus(Qt::OtherFocusReason);
+}
+
+QString Tfrm_HtmlExport::fileName() const
+{
+    return m_file->text();
+}
+
+void Tfrm_HtmlExport::setFileName(const QString &path)
+{
+    m_file->setText(shown(path));
+}
+
+bool Tfrm_HtmlExport::openAfterSave() const
+{
+    return m_open->isChecked();
+}
+
+void Tfrm_HtmlExport::writePage()
+{
+    if (!m_grid)
+        return;
+    WriteGridHtml(m_grid, m_title, m_subtitle, fileName());
+}
+
+void Tfrm_HtmlExport::mailPage()
+{
+    m_open->setChecked(false);
+    if (!RunGuarded([this] { writePage(); }, this))
+        return;
+    // The sender is the user's own address from the settings, and the
+    // recipient is left for the user to choose in the mail client: the page
+    // goes to nobody the user has not picked.
+    SendMail(QStringLiteral("Zentavo program generált levél"), QString(), QDir::fromNativeSeparators(fileName()),
+             QString(), QString(), Beall().SenderEmail, Beall().SenderName);
+}
+
+void Tfrm_HtmlExport::browse()
+{
+    QString chosen = chooseSaveFile(this, QStringLiteral("Mentés helye"), fileName(),
+                                    QStringLiteral("HTML dokumentum (*.htm *.html)"));
+    if (chosen.isEmpty())
+        return;
+    if (QFileInfo(chosen).suffix().isEmpty())
+        chosen += QStringLiteral(".htm");
+    setFileName(chosen);
+}
+
+void Tfrm_HtmlExport::done(int result)
+{
+    RememberFormPosition(this, kFormName);
+    QDialog::done(result);
+}
+
+void Tfrm_HtmlExport::showEvent(QShowEvent *event)
+{
+    if (!m_positioned) {
+        m_positioned = true;
+        RestoreFormPosition(this, kFormName);
+    }
+    QDialog::showEvent(event);
+}
+
+void ExportGridToHtml(DataGrid *grid, const QString &title, const QString &subtitle)
+{
+    if (!grid)
+        return;
+    Tfrm_HtmlExport dialog(grid, title, subtitle, grid->window());
+    if (execDialog(&dialog) != QDialog::Accepted)
+        return;
+    const QString path = QDir::fromNativeSeparators(dialog.fileName());
+    const bool open = dialog.openAfterSave();
+    RunGuarded(
+        [&] {
+            dialog.writePage();
+            if (open)
+                OpenDocument(path);
+        },
+        grid->window());
+}
