@@ -1,0 +1,619 @@
+#include "delimitedexport.h"
+
+#include "output.h"
+
+#include "actions.h"
+#include "codec.h"
+#include "entryeditor.h"
+#include "guard.h"
+#include "helpers.h"
+#include "recordset.h"
+#include "testhooks.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <utility>
+
+namespace {
+
+// ---- encoding ----------------------------------------------------------------
+
+// Unicode -> Windows-1250 byte, built from the program's own code page so the
+// file says exactly what the database would store. 0 marks a character the
+// code page lacks.
+struct Cp1250Map
+{
+    std::array<unsigned char, 0x2200> map{};
+    Cp1250Map()
+    {
+        for (int b = 0x80; b < 0x100; ++b) {
+            const char byte = char(b);
+            const QString u = zdb::fromCp1250(&byte, 1);
+            const char16_t c = u.at(0).unicode();
+            if (c < map.size())
+                map[c] = static_cast<unsigned char>(b);
+        }
+    }
+};
+
+const Cp1250Map &cp1250()
+{
+    static const Cp1250Map table;
+    return table;
+}
+
+// Makes room for `n` more bytes after `used`; the array's size serves as the
+// capacity and is cut back to `used` by the caller when a line is done.
+inline char *room(QByteArray &out, qsizetype used, qsizetype n)
+{
+    if (used + n > out.size())
+        out.resize(std::max(used + n, out.size() * 2 + 4096));
+    return out.data() + used;
+}
+
+constexpr qsizetype kChunk = qsizetype(1) << 20;
+
+} // namespace
+
+// ---- writer --------------------------------------------------------------------
+
+QList<int> AllDelimitedFields(const zdb::RecordSet &rs)
+{
+    QList<int> fields;
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        fields.append(i);
+    return fields;
+}
+
+DelimitedWriter::DelimitedWriter(const zdb::RecordSet &rs, const DelimitedOptions &options)
+    : m_rs(rs),
+      m_separator(char(options.separator.unicode() < 0x80 ? options.separator.unicode() : ';')),
+      m_qualifier(char(options.qualifier.unicode() < 0x80 ? options.qualifier.unicode() : 0))
+{
+    for (int f : options.fields) {
+        if (f < 0 || f >= rs.fieldCount())
+            continue;
+        How how = How::Text;
+        switch (rs.field(f).kind) {
+        case zdb::FieldKind::Integer:
+        case zdb::FieldKind::Date: how = How::Value; break;
+        case zdb::FieldKind::Memo: how = options.multiLine ? How::Memo : How::Blob; break;
+        case zdb::FieldKind::Blob: how = How::Blob; break;
+        default: break;
+        }
+        m_columns.push_back({f, how});
+    }
+}
+
+void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &used) const
+{
+    const auto &map = cp1250().map;
+    const qsizetype n = text.size();
+    char *p = room(out, used, 2 * n);
+    const char16_t *s = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            *p++ = char(c);
+            if (c == char16_t(m_qualifier) && m_qualifier)
+                *p++ = char(c);
+            continue;
+        }
+        unsigned char b = c < map.size() ? map[c] : 0;
+        if (b == 0) {
+            b = '?';
+            // A surrogate pair is one character outside the code page: one "?".
+            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]))
+                ++i;
+        }
+        *p++ = char(b);
+    }
+    used = p - out.data();
+}
+
+void DelimitedWriter::appendValue(int row, const Column &c, QByteArray &out, qsizetype &used) const
+{
+    switch (c.how) {
+    case How::Text:
+        appendText(m_rs.textAt(row, c.field), out, used);
+        return;
+    case How::Blob:
+        appendText(u"BLOB", out, used);
+        return;
+    case How::Memo:
+        appendText(JoinLines(m_rs.textAt(row, c.field)), out, used);
+        return;
+    case How::Value:
+        break;
+    }
+
+    // Integers and dates straight into the line, in the record set's text
+    // forms ("12", "2005.01.31."), without a string per cell.
+    const QVariant v = m_rs.valueAt(row, c.field);
+    if (!v.isValid() || v.isNull())
+        return;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short: {
+        char *p = room(out, used, 24);
+        used = std::to_chars(p, p + 24, v.toLongLong()).ptr - out.data();
+        return;
+    }
+    case QMetaType::QDate: {
+        const QDate d = v.toDate();
+        if (!d.isValid())
+            return;
+        if (d.year() >= 1 && d.year() <= 9999) {
+            char *p = room(out, used, 11);
+            const int parts[3] = {d.year(), d.month(), d.day()};
+            const int widths[3] = {4, 2, 2};
+            for (int i = 0; i < 3; ++i) {
+                int value = parts[i];
+                for (int k = widths[i] - 1; k >= 0; --k) {
+                    p[k] = char('0' + value % 10);
+                    value /= 10;
+                }
+                p += widths[i];
+                *p++ = '.';
+            }
+            used = p - out.data();
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    appendText(m_rs.textAt(row, c.field), out, used);
+}
+
+void DelimitedWriter::appendHeader(QByteArray &out) const
+{
+    qsizetype used = out.size();
+    for (const Column &c : m_columns) {
+        if (m_qualifier) {
+            *room(out, used, 1) = m_qualifier;
+            ++used;
+        }
+        appendText(m_rs.field(c.field).displayTitle(), out, used);
+        char *p = room(out, used, 2);
+        if (m_qualifier)
+            *p++ = m_qualifier;
+        *p++ = m_separator;
+        used = p - out.data();
+    }
+    char *p = room(out, used, 2);
+    p[0] = '\r';
+    p[1] = '\n';
+    out.resize(used + 2);
+}
+
+void DelimitedWriter::appendRecord(int row, QByteArray &out) const
+{
+    qsizetype used = out.size();
+    for (const Column &c : m_columns) {
+        if (m_qualifier) {
+            *room(out, used, 1) = m_qualifier;
+            ++used;
+        }
+        appendValue(row, c, out, used);
+        char *p = room(out, used, 2);
+        if (m_qualifier)
+            *p++ = m_qualifier;
+        *p++ = m_separator;
+        used = p - out.data();
+    }
+    char *p = room(out, used, 2);
+    p[0] = '\r';
+    p[1] = '\n';
+    out.resize(used + 2);
+}
+
+int WriteDelimited(zdb::RecordSet &rs, const DelimitedOptions &options, QIODevice &device,
+                   const std::function<bool(int done)> &keepGoing)
+{
+    QPointer<zdb::RecordSet> alive(&rs);
+    const int savedRow = rs.currentRow();
+    const zdb::RecordSet::Bookmark mark = rs.bookmark();
+
+    // The grids bound to the record set stay where they are while it walks
+    // its rows, and the user finds the row he was on afterwards.
+    rs.disableControls();
+    const auto restore = qScopeGuard([&] {
+        if (!alive)
+            return;
+        if (savedRow >= 0 && rs.isOpen() && !rs.isEditing() && !rs.isEmpty()) {
+            if (!rs.gotoBookmark(mark))
+                rs.setCurrentRow(std::min(savedRow, rs.recordCount() - 1));
+        }
+        rs.enableControls();
+    });
+
+    QByteArray buffer;
+    buffer.reserve(kChunk + kChunk / 4);
+    auto flush = [&] {
+        if (buffer.isEmpty())
+            return;
+        if (device.write(buffer.constData(), buffer.size()) != buffer.size())
+            throw zdb::Error(device.errorString());
+        buffer.resize(0);
+    };
+
+    rs.first();
+    const DelimitedWriter writer(rs, options);
+    writer.appendHeader(buffer);
+    int done = 0;
+    while (!rs.eof()) {
+        if (keepGoing && !keepGoing(done))
+            break;
+        // Whatever ran meanwhile may have closed or destroyed the record set;
+        // its rows are gone then, and a partial file must not pass for a full one.
+        if (!alive)
+            throw zdb::Error(QStringLiteral("Az exportált adathalmaz megszűnt."));
+        if (!rs.isOpen())
+            throw zdb::Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        writer.appendRecord(rs.currentRow(), buffer);
+        ++done;
+        if (buffer.size() >= kChunk)
+            flush();
+        rs.next();
+    }
+    flush();
+    return done;
+}
+
+// ---- dialog --------------------------------------------------------------------
+
+namespace {
+
+const char *const kFormName = "frm_Excelbe";
+
+QRadioButton *addOption(QGroupBox *box, QButtonGroup *group, const QString &caption, const QString &objectName)
+{
+    auto *button = new QRadioButton(caption, box);
+    button->setObjectName(objectName);
+    group->addButton(button);
+    box->layout()->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+Tfrm_Excelbe::Tfrm_Excelbe(zdb::RecordSet *recordSet, QWidget *parent)
+    : QDialog(parent), m_rs(recordSet)
+{
+    setObjectName(QLatin1String(kFormName));
+    setWindowTitle(QStringLiteral("Határolt szöveg export"));
+    setWindowIcon(ZIcon(QStringLiteral("excel")));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // Field list with its two buttons on the left.
+    m_fields = new QListWidget(this);
+    m_fields->setObjectName(QStringLiteral("lbMezok"));
+    m_fields->setMinimumWidth(190);
+    if (m_rs) {
+        const QStringList names = m_rs->fieldNames();
+        for (int i = 0; i < names.size(); ++i) {
+            auto *item = new QListWidgetItem(names[i], m_fields);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Checked);
+            item->setData(Qt::UserRole, i);
+        }
+    }
+    m_all = new QPushButton(QStringLiteral("összes"), this);
+    m_all->setObjectName(QStringLiteral("btOsszes"));
+    m_none = new QPushButton(QStringLiteral("egyik sem"), this);
+    m_none->setObjectName(QStringLiteral("btEgyikSem"));
+    auto *fieldButtons = new QHBoxLayout;
+    fieldButtons->addWidget(m_all);
+    fieldButtons->addWidget(m_none);
+    auto *left = new QVBoxLayout;
+    left->addWidget(m_fields, 1);
+    left->addLayout(fieldButtons);
+
+    // Settings on the right.
+    auto *separatorBox = new QGroupBox(QStringLiteral("Határoló karakter"), this);
+    separatorBox->setObjectName(QStringLiteral("rgHatarolo"));
+    separatorBox->setLayout(new QVBoxLayout);
+    auto *separatorGroup = new QButtonGroup(this);
+    m_separators = {addOption(separatorBox, separatorGroup, QStringLiteral("Pontosvessző (;)"), QStringLiteral("rbPontosvesszo")),
+                    addOption(separatorBox, separatorGroup, QStringLiteral("Tabulátor"), QStringLiteral("rbTabulator")),
+                    addOption(separatorBox, separatorGroup, QStringLiteral("Vessző (,)"), QStringLiteral("rbVesszo")),
+                    addOption(separatorBox, separatorGroup, QStringLiteral("Cső (|)"), QStringLiteral("rbCso"))};
+    m_separators[0]->setChecked(true);
+
+    auto *qualifierBox = new QGroupBox(QStringLiteral("Szövegjelölő"), this);
+    qualifierBox->setObjectName(QStringLiteral("rgSzovegjelolo"));
+    qualifierBox->setLayout(new QVBoxLayout);
+    auto *qualifierGroup = new QButtonGroup(this);
+    m_qualifiers = {addOption(qualifierBox, qualifierGroup, QStringLiteral("Idézőjel (\")"), QStringLiteral("rbIdezojel")),
+                    addOption(qualifierBox, qualifierGroup, QStringLiteral("Aposztróf (')"), QStringLiteral("rbAposztrof")),
+                    addOption(qualifierBox, qualifierGroup, QStringLiteral("Semmi"), QStringLiteral("rbSemmi"))};
+    m_qualifiers[2]->setChecked(true);
+    // The shorter group keeps its items at the top, spaced like the other's.
+    static_cast<QVBoxLayout *>(separatorBox->layout())->addStretch(1);
+    static_cast<QVBoxLayout *>(qualifierBox->layout())->addStretch(1);
+
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(separatorBox);
+    groups->addWidget(qualifierBox);
+
+    m_multiLine = new QCheckBox(QStringLiteral("Többsoros mezőket is kiírja (egy sorba cső karakter választással)"), this);
+    m_multiLine->setObjectName(QStringLiteral("cbTobbsoros"));
+
+    auto *fileLabel = new QLabel(QStringLiteral("Filenév"), this);
+    m_fileName = new QLineEdit(this);
+    m_fileName->setObjectName(QStringLiteral("edFilenev"));
+    m_fileName->setMinimumWidth(300);
+    fileLabel->setBuddy(m_fileName);
+    m_browse = new QPushButton(ZIcon(QStringLiteral("megnyit")), QString(), this);
+    m_browse->setObjectName(QStringLiteral("btTallozas"));
+    m_browse->setToolTip(QStringLiteral("Tallózás"));
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_fileName, 1);
+    fileRow->addWidget(m_browse);
+
+    m_stop = new QPushButton(QStringLiteral("Megállít"), this);
+    m_stop->setObjectName(QStringLiteral("btMegallit"));
+    m_stop->setEnabled(false);
+    m_start = new QPushButton(ZIcon(QStringLiteral("excel")), QStringLiteral("Export indítás"), this);
+    m_start->setObjectName(QStringLiteral("btExport"));
+    m_start->setDefault(true);
+    m_start->setAutoDefault(true);
+    m_close = new QPushButton(ZIcon(QStringLiteral("bezar")), QStringLiteral("Bezár"), this);
+    m_close->setObjectName(QStringLiteral("btBezar"));
+    m_close->setAutoDefault(false);
+    m_stop->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_stop);
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_close);
+
+    auto *right = new QVBoxLayout;
+    right->addLayout(groups);
+    right->addWidget(m_multiLine);
+    right->addSpacing(6);
+    right->addWidget(fileLabel);
+    right->addLayout(fileRow);
+    right->addStretch(1);
+    right->addLayout(buttons);
+
+    auto *top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addLayout(right, 1);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(m_progress);
+
+    m_settings = {m_fields, m_all, m_none, separatorBox, qualifierBox, m_multiLine, m_fileName, m_browse};
+
+    connect(m_all, &QPushButton::clicked, this, [this] { setAllChecked(true); });
+    connect(m_none, &QPushButton::clicked, this, [this] { setAllChecked(false); });
+    connect(m_browse, &QPushButton::clicked, this, Guarded([this] { browse(); }));
+    connect(m_start, &QPushButton::clicked, this, Guarded([this] { startExport(); }));
+    connect(m_stop, &QPushButton::clicked, this, [this] { stopExport(); });
+    connect(m_close, &QPushButton::clicked, this, &Tfrm_Excelbe::reject);
+
+    setFixedSize(sizeHint());
+    m_fileName->setFocus(Qt::OtherFocusReason);
+}
+
+QList<int> Tfrm_Excelbe::checkedFields() const
+{
+    QList<int> fields;
+    for (int i = 0; i < m_fields->count(); ++i) {
+        const QListWidgetItem *item = m_fields->item(i);
+        if (item->checkState() == Qt::Checked)
+            fields.append(item->data(Qt::UserRole).toInt());
+    }
+    return fields;
+}
+
+QChar Tfrm_Excelbe::separator() const
+{
+    static const QChar chars[] = {QLatin1Char(';'), QLatin1Char('\t'), QLatin1Char(','), QLatin1Char('|')};
+    for (int i = 0; i < m_separators.size(); ++i)
+        if (m_separators[i]->isChecked())
+            return chars[i];
+    return chars[0];
+}
+
+QChar Tfrm_Excelbe::qualifier() const
+{
+    if (m_qualifiers[0]->isChecked())
+        return QLatin1Char('"');
+    if (m_qualifiers[1]->isChecked())
+        return QLatin1Char('\'');
+    return QChar();
+}
+
+bool Tfrm_Excelbe::multiLine() const
+{
+    return m_multiLine->isChecked();
+}
+
+QString Tfrm_Excelbe::fileName() const
+{
+    return m_fileName->text().trimmed();
+}
+
+DelimitedOptions Tfrm_Excelbe::options() const
+{
+    DelimitedOptions o;
+    o.separator = separator();
+    o.qualifier = qualifier();
+    o.multiLine = multiLine();
+    o.fields = checkedFields();
+    return o;
+}
+
+void Tfrm_Excelbe::setFileName(const QString &fileName)
+{
+    m_fileName->setText(fileName);
+}
+
+void Tfrm_Excelbe::setAllChecked(bool checked)
+{
+    for (int i = 0; i < m_fields->count(); ++i)
+        m_fields->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void Tfrm_Excelbe::browse()
+{
+    QString path = chooseSaveFile(this, QStringLiteral("Mentés másként"), m_fileName->text(),
+                                  QStringLiteral("CSV állományok (*.csv);;Text állományok (*.txt);;Minden állomány (*)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    m_fileName->setText(QDir::toNativeSeparators(path));
+}
+
+void Tfrm_Excelbe::setRunning(bool running)
+{
+    m_running = running;
+    for (QWidget *w : std::as_const(m_settings))
+        w->setEnabled(!running);
+    m_start->setEnabled(!running);
+    m_close->setEnabled(!running);
+    m_stop->setEnabled(running);
+    if (running)
+        m_stop->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfrm_Excelbe::startExport()
+{
+    if (m_running)
+        return;
+    const QString path = fileName();
+    if (path.isEmpty()) {
+        ShowError(QStringLiteral("Nincs filenév megadva."), this);
+        m_fileName->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (runExport(path)) {
+        m_progress->setValue(0);
+        ShowInfo(path + QStringLiteral(" file kész."), this);
+    }
+}
+
+bool Tfrm_Excelbe::runExport(const QString &path)
+{
+    m_stopRequested = false;
+    setRunning(true);
+    const auto finish = qScopeGuard([this] {
+        setRunning(false);
+        m_start->setFocus(Qt::OtherFocusReason);
+    });
+
+    try {
+        if (!m_rs)
+            throw zdb::Error(QStringLiteral("Az exportált adathalmaz megszűnt."));
+        // Written beside the target and put in its place only when complete:
+        // a failed export leaves no file, and an older file survives it.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw zdb::Error(QStringLiteral("A(z) %1 file nem hozható létre: %2").arg(path, file.errorString()));
+
+        m_progress->setRange(0, std::max(1, m_rs->isOpen() ? m_rs->recordCount() : 0));
+        m_progress->setValue(0);
+        WriteDelimited(*m_rs, options(), file, [this](int done) {
+            if (done % kEventInterval == 0) {
+                m_progress->setValue(std::min(done, m_progress->maximum()));
+                // Lets a click on "Megállít" through.
+                QCoreApplication::processEvents();
+            }
+            return !m_stopRequested;
+        });
+        if (!file.commit())
+            throw zdb::Error(QStringLiteral("A(z) %1 file nem írható: %2").arg(path, file.errorString()));
+        return true;
+    } catch (...) {
+        m_progress->setValue(0);
+        ShowError(QStringLiteral("Hiba: ") + ExceptionMessage(std::current_exception()), this);
+        return false;
+    }
+}
+
+void Tfrm_Excelbe::stopExport()
+{
+    if (m_running)
+        m_stopRequested = true;
+}
+
+void Tfrm_Excelbe::reject()
+{
+    // Esc or the window's close button during an export stops it; the dialog
+    // closes once the user asks again.
+    if (m_running) {
+        stopExport();
+        return;
+    }
+    QDialog::reject();
+}
+
+void Tfrm_Excelbe::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        stopExport();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Tfrm_Excelbe::showEvent(QShowEvent *event)
+{
+    if (!m_positioned) {
+        m_positioned = true;
+        RestoreFormPosition(this, QLatin1String(kFormName));
+    }
+    QDialog::showEvent(event);
+}
+
+void Tfrm_Excelbe::done(int result)
+{
+    RememberFormPosition(this, QLatin1String(kFormName));
+    QDialog::done(result);
+}
+
+// ---- entry ---------------------------------------------------------------------
+
+void ExportDelimited(zdb::RecordSet *recordSet)
+{
+    if (!recordSet)
+        return;
+    Tfrm_Excelbe dialog(recordSet, DialogParent());
+    execDialog(&dialog);
+}
