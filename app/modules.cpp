@@ -1,8 +1,10 @@
 #include "modules.h"
 
 #include "entries.h"
+#include "output.h"
 
 void RegisterModules()
 {
     RegisterSchedulingWindows();
+    RegisterOutputCommands();
 }

@@ -18,7 +18,13 @@ namespace testenv {
 
 inline QString sourceDir()
 {
-    return QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR"));
+    const QString dir = QString::fromLocal8Bit(qgetenv("ZENTAVO_SOURCE_DIR"));
+#ifdef ZENTAVO_SOURCE_DIR_DEFAULT
+    // Run by hand, outside ctest.
+    if (dir.isEmpty())
+        return QStringLiteral(ZENTAVO_SOURCE_DIR_DEFAULT);
+#endif
+    return dir;
 }
 
 // Runs SQL on a database file the way another program would (Windows-1250 text).
