@@ -6,6 +6,8 @@
 #include "recordset.h"
 
 #include <QLocale>
+
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace zrep {
@@ -15,11 +17,11 @@ namespace {
 constexpr double FrameLineWidth = 1.0;
 constexpr QRgb FrameLineColor = 0xff404040;
 
-// The system's short date and long time, without the time zone that some
-// locales append to the long form.
+// The short date and long time of the program's (Hungarian) locale, without
+// the time zone that some locales append to the long form.
 QString printedAtText(const QDateTime &at)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
     timeFormat.replace(zone, QStringLiteral(" "));
@@ -89,7 +91,10 @@ ReportBand makePageHeader(ReportBuilder &builder, const ReportFrame &frame)
     const FontId ownerBold = builder.font(ReportFont::sans(10, true));
     const FontId ownerFont = builder.font(ReportFont::sans(10));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    band.text(rx, 4, OwnerBlockWidth, LineHeight + 1, frame.owner.name, ownerBold, right);
+    // A long business name may reach left past the block into the free space
+    // between the two blocks rather than be cut off; it stays right-aligned.
+    const double nameLeft = std::min(rx, lw + 8);
+    band.text(nameLeft, 4, w - nameLeft, LineHeight + 1, frame.owner.name, ownerBold, right);
     band.text(rx, 20, OwnerBlockWidth, LineHeight, frame.owner.postcodeCity, ownerFont, right);
     band.text(rx, 32, OwnerBlockWidth, LineHeight, frame.owner.address, ownerFont, right);
     band.text(rx, 44, OwnerBlockWidth, LineHeight, frame.owner.phone, ownerFont, right);
