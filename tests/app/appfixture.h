@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSettings>
 #include <memory>
 
@@ -52,6 +54,15 @@ struct AppFixture
     }
     QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
 };
+
+// Opens a list window through the main window's command and returns it.
+template<class W>
+W *openListWindow(Tfrm_Main *main, const char *actionName)
+{
+    main->action(QString::fromLatin1(actionName))->trigger();
+    QMdiSubWindow *sub = main->mdiArea()->activeSubWindow();
+    return sub ? qobject_cast<W *>(sub->widget()) : nullptr;
+}
 
 // Types into a line edit as a user would (the text counts as modified).
 inline void typeInto(QLineEdit *edit, const QString &text)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVariant>
 
 #include <sqlite3.h>
 
@@ -54,6 +55,23 @@ inline void makeDatabase(const QString &dbPath)
     const QString schema = schemaSql();
     QVERIFY2(!schema.isEmpty(), "db/schema.sql not found (ZENTAVO_SOURCE_DIR)");
     execSql(dbPath, schema);
+}
+
+// The first column of the first row of a query, read the way another
+// program would (Windows-1250 text); invalid for NULL or no row.
+inline QVariant storedValue(const QString &dbPath, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    QVariant value;
+    if (sqlite3_open(QFile::encodeName(dbPath).constData(), &db) == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, zdb::toCp1250(sql).constData(), -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
+            value = zdb::fromCp1250(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), sqlite3_column_bytes(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return value;
 }
 
 inline QByteArray fileBytes(const QString &path)

@@ -91,12 +91,7 @@ class TestPrintGrid : public QObject
 
     std::unique_ptr<AppFixture> f;
 
-    Tfrm_Feladat *openTasks()
-    {
-        f->main->action(QStringLiteral("aFeladat"))->trigger();
-        auto *sub = f->main->mdiArea()->activeSubWindow();
-        return sub ? qobject_cast<Tfrm_Feladat *>(sub->widget()) : nullptr;
-    }
+    Tfrm_Feladat *openTasks() { return openListWindow<Tfrm_Feladat>(f->main.get(), "aFeladat"); }
 
 private Q_SLOTS:
     void initTestCase()

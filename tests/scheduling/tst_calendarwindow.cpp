@@ -76,17 +76,7 @@ QStringList texts(const QList<QAction *> &actions)
 
 QVariant stored(const QString &dbPath, int id, const char *column)
 {
-    sqlite3 *h = nullptr;
-    sqlite3_open(QFile::encodeName(dbPath).constData(), &h);
-    const QByteArray sql = QByteArray("SELECT ") + column + " FROM dolog1 WHERE dolog1=" + QByteArray::number(id);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr);
-    QVariant v;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
-        v = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return v;
+    return testenv::storedValue(dbPath, QStringLiteral("SELECT %1 FROM %2 WHERE %2=%3").arg(QLatin1String(column)).arg(QLatin1String("dolog1")).arg(id));
 }
 
 } // namespace
@@ -97,12 +87,7 @@ class TestCalendarWindow : public QObject
 
     std::unique_ptr<AppFixture> f;
 
-    Tfrm_Naptar *open()
-    {
-        f->main->action(QStringLiteral("aNaptar"))->trigger();
-        auto *sub = f->main->mdiArea()->activeSubWindow();
-        return sub ? qobject_cast<Tfrm_Naptar *>(sub->widget()) : nullptr;
-    }
+    Tfrm_Naptar *open() { return openListWindow<Tfrm_Naptar>(f->main.get(), "aNaptar"); }
     static void closeAndFlush(Tfrm_Naptar *w)
     {
         w->command(QStringLiteral("aBezar"))->trigger();

@@ -56,29 +56,12 @@ QStringList texts(const QList<QAction *> &actions)
 // One column of a task row, read straight from the file.
 QVariant stored(const QString &dbPath, int id, const char *column)
 {
-    sqlite3 *h = nullptr;
-    sqlite3_open(QFile::encodeName(dbPath).constData(), &h);
-    const QByteArray sql = QByteArray("SELECT ") + column + " FROM dolog3 WHERE dolog3=" + QByteArray::number(id);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr);
-    QVariant v;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
-        v = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return v;
+    return testenv::storedValue(dbPath, QStringLiteral("SELECT %1 FROM %2 WHERE %2=%3").arg(QLatin1String(column)).arg(QLatin1String("dolog3")).arg(id));
 }
 
 int storedCount(const QString &dbPath)
 {
-    sqlite3 *h = nullptr;
-    sqlite3_open(QFile::encodeName(dbPath).constData(), &h);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(h, "SELECT COUNT(*) FROM dolog3", -1, &st, nullptr);
-    const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return n;
+    return testenv::storedValue(dbPath, QStringLiteral("SELECT COUNT(*) FROM dolog3")).toInt();
 }
 
 } // namespace
@@ -89,12 +72,7 @@ class TestTaskList : public QObject
 
     std::unique_ptr<AppFixture> f;
 
-    Tfrm_Feladat *open()
-    {
-        f->main->action(QStringLiteral("aFeladat"))->trigger();
-        auto *sub = f->main->mdiArea()->activeSubWindow();
-        return sub ? qobject_cast<Tfrm_Feladat *>(sub->widget()) : nullptr;
-    }
+    Tfrm_Feladat *open() { return openListWindow<Tfrm_Feladat>(f->main.get(), "aFeladat"); }
     static void closeAndFlush(Tfrm_Feladat *w)
     {
         w->command(QStringLiteral("aBezar"))->trigger();
