@@ -82,6 +82,11 @@ void Tfrm_Login::showEvent(QShowEvent *e)
     RunGuarded([this] { m_tbl->open(); }, this);
 }
 
+void Tfrm_Login::openUsers()
+{
+    m_tbl->open();
+}
+
 void Tfrm_Login::hideEvent(QHideEvent *e)
 {
     m_tbl->close();
@@ -139,6 +144,9 @@ void Tfrm_Login::newPasswordClicked()
 bool RunLogin(QWidget *parent)
 {
     Tfrm_Login dialog(parent);
+    // Opened before the dialog appears, so that a database whose users cannot
+    // be read ends the start instead of offering a login that cannot succeed.
+    dialog.openUsers();
     const int result = execDialog(&dialog);
     return result == QDialog::Accepted && dialog.succeeded();
 }

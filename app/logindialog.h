@@ -17,6 +17,8 @@ public:
     ~Tfrm_Login() override;
 
     bool succeeded() const { return m_success; }
+    // Opens the users record set; a database without usable users throws.
+    void openUsers();
     QLineEdit *userEdit() const { return m_user; }
     QLineEdit *passwordEdit() const { return m_password; }
     QPushButton *okButton() const { return m_ok; }

@@ -87,6 +87,9 @@ void Tfrm_Main::openDatabase()
     // Another program holding the file locked makes a statement wait this
     // long, then fail with SQLite's message instead of hanging the program.
     m_db->timeOut = 5000;
+    // The program never creates its database, not even when the file
+    // vanished after the start checked it.
+    m_db->mustExist = true;
     m_db->open();
 }
 
@@ -119,7 +122,10 @@ bool Tfrm_Main::startUp()
     QDir().mkpath(defaultHtmlDir());
 
     readIni();
-    if (!QFileInfo(beall.DatabasePath).isFile()) {
+    // The file the connection will open: a name without an extension gets
+    // ".sqb", and a check of the bare name would let SQLite create an empty one.
+    m_db->setPath(beall.DatabasePath);
+    if (!QFileInfo(m_db->fullPath()).isFile()) {
         ShowError(QStringLiteral("Nem létező adatbázis"), this);
         return false;
     }

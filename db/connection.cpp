@@ -156,7 +156,11 @@ void Connection::executeDirect(const QString &sql)
             sqlite3_finalize(stmt);
             throw Error(message);
         }
-        p = tail ? tail : end;
+        // SQLite reads the text up to a NUL byte; when nothing was consumed the
+        // rest lies behind one and would be retried without end.
+        if (!tail || tail <= p)
+            tail = end;
+        p = tail;
         if (!stmt)
             continue;   // blanks or a comment
         int rc;

@@ -411,6 +411,14 @@ void Tfrm_HtmlExport::setFileName(const QString &path)
     m_file->setText(shown(path));
 }
 
+QString Tfrm_HtmlExport::pagePath() const
+{
+    const QString typed = QDir::fromNativeSeparators(fileName().trimmed());
+    if (typed.isEmpty() || QDir::isAbsolutePath(typed))
+        return typed;
+    return QDir::cleanPath(defaultFolder() + QLatin1Char('/') + typed);
+}
+
 bool Tfrm_HtmlExport::openAfterSave() const
 {
     return m_open->isChecked();
@@ -420,7 +428,7 @@ void Tfrm_HtmlExport::writePage()
 {
     if (!m_grid)
         return;
-    WriteGridHtml(m_grid, m_title, m_subtitle, fileName());
+    WriteGridHtml(m_grid, m_title, m_subtitle, pagePath());
 }
 
 void Tfrm_HtmlExport::mailPage()
@@ -431,7 +439,7 @@ void Tfrm_HtmlExport::mailPage()
     // The sender is the user's own address from the settings, and the
     // recipient is left for the user to choose in the mail client: the page
     // goes to nobody the user has not picked.
-    SendMail(QStringLiteral("Zentavo program generált levél"), QString(), QDir::fromNativeSeparators(fileName()),
+    SendMail(QStringLiteral("Zentavo program generált levél"), QString(), pagePath(),
              QString(), QString(), Beall().SenderEmail, Beall().SenderName);
 }
 
@@ -468,7 +476,7 @@ void ExportGridToHtml(DataGrid *grid, const QString &title, const QString &subti
     Tfrm_HtmlExport dialog(grid, title, subtitle, grid->window());
     if (execDialog(&dialog) != QDialog::Accepted)
         return;
-    const QString path = QDir::fromNativeSeparators(dialog.fileName());
+    const QString path = dialog.pagePath();
     const bool open = dialog.openAfterSave();
     RunGuarded(
         [&] {

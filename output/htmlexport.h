@@ -39,6 +39,9 @@ public:
     Tfrm_HtmlExport(DataGrid *grid, const QString &title, const QString &subtitle, QWidget *parent = nullptr);
 
     QString fileName() const;
+    // The page's full path: a bare or relative name in the edit box lies in
+    // the HTML folder, so the written, opened and mailed file is one file.
+    QString pagePath() const;
     void setFileName(const QString &path);
     bool openAfterSave() const;
 

@@ -26,18 +26,25 @@ QList<GridColumnPlace> placeGridColumns(const QList<GridColumn> &columns, int gr
 {
     // A grid not yet laid out has no width of its own; its columns still
     // share the page among themselves.
-    double total = gridWidth;
+    qint64 total = gridWidth;
     if (total <= 0) {
         total = 0;
         for (const GridColumn &c : columns)
             total += qMax(0, c.width);
     }
+    const qint64 page = qRound64(pageWidth);
     QList<GridColumnPlace> out;
     double x = 0;
     for (int i = 0; i < columns.size(); ++i) {
-        const double f = total > 0 ? qMax(0, columns[i].width) / total : 0.0;
-        // nearbyint rounds halves to the even neighbour (the default rounding mode).
-        const double w = std::nearbyint(pageWidth * f);
+        // Exact in integers: a fraction such as 28/200 is no exact binary
+        // number, and in floating point a half could tip either way.
+        double w = 0;
+        if (total > 0) {
+            const qint64 num = page * qMax(0, columns[i].width);
+            const qint64 q = num / total;
+            const qint64 twice = (num % total) * 2;
+            w = double(twice > total || (twice == total && q % 2 != 0) ? q + 1 : q);
+        }
         if (x >= pageWidth)
             break;
         out.append(GridColumnPlace{i, x, qMin(w, pageWidth - x)});

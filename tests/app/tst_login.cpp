@@ -86,6 +86,23 @@ private Q_SLOTS:
         QVERIFY(!f.start());
     }
 
+    void unreadableUsersEndTheStart()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('I'); DROP TABLE felhasznalo;"));
+        bool dialogShown = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            dialogShown = true;
+            d->reject();
+        });
+        QVERIFY(!f.start());
+        QVERIFY(!dialogShown);
+        QCOMPARE(testhooks::shownMessages().size(), 1);
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Hiba"));
+        QCOMPARE(testhooks::lastMessage().text,
+                 QStringLiteral("Ismeretlen hiba, indítsa újra a programot.\r\nno such table: felhasznalo"));
+    }
+
     void newPasswordIsCutTo15AndNeedsRetyping()
     {
         AppFixture f;

@@ -5,6 +5,7 @@
 #include "connection.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -32,6 +33,25 @@ private Q_SLOTS:
         QVERIFY(!g.start());
         QVERIFY(!QFileInfo::exists(elsewhere));
         QVERIFY(!QFileInfo::exists(QFileInfo(elsewhere).path()));
+
+        // A path without an extension names the ".sqb" file the connection
+        // opens: an extensionless file of that name does not count, and the
+        // ".sqb" file is never created.
+        AppFixture h;
+        const QString bare = h.path(QStringLiteral("Adat"));
+        testenv::makeDatabase(bare);
+        {
+            QSettings ini = h.ini();
+            ini.setValue(QStringLiteral("Database/Path"), bare);
+        }
+        QVERIFY(!h.start());
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Nem létező adatbázis"));
+        QVERIFY(!QFileInfo::exists(bare + QStringLiteral(".sqb")));
+        h.main.reset();
+        QFile::rename(bare, bare + QStringLiteral(".sqb"));
+        QFile::remove(bare);
+        QVERIFY(h.start());
+        QVERIFY(Shared().Db1->isConnected());
     }
 
     void noIniGivesDefaultsAndCloseWritesEveryKey()

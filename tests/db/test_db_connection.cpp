@@ -73,13 +73,16 @@ private Q_SLOTS:
         n.open();
         QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("3"));
 
+        // The text ends at a NUL byte (a padded script file) instead of hanging there.
+        c.executeDirect(QStringLiteral("insert into t values (4);") + QChar(0) + QStringLiteral("insert into t values (5);"));
+
         // A long script (a restore, a bulk load) runs through in one pass.
         QString script = QStringLiteral("begin;");
         for (int i = 0; i < 30000; ++i)
             script += QStringLiteral("insert into t values (%1);").arg(i);
         c.executeDirect(script + QStringLiteral("commit;"));
         n.refresh();
-        QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("30003"));
+        QCOMPARE(n.text(QStringLiteral("n")), QStringLiteral("30004"));
 
         // Closing the connection closes its record sets.
         c.close();

@@ -245,6 +245,24 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(htmlDir() + QStringLiteral("/projektek.htm")));
     }
 
+    // A bare name is a page in the HTML folder: the file that is written is
+    // the one that is opened, wherever the program was started from.
+    void bareNameLandsInTheHtmlFolder()
+    {
+        const QString cwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(f->path(QString())));
+        testhooks::onNextDialog([](QDialog *d) {
+            d->findChild<QLineEdit *>()->setText(QStringLiteral("sajat.htm"));
+            d->accept();
+        });
+        ExportGridToHtml(grid.get(), QStringLiteral("Feladatok"), QString());
+        QDir::setCurrent(cwd);
+        const QString page = htmlDir() + QStringLiteral("/sajat.htm");
+        QVERIFY(testenv::fileBytes(page).endsWith("</html>\r\n"));
+        QVERIFY(!QFile::exists(f->path(QStringLiteral("sajat.htm"))));
+        QCOMPARE(opened, QStringList{page});
+    }
+
     void browseSetsThePath()
     {
         testhooks::setNextFileName(f->path(QStringLiteral("masik/lista")));

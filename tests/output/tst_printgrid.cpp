@@ -129,6 +129,10 @@ private Q_SLOTS:
             narrow << 33.0 * i << 29;
         narrow << 561 << 14;
         QTest::newRow("narrow columns cut off") << QList<int>(20, 5) << 100 << 575.0 << narrow;
+        // Exact halves however the fraction falls in binary: 575 * 28 / 200
+        // is 80.5 and 575 * 63 / 230 is 157.5.
+        QTest::newRow("half below even") << QList<int>{28} << 200 << 575.0 << QList<double>{0, 80};
+        QTest::newRow("half above odd") << QList<int>{63} << 230 << 575.0 << QList<double>{0, 158};
         QTest::newRow("grid without width") << QList<int>{50, 50} << 0 << 575.0 << QList<double>{0, 288, 292, 283};
     }
     void columnPlaces()
