@@ -1,8 +1,8 @@
-#include "aboutdialog.h"
+#include "app/aboutdialog.h"
 
-#include "actions.h"
-#include "mainwindow.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/mainwindow.h"
+#include "app/helpers/testhooks.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
-#include "application.h"
+#include "app/application.h"
 
-#include "actions.h"
+#include "app/helpers/actions.h"
 
-#include "dialogbehaviour.h"
-#include "guard.h"
-#include "helpers.h"
-#include "recordset.h"
+#include "app/helpers/dialogbehaviour.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "db/recordset.h"
 
 #include <QKeyEvent>
 #include <QLocale>

@@ -1,12 +1,12 @@
-#include "logindialog.h"
+#include "app/logindialog.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "guard.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QFormLayout>
 #include <QGuiApplication>

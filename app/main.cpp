@@ -1,7 +1,7 @@
-#include "application.h"
-#include "helpers.h"
-#include "mainwindow.h"
-#include "modules.h"
+#include "app/application.h"
+#include "app/helpers/helpers.h"
+#include "app/mainwindow.h"
+#include "app/modules.h"
 
 int main(int argc, char *argv[])
 {

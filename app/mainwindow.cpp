@@ -1,18 +1,18 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "aboutdialog.h"
-#include "actions.h"
-#include "appcore.h"
-#include "guard.h"
-#include "helpers.h"
-#include "readmedialog.h"
-#include "records.h"
-#include "settingsdialog.h"
-#include "splash.h"
-#include "usersdialog.h"
+#include "app/aboutdialog.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/readmedialog.h"
+#include "scheduling/records.h"
+#include "app/settingsdialog.h"
+#include "app/splash.h"
+#include "app/usersdialog.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QMainWindow>
 
-#include "listwindow.h"
+#include "app/helpers/listwindow.h"
 
 class QAction;
 class QLabel;

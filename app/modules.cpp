@@ -1,10 +1,10 @@
-#include "modules.h"
+#include "app/modules.h"
 
-#include "entries.h"
-#include "output.h"
+#include "scheduling/entries.h"
+#include "app/listcommands.h"
 
 void RegisterModules()
 {
     RegisterSchedulingWindows();
-    RegisterOutputCommands();
+    RegisterListCommands();
 }

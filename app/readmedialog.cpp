@@ -1,9 +1,9 @@
-#include "readmedialog.h"
+#include "app/readmedialog.h"
 
-#include "actions.h"
-#include "dberror.h"
-#include "testhooks.h"
-#include "guard.h"
+#include "app/helpers/actions.h"
+#include "db/dberror.h"
+#include "app/helpers/testhooks.h"
+#include "app/helpers/guard.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

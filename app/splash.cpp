@@ -1,6 +1,6 @@
-#include "splash.h"
+#include "app/splash.h"
 
-#include "actions.h"
+#include "app/helpers/actions.h"
 
 #include <QBitmap>
 #include <QGuiApplication>

@@ -1,14 +1,14 @@
 // The start sequence and the ini file of the main window.
 
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "appcore.h"
-#include "guard.h"
-#include "helpers.h"
-#include "logindialog.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/logindialog.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QDir>
 #include <QFileInfo>

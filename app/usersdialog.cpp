@@ -1,13 +1,13 @@
-#include "usersdialog.h"
+#include "app/usersdialog.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "datagrid.h"
-#include "guard.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

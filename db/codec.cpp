@@ -1,4 +1,4 @@
-#include "codec.h"
+#include "db/codec.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
-#include "connection.h"
+#include "db/connection.h"
 
-#include "dberror.h"
-#include "recordset.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
 
 #include <QDir>
 #include <QFileInfo>

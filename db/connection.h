@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codec.h"
+#include "db/codec.h"
 
 #include <QObject>
 #include <QString>

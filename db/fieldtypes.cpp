@@ -1,7 +1,7 @@
 // Field kinds, the mapping of declared column types, and the text forms and
 // readers of stored values.
 
-#include "recordset_p.h"
+#include "db/recordset_p.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,8 +1,8 @@
 // Query record set: named parameters, their literals and running the first
 // statement of the text.
 
-#include "recordset_p.h"
-#include "connection.h"
+#include "db/recordset_p.h"
+#include "db/connection.h"
 
 #include <QDateTime>
 

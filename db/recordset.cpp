@@ -1,7 +1,7 @@
 // Record set: fields, state, navigation and reading values.
 
-#include "recordset_p.h"
-#include "connection.h"
+#include "db/recordset_p.h"
+#include "db/connection.h"
 
 namespace zdb {
 

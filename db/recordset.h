@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dberror.h"
+#include "db/dberror.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,7 +1,7 @@
 // Editing: the edit buffer, insert, post, cancel and delete.
 
-#include "recordset_p.h"
-#include "connection.h"
+#include "db/recordset_p.h"
+#include "db/connection.h"
 
 #include <QDateTime>
 

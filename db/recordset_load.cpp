@@ -1,8 +1,8 @@
 // Loading a result: binding the fields to the columns and reading every row
 // into the compact store.
 
-#include "recordset_p.h"
-#include "connection.h"
+#include "db/recordset_p.h"
+#include "db/connection.h"
 
 #include <QSet>
 

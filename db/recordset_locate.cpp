@@ -1,6 +1,6 @@
 // Locate: the first row whose named fields match the searched values.
 
-#include "recordset_p.h"
+#include "db/recordset_p.h"
 
 #include <array>
 

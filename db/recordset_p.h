@@ -3,8 +3,8 @@
 // Internals shared by the record set's source files: the compact row store,
 // the edit buffer and the fast readers of stored texts.
 
-#include "recordset.h"
-#include "codec.h"
+#include "db/recordset.h"
+#include "db/codec.h"
 
 #include <QHash>
 #include <QVariant>

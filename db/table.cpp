@@ -1,6 +1,6 @@
 // Table record set: the select, update, insert and delete texts of one table.
 
-#include "recordset_p.h"
+#include "db/recordset_p.h"
 
 namespace zdb {
 

@@ -1,4 +1,4 @@
-#include "textfold.h"
+#include "db/textfold.h"
 
 namespace zdb {
 

@@ -1,14 +1,13 @@
-#include "delimitedexport.h"
+#include "output/delimitedexport.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "actions.h"
-#include "codec.h"
-#include "entryeditor.h"
-#include "guard.h"
-#include "helpers.h"
-#include "recordset.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "db/codec.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "db/recordset.h"
+#include "app/helpers/testhooks.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,17 +1,17 @@
-#include "htmlexport.h"
+#include "output/htmlexport.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "datagrid.h"
-#include "guard.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
-#include "codec.h"
-#include "dberror.h"
-#include "recordset.h"
+#include "db/codec.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 #include <QDir>

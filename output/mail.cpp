@@ -1,12 +1,12 @@
-#include "mail.h"
+#include "output/mail.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "appcore.h"
-#include "helpers.h"
-#include "listwindow.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/listwindow.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QObject>
 #include <QProcess>

@@ -39,5 +39,3 @@ void PrintProjectSheet(int projectId, const QString &filter, bool filtered, cons
 void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order);
 void PrintCommentSheet(int linkKind, int ownerId, const QString &subtitle, bool print);
 
-// Plugs the entries into the main window's list commands.
-void RegisterOutputCommands();

@@ -1,9 +1,9 @@
-#include "printgrid.h"
+#include "output/printgrid.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "datagrid.h"
-#include "recordset.h"
+#include "app/helpers/datagrid.h"
+#include "db/recordset.h"
 
 #include <QHash>
 #include <QPixmap>

@@ -3,8 +3,8 @@
 // The list report: a data grid printed as a table under the report page
 // frame, one line per record, in the grid's column proportions.
 
-#include "report.h"
-#include "reportframe.h"
+#include "output/report.h"
+#include "output/reportframe.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 // Bands, the builder and the paginator of the report engine.
 
-#include "report.h"
-#include "reportfont.h"
+#include "output/report.h"
+#include "output/reportfont.h"
 
 #include <QtMath>
 

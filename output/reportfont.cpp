@@ -1,4 +1,4 @@
-#include "reportfont.h"
+#include "output/reportfont.h"
 
 #include <QFontMetricsF>
 #include <QImage>

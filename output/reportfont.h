@@ -4,7 +4,7 @@
 // the measuring of texts in layout units, device-independent, so that a
 // paginated report wraps the same on the screen, in a PDF and on paper.
 
-#include "report.h"
+#include "output/report.h"
 
 #include <QFont>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "reportframe.h"
-#include "reportfont.h"
+#include "output/reportframe.h"
+#include "output/reportfont.h"
 
-#include "appcore.h"
-#include "connection.h"
-#include "recordset.h"
+#include "app/helpers/appcore.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QLocale>
 

@@ -15,7 +15,7 @@
 //   builder.setPageHeader(header);
 //   builder.setPageFooter(zrep::makePageFooter(builder, frame));
 
-#include "report.h"
+#include "output/report.h"
 
 #include <QDateTime>
 

@@ -1,11 +1,11 @@
-#include "reportoutput.h"
+#include "output/reportoutput.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,11 +1,11 @@
 // Painting a paginated report, and the print and preview entry.
 
-#include "report.h"
-#include "reportfont.h"
+#include "output/report.h"
+#include "output/reportfont.h"
 
-#include "appcore.h"
-#include "dberror.h"
-#include "testhooks.h"
+#include "app/helpers/appcore.h"
+#include "db/dberror.h"
+#include "app/helpers/testhooks.h"
 
 #include <QGuiApplication>
 #include <QPageLayout>

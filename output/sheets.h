@@ -7,8 +7,8 @@
 // built from that record set's rows; the Print*Sheet entries of output.h
 // join the two with the output choice.
 
-#include "report.h"
-#include "reportframe.h"
+#include "output/report.h"
+#include "output/reportframe.h"
 
 #include <QDate>
 #include <QString>

@@ -1,12 +1,12 @@
 // The data sheets' record sets and the Print*Sheet entries: open the record
 // set, ask how to produce the sheet, then preview, print or export it.
 
-#include "sheets.h"
+#include "output/sheets.h"
 
-#include "output.h"
+#include "output/output.h"
 
-#include "appcore.h"
-#include "recordset.h"
+#include "app/helpers/appcore.h"
+#include "db/recordset.h"
 
 #include <functional>
 

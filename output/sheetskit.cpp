@@ -1,7 +1,7 @@
-#include "sheetskit.h"
+#include "output/sheetskit.h"
 
-#include "helpers.h"
-#include "recordset.h"
+#include "app/helpers/helpers.h"
+#include "db/recordset.h"
 
 #include <QFileInfo>
 

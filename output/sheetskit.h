@@ -4,7 +4,7 @@
 // cells of the detail lines, the wrapped description line and the
 // completion icons.
 
-#include "sheets.h"
+#include "output/sheets.h"
 
 #include <QImage>
 

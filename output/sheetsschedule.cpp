@@ -1,8 +1,8 @@
 // Layouts of the task, calendar, note and comment sheets.
 
-#include "sheetskit.h"
+#include "output/sheetskit.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 namespace zrep {
 

@@ -1,12 +1,13 @@
-#include "calendareditor.h"
+#include "scheduling/calendareditor.h"
 
-#include "entries.h"
+#include "scheduling/entries.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "helpers.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/testhooks.h"
+#include "app/helpers/helpers.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>

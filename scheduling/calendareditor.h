@@ -4,7 +4,7 @@
 // set's row in insert or edit mode; opened through EditCalendarEntry
 // (entries.h).
 
-#include "entryeditor.h"
+#include "scheduling/entryeditor.h"
 
 class QLineEdit;
 

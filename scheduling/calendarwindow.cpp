@@ -1,15 +1,15 @@
-#include "calendarwindow.h"
+#include "scheduling/calendarwindow.h"
 
-#include "entries.h"
-#include "listcolumns.h"
-#include "records.h"
-#include "schedulingevents.h"
+#include "scheduling/entries.h"
+#include "scheduling/listcolumns.h"
+#include "scheduling/records.h"
+#include "scheduling/schedulingevents.h"
 
-#include "appcore.h"
-#include "helpers.h"
-#include "listheader.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/listheader.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QPointer>

@@ -5,7 +5,7 @@
 // hour, with day stepping and the commands that create, edit, delete and mark
 // entries done.
 
-#include "listchild.h"
+#include "app/helpers/listchild.h"
 
 #include <QDate>
 

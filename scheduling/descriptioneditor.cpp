@@ -1,4 +1,4 @@
-#include "descriptioneditor.h"
+#include "scheduling/descriptioneditor.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,17 +1,17 @@
-#include "entryeditor.h"
+#include "scheduling/entryeditor.h"
 
-#include "descriptioneditor.h"
-#include "entries.h"
-#include "prioritychooser.h"
-#include "records.h"
+#include "scheduling/descriptioneditor.h"
+#include "scheduling/entries.h"
+#include "scheduling/prioritychooser.h"
+#include "scheduling/records.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "guard.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -397,11 +397,4 @@ void RunEntryEditor(zdb::Table *tbl, EntryEditor &editor, bool isNew, const std:
         throw;
     }
     leave(tbl, wasClosed);
-}
-
-QWidget *DialogParent()
-{
-    if (QWidget *active = QApplication::activeWindow())
-        return active;
-    return Shared().mainWindow;
 }

@@ -107,6 +107,3 @@ private:
 // Editing with no current row does nothing.
 void RunEntryEditor(zdb::Table *tbl, EntryEditor &editor, bool isNew, const std::function<void()> &presetNew,
                     int linkKind, int linkId, const QString &linkName);
-
-// The parent for the scheduling dialogs: the active window, else the main window.
-QWidget *DialogParent();

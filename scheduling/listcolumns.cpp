@@ -1,7 +1,7 @@
-#include "listcolumns.h"
+#include "scheduling/listcolumns.h"
 
-#include "helpers.h"
-#include "records.h"
+#include "app/helpers/helpers.h"
+#include "scheduling/records.h"
 
 #include <QPixmapCache>
 

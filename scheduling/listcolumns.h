@@ -3,7 +3,7 @@
 // Grid columns shared by the task and calendar lists: the picture columns of
 // priority, status and done flag, and text columns that sort by a sort key.
 
-#include "recordsetmodel.h"
+#include "app/helpers/recordsetmodel.h"
 
 // One picture wide: the 16-pixel picture, its one-pixel inset and the grid line.
 constexpr int PictureColumnWidth = 20;

@@ -1,14 +1,14 @@
-#include "pickers.h"
+#include "scheduling/pickers.h"
 
-#include "entries.h"
+#include "scheduling/entries.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "datagrid.h"
-#include "datagridsorter.h"
-#include "guard.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/datagridsorter.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,8 +4,8 @@
 // read-only record set, described by a PickerKind. The entries (PickCustomer,
 // PickCustomerWithEmail, PickProduct, PickProject) are declared in entries.h.
 
-#include "recordset.h"
-#include "recordsetmodel.h"
+#include "db/recordset.h"
+#include "app/helpers/recordsetmodel.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "prioritychooser.h"
+#include "scheduling/prioritychooser.h"
 
-#include "records.h"
+#include "scheduling/records.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>

@@ -1,10 +1,10 @@
-#include "prompts.h"
+#include "scheduling/prompts.h"
 
-#include "entries.h"
-#include "entryeditor.h"
+#include "scheduling/entries.h"
+#include "scheduling/entryeditor.h"
 
-#include "actions.h"
-#include "testhooks.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/testhooks.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>

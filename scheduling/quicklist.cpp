@@ -1,15 +1,15 @@
-#include "quicklist.h"
+#include "scheduling/quicklist.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "datagrid.h"
-#include "entries.h"
-#include "guard.h"
-#include "helpers.h"
-#include "records.h"
-#include "schedulingevents.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "scheduling/records.h"
+#include "scheduling/schedulingevents.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QApplication>

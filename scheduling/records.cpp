@@ -1,10 +1,10 @@
-#include "records.h"
+#include "scheduling/records.h"
 
-#include "actions.h"
-#include "appcore.h"
-#include "helpers.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QDate>
 

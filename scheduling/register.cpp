@@ -1,9 +1,9 @@
-#include "entries.h"
-#include "listwindow.h"
-#include "quicklist.h"
+#include "scheduling/entries.h"
+#include "app/helpers/listwindow.h"
+#include "scheduling/quicklist.h"
 
-#include "calendarwindow.h"
-#include "tasklist.h"
+#include "scheduling/calendarwindow.h"
+#include "scheduling/tasklist.h"
 
 void RegisterSchedulingWindows()
 {

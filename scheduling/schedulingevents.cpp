@@ -1,8 +1,8 @@
-#include "schedulingevents.h"
+#include "scheduling/schedulingevents.h"
 
-#include "appcore.h"
+#include "app/helpers/appcore.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 SchedulingEvents *SchedulingEvents::instance()
 {

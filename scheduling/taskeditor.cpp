@@ -1,12 +1,13 @@
-#include "taskeditor.h"
+#include "scheduling/taskeditor.h"
 
-#include "entries.h"
-#include "records.h"
+#include "scheduling/entries.h"
+#include "scheduling/records.h"
 
-#include "actions.h"
-#include "appcore.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/testhooks.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QLineEdit>
 

@@ -3,7 +3,7 @@
 // The task editor "Feladat szerkesztés" over the task record set's row in
 // insert or edit mode; opened through EditTask (entries.h).
 
-#include "entryeditor.h"
+#include "scheduling/entryeditor.h"
 
 class QLineEdit;
 

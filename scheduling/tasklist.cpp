@@ -1,16 +1,16 @@
-#include "tasklist.h"
+#include "scheduling/tasklist.h"
 
-#include "entries.h"
-#include "listcolumns.h"
-#include "records.h"
-#include "schedulingevents.h"
+#include "scheduling/entries.h"
+#include "scheduling/listcolumns.h"
+#include "scheduling/records.h"
+#include "scheduling/schedulingevents.h"
 
-#include "appcore.h"
-#include "guard.h"
-#include "helpers.h"
-#include "listheader.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/listheader.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QPointer>

@@ -4,7 +4,7 @@
 // set, by default the open tasks ordered by deadline, with the commands that
 // create, edit, delete, mark done and re-status tasks.
 
-#include "listchild.h"
+#include "app/helpers/listchild.h"
 
 class Tfrm_Feladat : public ListChild
 {

@@ -1,4 +1,4 @@
-#include "entries.h"
+#include "scheduling/entries.h"
 
 namespace {
 std::function<void(int)> &opener()

@@ -1,4 +1,4 @@
-#include "actions.h"
+#include "app/helpers/actions.h"
 
 #include <QFile>
 #include <QIcon>

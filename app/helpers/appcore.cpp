@@ -1,8 +1,8 @@
-#include "appcore.h"
-#include "helpers.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "datagrid.h"
+#include "app/helpers/datagrid.h"
 
-#include "actions.h"
-#include "guard.h"
-#include "recordset.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/guard.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 // Column titles are clickable (titleClicked); the window decides what a click
 // does, usually through a GridSorter.
 
-#include "recordsetmodel.h"
+#include "app/helpers/recordsetmodel.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "datagridsorter.h"
+#include "app/helpers/datagridsorter.h"
 
-#include "datagrid.h"
-#include "guard.h"
-#include "listheader.h"
-#include "recordset.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/listheader.h"
+#include "db/recordset.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "dialogbehaviour.h"
+#include "app/helpers/dialogbehaviour.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -1,4 +1,4 @@
-#include "helpers.h"
+#include "app/helpers/helpers.h"
 
 #include <QGuiApplication>
 #include <QScreen>

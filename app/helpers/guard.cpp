@@ -1,7 +1,7 @@
-#include "guard.h"
-#include "helpers.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
 
-#include "dberror.h"
+#include "db/dberror.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "helpers.h"
+#include "app/helpers/helpers.h"
 
-#include "textfold.h"
+#include "db/textfold.h"
 
-#include "codec.h"
-#include "dberror.h"
-#include "recordset.h"
+#include "db/codec.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
 
 #include <QCoreApplication>
 #include <QDir>

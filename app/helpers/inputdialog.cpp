@@ -1,5 +1,5 @@
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
 #include <QApplication>
 #include <QDialog>

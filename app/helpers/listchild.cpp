@@ -1,11 +1,11 @@
-#include "listchild.h"
+#include "app/helpers/listchild.h"
 
-#include "actions.h"
-#include "datagridsorter.h"
-#include "guard.h"
-#include "listheader.h"
+#include "app/helpers/actions.h"
+#include "app/helpers/datagridsorter.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/listheader.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QCloseEvent>

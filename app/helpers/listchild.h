@@ -6,10 +6,10 @@
 // menu. The window sets its window-exists flag while it lives, is destroyed
 // when closed, and closes its (MDI) frame on "Bezár" or Esc.
 
-#include "appcore.h"
-#include "datagrid.h"
-#include "listwindow.h"
-#include "recordset.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/listwindow.h"
+#include "db/recordset.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "listheader.h"
+#include "app/helpers/listheader.h"
 
 #include <QFont>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "listwindow.h"
+#include "app/helpers/listwindow.h"
 
 #include <QHash>
 

@@ -1,7 +1,7 @@
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
-#include "dberror.h"
+#include "db/dberror.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "recordsetmodel.h"
+#include "app/helpers/recordsetmodel.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QBrush>
 #include <QGuiApplication>

@@ -1,4 +1,8 @@
-#include "testhooks.h"
+#include "app/helpers/testhooks.h"
+
+#include "app/helpers/appcore.h"
+
+#include <QApplication>
 
 #include <QFileDialog>
 #include <QPointer>
@@ -98,6 +102,13 @@ static bool takeDialogCallback(std::function<void(QDialog *)> &callback)
 }
 
 } // namespace testhooks
+
+QWidget *DialogParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return Shared().mainWindow;
+}
 
 int execDialog(QDialog *dialog)
 {

@@ -51,6 +51,9 @@ void recordMessage(const ShownMessage &m);
 
 // Runs a modal dialog; every dialog of the program goes through here.
 int execDialog(QDialog *dialog);
+// The parent of a dialog opened by an entry function: the active window,
+// else the main window.
+QWidget *DialogParent();
 // File choosers that honour the hooks.
 QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);

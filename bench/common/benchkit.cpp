@@ -1,7 +1,7 @@
-#include "benchkit.h"
+#include "bench/common/benchkit.h"
 
-#include "codec.h"
-#include "textfold.h"
+#include "db/codec.h"
+#include "db/textfold.h"
 
 #include <QDate>
 #include <QDir>

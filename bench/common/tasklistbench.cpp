@@ -1,9 +1,9 @@
-#include "tasklistbench.h"
+#include "bench/common/tasklistbench.h"
 
-#include "appcore.h"
-#include "datagrid.h"
-#include "records.h"
-#include "tasklist.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/records.h"
+#include "scheduling/tasklist.h"
 
 #include <QStringList>
 

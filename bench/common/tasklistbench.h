@@ -4,8 +4,8 @@
 // connection, the shared record set of open tasks ordered as the window opens
 // it, and the window itself.
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QString>
 

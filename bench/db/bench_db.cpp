@@ -2,10 +2,10 @@
 // over the same SQLite result: the loop prepares, steps and copies every
 // column's text into a malloc'd buffer of its own.
 
-#include "benchkit.h"
-#include "codec.h"
-#include "connection.h"
-#include "recordset.h"
+#include "bench/common/benchkit.h"
+#include "db/codec.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QElapsedTimer>
 #include <QString>

@@ -2,10 +2,10 @@
 // '"'), against the sqlite3 shell writing the same SELECT as CSV to a file.
 // The record set is loaded once; only the writing is timed.
 
-#include "benchkit.h"
-#include "connection.h"
-#include "delimitedexport.h"
-#include "recordset.h"
+#include "bench/common/benchkit.h"
+#include "db/connection.h"
+#include "output/delimitedexport.h"
+#include "db/recordset.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -4,11 +4,11 @@
 //                     export without its dialog); the record set is loaded
 //                     once, only the writing is timed
 
-#include "benchkit.h"
-#include "datagrid.h"
-#include "htmlexport.h"
-#include "tasklist.h"
-#include "tasklistbench.h"
+#include "bench/common/benchkit.h"
+#include "app/helpers/datagrid.h"
+#include "output/htmlexport.h"
+#include "scheduling/tasklist.h"
+#include "bench/common/tasklistbench.h"
 
 #include <QApplication>
 #include <QDir>

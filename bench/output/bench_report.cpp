@@ -7,11 +7,11 @@
 // The HTML export is allowed 1.5 times the shell's time and the list report
 // 3 times the HTML export, so the report's target is ratio <= 3 x 1.5 = 4.5.
 
-#include "benchkit.h"
-#include "datagrid.h"
-#include "printgrid.h"
-#include "tasklist.h"
-#include "tasklistbench.h"
+#include "bench/common/benchkit.h"
+#include "app/helpers/datagrid.h"
+#include "output/printgrid.h"
+#include "scheduling/tasklist.h"
+#include "bench/common/tasklistbench.h"
 
 #include <QApplication>
 #include <QDir>

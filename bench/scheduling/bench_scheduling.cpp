@@ -5,11 +5,11 @@
 //   task_list_sort_100k  re-sorting by "ügyfél": close, order by ugyfel_nevs, reopen,
 //                        model reset, repaint
 
-#include "benchkit.h"
-#include "datagrid.h"
-#include "datagridsorter.h"
-#include "tasklist.h"
-#include "tasklistbench.h"
+#include "bench/common/benchkit.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/datagridsorter.h"
+#include "scheduling/tasklist.h"
+#include "bench/common/tasklistbench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 // Shared set-up of the application tests: a program folder in a temporary
 // directory, automatic dialogs, and a main window started on a database.
 
-#include "appcore.h"
-#include "application.h"
-#include "helpers.h"
-#include "mainwindow.h"
-#include "testenv.h"
-#include "testhooks.h"
+#include "app/helpers/appcore.h"
+#include "app/application.h"
+#include "app/helpers/helpers.h"
+#include "app/mainwindow.h"
+#include "tests/common/testenv.h"
+#include "app/helpers/testhooks.h"
 
 #include <QApplication>
 #include <QLineEdit>

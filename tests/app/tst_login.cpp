@@ -1,12 +1,12 @@
 // Login at start, the own password change, the users window and its editor.
 
-#include "appfixture.h"
-#include "logindialog.h"
-#include "usersdialog.h"
-#include "datagrid.h"
+#include "tests/app/appfixture.h"
+#include "app/logindialog.h"
+#include "app/usersdialog.h"
+#include "app/helpers/datagrid.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

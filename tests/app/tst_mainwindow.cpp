@@ -1,13 +1,13 @@
 // The main window's commands, status bar, wheel rule, tray, settings and the
 // small windows.
 
-#include "appfixture.h"
-#include "readmedialog.h"
-#include "settingsdialog.h"
-#include "splash.h"
+#include "tests/app/appfixture.h"
+#include "app/readmedialog.h"
+#include "app/settingsdialog.h"
+#include "app/splash.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The start sequence, the ini file and a database that is missing or bad.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "connection.h"
+#include "db/connection.h"
 
 #include <QDir>
 #include <QFile>

@@ -13,7 +13,7 @@
 
 #include <sqlite3.h>
 
-#include "codec.h"
+#include "db/codec.h"
 
 namespace testenv {
 

@@ -3,8 +3,8 @@
 // A database file in a temporary folder, an open connection on it, and raw
 // reads that bypass the record sets (to see exactly what was stored).
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QObject>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // the two encodings, a database locked by another program, and the record
 // sets' lifetime against it.
 
-#include "dbfixture.h"
+#include "tests/db/dbfixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Record sets: how stored values read, field binding, locate, the modes and
 // their signals, editing rules and messages.
 
-#include "dbfixture.h"
+#include "tests/db/dbfixture.h"
 
 using namespace zdb;
 

@@ -1,7 +1,7 @@
 // The SQL texts the record sets run: select, update, insert and delete of a
 // table, and the parameters, filter and first statement of a query.
 
-#include "dbfixture.h"
+#include "tests/db/dbfixture.h"
 
 using namespace zdb;
 

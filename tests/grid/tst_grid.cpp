@@ -1,15 +1,15 @@
 // The list grid: model over a record set, grid <-> current row, title-click
 // sorting, quick search, picture cells, reported columns and width rules.
 
-#include "datagrid.h"
-#include "datagridsorter.h"
-#include "listheader.h"
-#include "recordsetmodel.h"
-#include "testenv.h"
-#include "testhooks.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/datagridsorter.h"
+#include "app/helpers/listheader.h"
+#include "app/helpers/recordsetmodel.h"
+#include "tests/common/testenv.h"
+#include "app/helpers/testhooks.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

@@ -1,9 +1,9 @@
 // Message boxes and the input dialog under the test hooks, execDialog, the
 // file choosers, and the focus and Enter behaviour of dialogs.
 
-#include "dialogbehaviour.h"
-#include "helpers.h"
-#include "testhooks.h"
+#include "app/helpers/dialogbehaviour.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
 #include <QApplication>
 #include <QCheckBox>

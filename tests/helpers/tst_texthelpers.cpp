@@ -1,10 +1,10 @@
 // Text helpers, value readers, the program folder and the remembered dialog
 // positions.
 
-#include "helpers.h"
+#include "app/helpers/helpers.h"
 
-#include "dberror.h"
-#include "recordset.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
 // Delimited text export: the lines the writer builds, whole files against
 // golden bytes, and the dialog's run, stop, messages and failures.
 
-#include "appfixture.h"
-#include "delimitedexport.h"
-#include "output.h"
+#include "tests/app/appfixture.h"
+#include "output/delimitedexport.h"
+#include "output/output.h"
 
-#include "codec.h"
-#include "connection.h"
-#include "recordset.h"
+#include "db/codec.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QBuffer>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // The main window's list commands reach the output entries for the active
 // list window, as a user triggers them.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "modules.h"
+#include "app/modules.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The HTML export: the page byte for byte against a golden file, the width
 // rounding, the escaping of texts, and the dialog's save, open and mail paths.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "datagrid.h"
-#include "entries.h"
-#include "htmlexport.h"
-#include "output.h"
-#include "tasklist.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "output/htmlexport.h"
+#include "output/output.h"
+#include "scheduling/tasklist.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,16 +1,16 @@
 // The mail hand-off: what reaches the desktop's xdg-email (a stand-in script
 // first on PATH records its arguments) and the main window's "E-Mail" command.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "entries.h"
-#include "listwindow.h"
-#include "mail.h"
-#include "output.h"
-#include "records.h"
-#include "tasklist.h"
+#include "scheduling/entries.h"
+#include "app/helpers/listwindow.h"
+#include "output/mail.h"
+#include "output/output.h"
+#include "scheduling/records.h"
+#include "scheduling/tasklist.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,17 +1,17 @@
 // List printing: the column layout, the list report of a real list window,
 // cut-off cells, empty lists and the PrintGrid entry.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "datagrid.h"
-#include "entries.h"
-#include "output.h"
-#include "printgrid.h"
-#include "report.h"
-#include "reportfont.h"
-#include "tasklist.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "output/output.h"
+#include "output/printgrid.h"
+#include "output/report.h"
+#include "output/reportfont.h"
+#include "scheduling/tasklist.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QDir>

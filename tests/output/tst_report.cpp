@@ -1,15 +1,15 @@
 // The report engine (bands, pagination, painting, print and preview), the
 // shared page frame and the output choice dialog.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "dberror.h"
-#include "guard.h"
-#include "output.h"
-#include "report.h"
-#include "reportfont.h"
-#include "reportframe.h"
-#include "reportoutput.h"
+#include "db/dberror.h"
+#include "app/helpers/guard.h"
+#include "output/output.h"
+#include "output/report.h"
+#include "output/reportfont.h"
+#include "output/reportframe.h"
+#include "output/reportoutput.h"
 
 #include <QDialog>
 #include <QPdfWriter>

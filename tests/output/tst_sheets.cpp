@@ -4,14 +4,14 @@
 // descriptions, the completion icons, the empty sheet, and the entries'
 // output choice.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "delimitedexport.h"
-#include "output.h"
-#include "reportoutput.h"
-#include "sheets.h"
+#include "output/delimitedexport.h"
+#include "output/output.h"
+#include "output/reportoutput.h"
+#include "output/sheets.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,12 +3,12 @@
 // Shared pieces of the editor and prompt tests: reading the database file the
 // way another program would, and answering an editor like a user.
 
-#include "appfixture.h"
-#include "descriptioneditor.h"
-#include "entryeditor.h"
-#include "prioritychooser.h"
+#include "tests/app/appfixture.h"
+#include "scheduling/descriptioneditor.h"
+#include "scheduling/entryeditor.h"
+#include "scheduling/prioritychooser.h"
 
-#include "codec.h"
+#include "db/codec.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,12 +2,12 @@
 // entry, its day key, the hour, the file button, cancelling and rows written
 // by other programs.
 
-#include "calendareditor.h"
-#include "editorfixture.h"
-#include "entries.h"
-#include "records.h"
+#include "scheduling/calendareditor.h"
+#include "tests/scheduling/editorfixture.h"
+#include "scheduling/entries.h"
+#include "scheduling/records.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QCheckBox>
 

@@ -1,15 +1,15 @@
 // The calendar window, driven through the real main window.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "calendarwindow.h"
-#include "datagrid.h"
-#include "entries.h"
-#include "listheader.h"
-#include "quicklist.h"
-#include "schedulingevents.h"
+#include "scheduling/calendarwindow.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "app/helpers/listheader.h"
+#include "scheduling/quicklist.h"
+#include "scheduling/schedulingevents.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QCalendarWidget>

@@ -1,12 +1,12 @@
 // The customer, product and project pickers: where they open, what they
 // return, quick search, title-click sorting and the closed-project filter.
 
-#include "appfixture.h"
-#include "datagrid.h"
-#include "entries.h"
-#include "pickers.h"
+#include "tests/app/appfixture.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "scheduling/pickers.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QHeaderView>

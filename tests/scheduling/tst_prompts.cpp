@@ -1,9 +1,9 @@
 // The date prompt and the period prompt: what they show, what they return
 // on OK, on a double-click and on Mégsem.
 
-#include "editorfixture.h"
-#include "entries.h"
-#include "prompts.h"
+#include "tests/scheduling/editorfixture.h"
+#include "scheduling/entries.h"
+#include "scheduling/prompts.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>

@@ -2,18 +2,18 @@
 // the day it shares with the calendar window, its bounds and its share in
 // opening and closing the record sets.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "datagrid.h"
-#include "entries.h"
-#include "listwindow.h"
-#include "prompts.h"
-#include "quicklist.h"
-#include "records.h"
-#include "schedulingevents.h"
+#include "app/helpers/datagrid.h"
+#include "scheduling/entries.h"
+#include "app/helpers/listwindow.h"
+#include "scheduling/prompts.h"
+#include "scheduling/quicklist.h"
+#include "scheduling/records.h"
+#include "scheduling/schedulingevents.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QCalendarWidget>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The task and calendar record rules: generated descriptions, sort keys and
 // identifiers before saving, and the status/done coupling.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "records.h"
+#include "scheduling/records.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QTest>
 

@@ -2,13 +2,13 @@
 // cancelling, the description limit, rows written by other programs, the
 // pickers and a failed save.
 
-#include "editorfixture.h"
-#include "entries.h"
-#include "pickers.h"
-#include "taskeditor.h"
+#include "tests/scheduling/editorfixture.h"
+#include "scheduling/entries.h"
+#include "scheduling/pickers.h"
+#include "scheduling/taskeditor.h"
 
-#include "connection.h"
-#include "recordset.h"
+#include "db/connection.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,16 +1,16 @@
 // The task list window, driven through the real main window.
 
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 
-#include "datagrid.h"
-#include "datagridsorter.h"
-#include "entries.h"
-#include "listheader.h"
-#include "records.h"
-#include "schedulingevents.h"
-#include "tasklist.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/datagridsorter.h"
+#include "scheduling/entries.h"
+#include "app/helpers/listheader.h"
+#include "scheduling/records.h"
+#include "scheduling/schedulingevents.h"
+#include "scheduling/tasklist.h"
 
-#include "recordset.h"
+#include "db/recordset.h"
 
 #include <QAction>
 #include <QApplication>

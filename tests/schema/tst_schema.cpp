@@ -11,9 +11,9 @@
 
 #include <sqlite3.h>
 
-#include "codec.h"
-#include "recordset.h"
-#include "helpers.h"
+#include "db/codec.h"
+#include "db/recordset.h"
+#include "app/helpers/helpers.h"
 
 namespace {
 

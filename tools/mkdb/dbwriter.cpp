@@ -1,8 +1,8 @@
-#include "dbwriter.h"
+#include "tools/mkdb/dbwriter.h"
 
-#include "codec.h"
-#include "dberror.h"
-#include "textfold.h"
+#include "db/codec.h"
+#include "db/dberror.h"
+#include "db/textfold.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -2,8 +2,8 @@
 // Budapest with its customers, their contact people, its products and services
 // and its projects.
 
-#include "dbwriter.h"
-#include "demodata.h"
+#include "tools/mkdb/dbwriter.h"
+#include "tools/mkdb/demodata.h"
 
 #include <QSet>
 

@@ -1,8 +1,8 @@
 // Scheduling data of the demo database: tasks in every status, their work log,
 // a busy calendar around today and a handful of notes.
 
-#include "dbwriter.h"
-#include "demodata.h"
+#include "tools/mkdb/dbwriter.h"
+#include "tools/mkdb/demodata.h"
 
 #include <QVariant>
 

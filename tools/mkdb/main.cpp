@@ -5,10 +5,10 @@
 //
 // Exit codes: 0 done, 1 the file exists or could not be made, 2 bad arguments.
 
-#include "dbwriter.h"
-#include "demodata.h"
+#include "tools/mkdb/dbwriter.h"
+#include "tools/mkdb/demodata.h"
 
-#include "dberror.h"
+#include "db/dberror.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

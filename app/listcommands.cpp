@@ -1,13 +1,15 @@
-#include "output.h"
+#include "app/listcommands.h"
 
-#include "mail.h"
+#include "output/output.h"
 
-#include "datagrid.h"
-#include "dberror.h"
-#include "entries.h"
-#include "helpers.h"
-#include "listwindow.h"
-#include "recordset.h"
+#include "output/mail.h"
+
+#include "app/helpers/datagrid.h"
+#include "db/dberror.h"
+#include "scheduling/entries.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/listwindow.h"
+#include "db/recordset.h"
 
 namespace {
 
@@ -80,7 +82,7 @@ void run(ListWindow *window, ListCommand command)
 
 } // namespace
 
-void RegisterOutputCommands()
+void RegisterListCommands()
 {
     for (ListCommand c : {ListCommand::Print, ListCommand::Preview, ListCommand::Excel, ListCommand::Html,
                           ListCommand::Sheet, ListCommand::SheetAll, ListCommand::Mail})
