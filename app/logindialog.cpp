@@ -6,6 +6,7 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QFormLayout>
@@ -25,11 +26,7 @@ Tfrm_Login::Tfrm_Login(QWidget *parent)
     setWindowIcon(ZIcon(QStringLiteral("felhasznalo")));
 
     m_tbl = new zdb::Table(Db1(), QStringLiteral("felhasznalo"), this);
-    m_tbl->addText(QStringLiteral("felhasznalo"), 15);
-    m_tbl->addText(QStringLiteral("felhasznalo_nev"), 20);
-    m_tbl->addText(QStringLiteral("jelszo"), 15);
-    m_tbl->addText(QStringLiteral("rendszergazda"), 1);
-    m_tbl->addText(QStringLiteral("torzsszerkeszt"), 1);
+    zdb::DeclareFields(*m_tbl, QStringLiteral("felhasznalo"), {}, zdb::FieldTitles::Names);
 
     auto *picture = new QLabel(this);
     picture->setPixmap(ZIcon(QStringLiteral("felhasznalo")).pixmap(48, 48));

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/helpers/tablewatch.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
@@ -11,6 +12,7 @@
 #include "app/splash.h"
 #include "app/usersdialog.h"
 
+#include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -57,14 +59,17 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     m_tblNaptar->setObjectName(QStringLiteral("TblNaptar"));
     SetUpTaskRecordSet(m_tblFeladat);
     SetUpCalendarRecordSet(m_tblNaptar);
+    // The lists show copies of customer, product and project names that
+    // those windows rewrite with free statements.
+    RefreshOnTableChange(m_tblFeladat);
+    RefreshOnTableChange(m_tblNaptar);
     m_tblBeallit = new zdb::Table(m_db, QStringLiteral("beallit"), this);
     m_tblBeallit->setObjectName(QStringLiteral("TblBeallit"));
-    m_tblBeallit->addText(QStringLiteral("vanbelep"), 1);
-    m_tblBeallit->addText(QStringLiteral("sendername"), 50);
-    m_tblBeallit->addText(QStringLiteral("senderemil"), 75);
+    zdb::DeclareFields(*m_tblBeallit, QStringLiteral("beallit"), {QStringLiteral("vanbelep"), QStringLiteral("sendername"),
+                                                                QStringLiteral("senderemil")});
     m_tblTulajdonos = new zdb::Table(m_db, QStringLiteral("tulajdonos"), this);
     m_tblTulajdonos->setObjectName(QStringLiteral("TblTulajdonos"));
-    m_tblTulajdonos->addText(QStringLiteral("tulajdonos"), 75);
+    zdb::DeclareFields(*m_tblTulajdonos, QStringLiteral("tulajdonos"), {QStringLiteral("tulajdonos")});
 
     SharedData &shared = Shared();
     shared.Db1 = m_db;

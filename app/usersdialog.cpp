@@ -7,6 +7,7 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QCheckBox>
@@ -33,11 +34,7 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *parent)
     setWindowIcon(ZIcon(QStringLiteral("felhasznalo")));
 
     m_tbl = new zdb::Table(Db1(), QStringLiteral("felhasznalo"), this);
-    m_tbl->addText(QStringLiteral("felhasznalo"), 15, QStringLiteral("felh.kód"));
-    m_tbl->addText(QStringLiteral("felhasznalo_nev"), 20, QStringLiteral("felh.név"));
-    m_tbl->addText(QStringLiteral("jelszo"), 15, QStringLiteral("jelszó"));
-    m_tbl->addText(QStringLiteral("rendszergazda"), 1, QStringLiteral("rendszergazda"));
-    m_tbl->addText(QStringLiteral("torzsszerkeszt"), 1, QStringLiteral("törzs.szerkeszt"));
+    zdb::DeclareFields(*m_tbl, QStringLiteral("felhasznalo"));
     m_tbl->setOrder(QStringLiteral("felhasznalo"));
 
     QAction *aUj = MakeAction(this, QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), {}, QKeySequence(Qt::Key_Insert), QStringLiteral("uj"));

@@ -1,6 +1,7 @@
 // Editing: the edit buffer, insert, post, cancel and delete.
 
 #include "db/recordset_p.h"
+#include "db/catalog.h"
 #include "db/connection.h"
 
 #include <QDateTime>
@@ -224,6 +225,8 @@ void RecordSet::post()
     m_mode = Mode::Browsing;
     Q_EMIT rowChanged(m_current);
     Q_EMIT modeChanged(m_mode);
+    if (auto *table = qobject_cast<Table *>(this))
+        TableChanges::notify(table->tableName(), this);
 }
 
 void RecordSet::cancel()
@@ -282,6 +285,7 @@ void RecordSet::remove()
     if (wasEditing)
         Q_EMIT modeChanged(m_mode);
     Impl::emitCurrent(*this);
+    TableChanges::notify(table->tableName(), this);
 }
 
 QString RecordSet::postSql() const

@@ -37,30 +37,6 @@ namespace {
 
 // ---- encoding ----------------------------------------------------------------
 
-// Unicode -> Windows-1250 byte, built from the program's own code page so the
-// file says exactly what the database would store. 0 marks a character the
-// code page lacks.
-struct Cp1250Map
-{
-    std::array<unsigned char, 0x2200> map{};
-    Cp1250Map()
-    {
-        for (int b = 0x80; b < 0x100; ++b) {
-            const char byte = char(b);
-            const QString u = zdb::fromCp1250(&byte, 1);
-            const char16_t c = u.at(0).unicode();
-            if (c < map.size())
-                map[c] = static_cast<unsigned char>(b);
-        }
-    }
-};
-
-const Cp1250Map &cp1250()
-{
-    static const Cp1250Map table;
-    return table;
-}
-
 // Makes room for `n` more bytes after `used`; the array's size serves as the
 // capacity and is cut back to `used` by the caller when a line is done.
 inline char *room(QByteArray &out, qsizetype used, qsizetype n)
@@ -106,7 +82,6 @@ DelimitedWriter::DelimitedWriter(const zdb::RecordSet &rs, const DelimitedOption
 
 void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &used) const
 {
-    const auto &map = cp1250().map;
     const qsizetype n = text.size();
     char *p = room(out, used, 2 * n);
     const char16_t *s = text.utf16();
@@ -118,7 +93,7 @@ void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &u
                 *p++ = char(c);
             continue;
         }
-        unsigned char b = c < map.size() ? map[c] : 0;
+        unsigned char b = zdb::cp1250Byte(c);
         if (b == 0) {
             b = '?';
             // A surrogate pair is one character outside the code page: one "?".

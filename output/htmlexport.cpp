@@ -32,28 +32,6 @@ namespace {
 const QString kFormName = QStringLiteral("frm_HtmlExport");
 constexpr char kCrLf[] = "\r\n";
 
-// Unicode -> Windows-1250 byte for the characters above ASCII; 0 = none.
-// Built from the database codec so the page and the database agree.
-struct Cp1250Map
-{
-    std::array<unsigned char, 0x2200> byte{};
-    Cp1250Map()
-    {
-        for (int b = 0x80; b <= 0xFF; ++b) {
-            const char c = char(b);
-            const char16_t u = zdb::fromCp1250(&c, 1).at(0).unicode();
-            if (u < byte.size())
-                byte[u] = static_cast<unsigned char>(b);
-        }
-    }
-};
-
-const Cp1250Map &cp1250()
-{
-    static const Cp1250Map map;
-    return map;
-}
-
 // ASCII characters that need more than themselves in the page.
 constexpr bool needsEscape(char16_t c)
 {
@@ -89,7 +67,6 @@ public:
         // The longest replacement ("&quot;") is six bytes.
         char *q = room(n * 6);
         const char16_t *p = text.utf16();
-        const auto &high = cp1250().byte;
         for (qsizetype i = 0; i < n; ++i) {
             const char16_t c = p[i];
             if (c < 0x80) {
@@ -114,7 +91,7 @@ public:
                     *q++ = *rep++;
                 continue;
             }
-            unsigned char b = c < high.size() ? high[c] : 0;
+            unsigned char b = zdb::cp1250Byte(c);
             if (b == 0) {
                 b = '?';
                 // A surrogate pair is one character outside the code page: one "?".

@@ -2,6 +2,7 @@
 #include "output/reportfont.h"
 
 #include "app/helpers/appcore.h"
+#include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -42,11 +43,9 @@ ReportOwner ReportOwner::load()
     if (!Db1())
         return owner;
     zdb::Table t(Db1(), QStringLiteral("tulajdonos"));
-    t.addText(QStringLiteral("tulajdonos"), 75);
-    t.addText(QStringLiteral("telefon"), 25);
-    t.addText(QStringLiteral("irsz"), 6);
-    t.addText(QStringLiteral("varos"), 25);
-    t.addText(QStringLiteral("cim"), 50);
+    zdb::DeclareFields(t, QStringLiteral("tulajdonos"),
+                       {QStringLiteral("tulajdonos"), QStringLiteral("telefon"), QStringLiteral("irsz"),
+                        QStringLiteral("varos"), QStringLiteral("cim")});
     t.open();
     if (!t.isEmpty()) {
         t.first();

@@ -6,6 +6,7 @@
 #include "output/output.h"
 
 #include "app/helpers/appcore.h"
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <functional>
@@ -16,34 +17,19 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Field declarations: name, kind and length; the order is the order the
-// delimited export offers them in.
-struct FieldSpec
+// The fields a sheet reads, in the order the delimited export offers them.
+QStringList fieldList(const char *names)
 {
-    const char *name;
-    char kind;   // 'i' integer, 'd' date, 't' text
-    int size;
-};
-
-void declare(zdb::RecordSet &rs, std::initializer_list<FieldSpec> fields)
-{
-    for (const FieldSpec &f : fields) {
-        const QString name = QString::fromLatin1(f.name);
-        switch (f.kind) {
-        case 'i': rs.addInteger(name); break;
-        case 'd': rs.addDate(name); break;
-        default: rs.addText(name, f.size); break;
-        }
-    }
+    return QString::fromLatin1(names).split(QLatin1Char(' '));
 }
 
 // One record by its key, or the list's own selection.
 std::unique_ptr<zdb::Table> sheetTable(const QString &table, int id, const QString &filter, bool filtered,
-                                       const QString &order, std::initializer_list<FieldSpec> fields)
+                                       const QString &order, const QStringList &fields)
 {
     auto rs = std::make_unique<zdb::Table>(Db1(), table);
     rs->setReadOnly(true);
-    declare(*rs, fields);
+    zdb::DeclareFields(*rs, table, fields, zdb::FieldTitles::Names);
     if (id == -1) {
         rs->setFilter(filter);
         rs->setFiltered(filtered);
@@ -85,42 +71,13 @@ std::unique_ptr<zdb::Table> taskSheetRecordSet(int taskId, const QString &filter
                                                const QString &order)
 {
     return sheetTable(QStringLiteral("dolog3"), taskId, filter, filtered, order,
-                      {{"dolog3", 'i', 0},
-                       {"datum", 'd', 0},
-                       {"dat_hatid", 'd', 0},
-                       {"rovid", 't', 50},
-                       {"leiras", 't', 2048},
-                       {"ugyfel", 'i', 0},
-                       {"termek", 'i', 0},
-                       {"projekt", 'i', 0},
-                       {"fontos", 'i', 0},
-                       {"fileban", 't', 255},
-                       {"ugyfel_nev", 't', 75},
-                       {"termek_nev", 't', 75},
-                       {"projekt_nev", 't', 75},
-                       {"kesz", 't', 1},
-                       {"dat_kesz", 'd', 0}});
+                      fieldList("dolog3 datum dat_hatid rovid leiras ugyfel termek projekt fontos fileban ugyfel_nev termek_nev projekt_nev kesz dat_kesz"));
 }
 
 std::unique_ptr<zdb::Query> calendarSheetRecordSet(const QDate &first, const QDate &last)
 {
     auto rs = std::make_unique<zdb::Query>(Db1());
-    declare(*rs, {{"dolog1", 'i', 0},
-                  {"datum", 'd', 0},
-                  {"ora", 'i', 0},
-                  {"rovid", 't', 50},
-                  {"leiras", 't', 2048},
-                  {"ugyfel", 'i', 0},
-                  {"termek", 'i', 0},
-                  {"projekt", 'i', 0},
-                  {"fontos", 'i', 0},
-                  {"fileban", 't', 255},
-                  {"ugyfel_nev", 't', 75},
-                  {"termek_nev", 't', 75},
-                  {"projekt_nev", 't', 75},
-                  {"dat_kesz", 'd', 0},
-                  {"kesz", 't', 1},
-                  {"datumstr", 't', 8}});
+    zdb::DeclareFields(*rs, QStringLiteral("dolog1"), fieldList("dolog1 datum ora rovid leiras ugyfel termek projekt fontos fileban ugyfel_nev termek_nev projekt_nev dat_kesz kesz datumstr"), zdb::FieldTitles::Names);
     rs->setSql(QStringLiteral("SELECT * FROM dolog1") + kCrLf + QStringLiteral("WHERE datum BETWEEN :d1 AND :d2")
                + kCrLf + QStringLiteral("ORDER BY datum, ora;"));
     rs->setParam(QStringLiteral("d1"), first);
@@ -132,18 +89,7 @@ std::unique_ptr<zdb::Table> customerSheetRecordSet(int customerId, const QString
                                                    const QString &order)
 {
     auto rs = sheetTable(QStringLiteral("ugyfel"), customerId, filter, filtered, order,
-                         {{"ugyfel", 'i', 0},
-                          {"ugyfelkod", 'i', 0},
-                          {"ugyfel_nev", 't', 75},
-                          {"kapcsolattarto", 't', 50},
-                          {"telefon", 't', 25},
-                          {"fax", 't', 25},
-                          {"mobil", 't', 25},
-                          {"emil", 't', 75},
-                          {"irsz", 't', 6},
-                          {"varos", 't', 25},
-                          {"cim", 't', 50},
-                          {"megjegyzes", 't', 255}});
+                         fieldList("ugyfel ugyfelkod ugyfel_nev kapcsolattarto telefon fax mobil emil irsz varos cim megjegyzes"));
     rs->fieldDef(QStringLiteral("ugyfelkod")).displayFormat = QStringLiteral("00000");
     return rs;
 }
@@ -152,30 +98,21 @@ std::unique_ptr<zdb::Table> productSheetRecordSet(int productId, const QString &
                                                   const QString &order)
 {
     return sheetTable(QStringLiteral("termek"), productId, filter, filtered, order,
-                      {{"termek", 'i', 0}, {"cikkszam", 't', 15}, {"termek_nev", 't', 50}, {"megjegyzes", 't', 255}});
+                      fieldList("termek cikkszam termek_nev megjegyzes"));
 }
 
 std::unique_ptr<zdb::Table> projectSheetRecordSet(int projectId, const QString &filter, bool filtered,
                                                   const QString &order)
 {
     return sheetTable(QStringLiteral("projekt"), projectId, filter, filtered, order,
-                      {{"projekt", 'i', 0},
-                       {"projekt_nev", 't', 50},
-                       {"dat_indul", 'd', 0},
-                       {"dat_lezar", 'd', 0},
-                       {"lezarva", 't', 1},
-                       {"megjegyzes", 't', 255}});
+                      fieldList("projekt projekt_nev dat_indul dat_lezar lezarva megjegyzes"));
 }
 
 std::unique_ptr<zdb::Table> noteSheetRecordSet(int noteId, const QString &filter, bool filtered,
                                                const QString &order)
 {
     return sheetTable(QStringLiteral("jegyzet"), noteId, filter, filtered, order,
-                      {{"jegyzet", 'i', 0},
-                       {"datum", 'd', 0},
-                       {"kategoria", 't', 25},
-                       {"rovid", 't', 50},
-                       {"szoveg", 't', 4096}});
+                      fieldList("jegyzet datum kategoria rovid szoveg"));
 }
 
 std::unique_ptr<zdb::Query> commentSheetRecordSet(int linkKind, int ownerId)
@@ -184,14 +121,7 @@ std::unique_ptr<zdb::Query> commentSheetRecordSet(int linkKind, int ownerId)
     if (linkKind < 0 || linkKind > 2)
         return nullptr;
     auto rs = std::make_unique<zdb::Query>(Db1());
-    declare(*rs, {{"megjegyzes", 'i', 0},
-                  {"datum", 'd', 0},
-                  {"rovid", 't', 100},
-                  {"ugyfel", 'i', 0},
-                  {"termek", 'i', 0},
-                  {"projekt", 'i', 0},
-                  {"azonstr", 't', 75},
-                  {"szoveg", 't', 4096}});
+    zdb::DeclareFields(*rs, QStringLiteral("megjegyzes"), fieldList("megjegyzes datum rovid ugyfel termek projekt azonstr szoveg"), zdb::FieldTitles::Names);
     rs->setSql(QStringLiteral("SELECT * FROM megjegyzes") + kCrLf + QStringLiteral("WHERE ")
                + QString::fromLatin1(ownerColumn[linkKind]) + QLatin1Char('=') + QString::number(ownerId) + kCrLf
                + QStringLiteral("ORDER BY datum;"));

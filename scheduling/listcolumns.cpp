@@ -20,13 +20,6 @@ QPixmap cached(const QString &key, const std::function<QPixmap()> &draw)
     return pm;
 }
 
-// Empty numbers count as 0; a text that is no number too.
-int number(const QVariant &value)
-{
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    return value.isValid() && ok ? n : 0;
-}
 
 GridColumn pictureColumn(const QString &field, const QString &title,
                          std::function<QPixmap(const QVariant &)> picture)
@@ -46,7 +39,7 @@ GridColumn pictureColumn(const QString &field, const QString &title,
 GridColumn PriorityColumn()
 {
     return pictureColumn(QStringLiteral("fontos"), QStringLiteral("!"), [](const QVariant &v) {
-        const int n = number(v);
+        const int n = IntOrZero(v);
         return cached(QStringLiteral("zentavo-prio-%1").arg(n), [n] { return PriorityPicture(n, 16); });
     });
 }
@@ -54,7 +47,7 @@ GridColumn PriorityColumn()
 GridColumn StatusColumn()
 {
     return pictureColumn(QStringLiteral("statusz"), QStringLiteral("!"), [](const QVariant &v) {
-        const int n = number(v);
+        const int n = IntOrZero(v);
         return cached(QStringLiteral("zentavo-status-%1").arg(n), [n] { return StatusPicture(n, 16); });
     });
 }

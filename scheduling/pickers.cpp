@@ -9,6 +9,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
+#include "db/catalog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,33 +25,6 @@
 namespace {
 
 const QString kClosed = QStringLiteral("I");
-
-zdb::FieldDef integerField(const QString &name)
-{
-    zdb::FieldDef f;
-    f.name = name;
-    f.kind = zdb::FieldKind::Integer;
-    return f;
-}
-
-zdb::FieldDef dateField(const QString &name)
-{
-    zdb::FieldDef f;
-    f.name = name;
-    f.kind = zdb::FieldKind::Date;
-    return f;
-}
-
-// tag 77: the column has a sort-key shadow (these read-only lists do not sort by it).
-zdb::FieldDef textField(const QString &name, int size, int tag = 0)
-{
-    zdb::FieldDef f;
-    f.name = name;
-    f.kind = zdb::FieldKind::Text;
-    f.size = size;
-    f.tag = tag;
-    return f;
-}
 
 GridColumn gridColumn(const QString &field, const QString &title, int width,
                       Qt::Alignment alignment = Qt::AlignLeft)
@@ -89,12 +63,7 @@ PickerKind PickerKind::customer()
     k.idField = QStringLiteral("ugyfel");
     k.nameField = QStringLiteral("ugyfel_nev");
     k.extraField = QStringLiteral("emil");
-    k.fields = {integerField(QStringLiteral("ugyfel")),
-                integerField(QStringLiteral("ugyfelkod")),
-                textField(QStringLiteral("ugyfel_nev"), 75, 77),
-                textField(QStringLiteral("kapcsolattarto"), 50, 77),
-                textField(QStringLiteral("telefon"), 25),
-                textField(QStringLiteral("emil"), 75)};
+    k.fields = QStringLiteral("ugyfel ugyfelkod ugyfel_nev kapcsolattarto telefon emil").split(QLatin1Char(' '));
     k.columns = {gridColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), 220),
                  gridColumn(QStringLiteral("kapcsolattarto"), QStringLiteral("kapcs.tartó"), 140),
                  gridColumn(QStringLiteral("ugyfelkod"), QStringLiteral("ügyfélkód"), 70, Qt::AlignRight),
@@ -111,10 +80,7 @@ PickerKind PickerKind::product()
     k.table = QStringLiteral("termek");
     k.idField = QStringLiteral("termek");
     k.nameField = QStringLiteral("termek_nev");
-    k.fields = {integerField(QStringLiteral("termek")),
-                textField(QStringLiteral("cikkszam"), 15),
-                textField(QStringLiteral("termek_nev"), 50, 77),
-                textField(QStringLiteral("kategoria"), 20, 77)};
+    k.fields = QStringLiteral("termek cikkszam termek_nev kategoria").split(QLatin1Char(' '));
     k.columns = {gridColumn(QStringLiteral("cikkszam"), QStringLiteral("cikkszám"), 100),
                  gridColumn(QStringLiteral("termek_nev"), QStringLiteral("megnevezés"), 240),
                  gridColumn(QStringLiteral("kategoria"), QStringLiteral("kategória"), 130)};
@@ -131,11 +97,7 @@ PickerKind PickerKind::project()
     k.idField = QStringLiteral("projekt");
     k.nameField = QStringLiteral("projekt_nev");
     k.closedFlag = QStringLiteral("lezarva");
-    k.fields = {integerField(QStringLiteral("projekt")),
-                textField(QStringLiteral("projekt_nev"), 50, 77),
-                dateField(QStringLiteral("dat_indul")),
-                dateField(QStringLiteral("dat_lezar")),
-                textField(QStringLiteral("lezarva"), 1)};
+    k.fields = QStringLiteral("projekt projekt_nev dat_indul dat_lezar lezarva").split(QLatin1Char(' '));
     k.columns = {gridColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), 260),
                  gridColumn(QStringLiteral("dat_indul"), QStringLiteral("indul"), 95),
                  gridColumn(QStringLiteral("dat_lezar"), QStringLiteral("lezár"), 95)};
@@ -150,8 +112,7 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     setWindowIcon(ZIcon(kind.iconName));
 
     m_tbl = new zdb::Table(Db1(), kind.table, this);
-    for (const zdb::FieldDef &f : kind.fields)
-        m_tbl->addField(f);
+    zdb::DeclareFields(*m_tbl, kind.table, kind.fields, zdb::FieldTitles::Names);
     m_tbl->setReadOnly(true);
     m_tbl->setOrder(kind.nameField);
 

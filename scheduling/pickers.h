@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DataGrid;
 class GridSorter;
@@ -32,7 +33,7 @@ struct PickerKind
     QString nameField;     // the first sort field
     QString extraField;    // read for the caller beside the name (e-mail); may be empty
     QString closedFlag;    // "I"/"N" field of closed rows; empty: no filter, no greying
-    QList<zdb::FieldDef> fields;
+    QStringList fields;    // declared from the table catalogue
     QList<GridColumn> columns;
 
     static PickerKind customer();

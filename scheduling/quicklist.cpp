@@ -93,12 +93,6 @@ QString generatedText(const zdb::Table *tbl)
     return text;
 }
 
-int intOf(const QVariant &v)
-{
-    bool ok = false;
-    const int n = v.toInt(&ok);
-    return ok ? n : 0;
-}
 
 } // namespace
 
@@ -318,12 +312,12 @@ QWidget *Tfrm_GyorsLista::createTaskPage()
     status.field = QStringLiteral("statusz");
     status.title = QStringLiteral("!");
     status.width = 20;
-    status.picture = [](const QVariant &v) { return StatusPicture(intOf(v)); };
+    status.picture = [](const QVariant &v) { return StatusPicture(IntOrZero(v)); };
     GridColumn priority;
     priority.field = QStringLiteral("fontos");
     priority.title = QStringLiteral("!");
     priority.width = 20;
-    priority.picture = [](const QVariant &v) { return PriorityPicture(intOf(v)); };
+    priority.picture = [](const QVariant &v) { return PriorityPicture(IntOrZero(v)); };
     GridColumn deadline;
     deadline.field = QStringLiteral("dat_hatid");
     deadline.title = QStringLiteral("határidő");

@@ -4,45 +4,12 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/helpers.h"
 
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QDate>
 
 namespace {
-
-const QString kMarked[] = {QStringLiteral("ugyfel_nev"), QStringLiteral("termek_nev"), QStringLiteral("projekt_nev"),
-                           QStringLiteral("rovid")};
-
-// The sort keys follow the first 20 characters of their marked column.
-void fillSortKeys(zdb::RecordSet &rs)
-{
-    for (const QString &field : kMarked)
-        rs.setValue(field + QLatin1Char('s'), SortKeyOf(VarToStrNull(rs.value(field)).left(20)));
-}
-
-void giveId(zdb::RecordSet &rs, const QString &idField)
-{
-    if (VarToIntNull(rs.value(idField)) == 0)
-        rs.setValue(idField, NextId(idField));
-}
-
-void declareLinks(zdb::Table *tbl)
-{
-    tbl->addInteger(QStringLiteral("ugyfel"));
-    tbl->addText(QStringLiteral("ugyfel_nev"), 75, QStringLiteral("ügyfél"), 77);
-    tbl->addInteger(QStringLiteral("termek"));
-    tbl->addText(QStringLiteral("termek_nev"), 75, QStringLiteral("termék"), 77);
-    tbl->addInteger(QStringLiteral("projekt"));
-    tbl->addText(QStringLiteral("projekt_nev"), 75, QStringLiteral("projekt"), 77);
-    tbl->addInteger(QStringLiteral("fontos"));
-    tbl->addText(QStringLiteral("fileban"), 255);
-}
-
-void declareSortKeys(zdb::Table *tbl)
-{
-    for (const char *name : {"rovids", "ugyfel_nevs", "termek_nevs", "projekt_nevs"})
-        tbl->addText(QString::fromLatin1(name), 20);
-}
 
 // "yyyy.mm.dd"; an empty date is day 0 of the date type.
 QString genDate(const QVariant &v)
@@ -67,10 +34,7 @@ QString doneLine(const QVariant &kesz)
 
 int intAt(const zdb::RecordSet &rs, int row, const char *field)
 {
-    const QVariant v = rs.valueAt(row, QString::fromLatin1(field));
-    bool ok = false;
-    const int n = v.toInt(&ok);
-    return v.isValid() && ok ? n : 0;
+    return IntOrZero(rs.valueAt(row, QString::fromLatin1(field)));
 }
 
 } // namespace
@@ -124,49 +88,16 @@ QString CalendarGeneratedText(const zdb::RecordSet &rs, int row)
 
 void SetUpTaskRecordSet(zdb::Table *tbl)
 {
-    tbl->clearFields();
-    tbl->addInteger(QStringLiteral("dolog3"));
-    tbl->addDate(QStringLiteral("datum"), QStringLiteral("dátum"));
-    tbl->addDate(QStringLiteral("dat_hatid"), QStringLiteral("határidő"));
-    tbl->addText(QStringLiteral("rovid"), 50, QStringLiteral("feladat"), 77);
-    tbl->addText(QStringLiteral("leiras"), 2048, QStringLiteral("leírás"));
-    declareLinks(tbl);
-    tbl->addText(QStringLiteral("kesz"), 1, QStringLiteral("kész"));
-    tbl->addDate(QStringLiteral("dat_kesz"), QStringLiteral("kész.dátum"));
-    tbl->addInteger(QStringLiteral("statusz"));
-    declareSortKeys(tbl);
+    zdb::UseCatalogue(*tbl, QStringLiteral("dolog3"));
     tbl->addCalculated(QStringLiteral("genszoveg"), 4096);
     tbl->setCalcHandler([](const zdb::RecordSet &rs, int row, const QString &) { return QVariant(TaskGeneratedText(rs, row)); });
-    tbl->setBeforePost([](zdb::RecordSet &rs) {
-        giveId(rs, QStringLiteral("dolog3"));
-        fillSortKeys(rs);
-    });
 }
 
 void SetUpCalendarRecordSet(zdb::Table *tbl)
 {
-    tbl->clearFields();
-    tbl->addInteger(QStringLiteral("dolog1"));
-    tbl->addDate(QStringLiteral("datum"), QStringLiteral("dátum"));
-    tbl->addText(QStringLiteral("datumstr"), 8);
-    tbl->addInteger(QStringLiteral("ora"), QStringLiteral("óra"));
-    tbl->addText(QStringLiteral("rovid"), 50, QStringLiteral("feladat"), 77);
-    tbl->addText(QStringLiteral("leiras"), 2048, QStringLiteral("leírás"));
-    declareLinks(tbl);
-    tbl->addDate(QStringLiteral("dat_kesz"), QStringLiteral("kész.dátum"));
-    tbl->addText(QStringLiteral("kesz"), 1, QStringLiteral("elkészült"));
-    declareSortKeys(tbl);
+    zdb::UseCatalogue(*tbl, QStringLiteral("dolog1"));
     tbl->addCalculated(QStringLiteral("genszoveg"), 4096);
     tbl->setCalcHandler([](const zdb::RecordSet &rs, int row, const QString &) { return QVariant(CalendarGeneratedText(rs, row)); });
-    tbl->setBeforePost([](zdb::RecordSet &rs) {
-        giveId(rs, QStringLiteral("dolog1"));
-        const QVariant day = rs.value(QStringLiteral("datum"));
-        // An entry without a day cannot be filed under one.
-        if (!day.isValid() || !day.toDate().isValid())
-            throw zdb::Error(QStringLiteral("'' is not a valid date"));
-        rs.setValue(QStringLiteral("datumstr"), day.toDate().toString(QStringLiteral("yyyyMMdd")));
-        fillSortKeys(rs);
-    });
 }
 
 namespace {

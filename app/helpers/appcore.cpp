@@ -1,4 +1,6 @@
 #include "app/helpers/appcore.h"
+
+#include "db/catalog.h"
 #include "app/helpers/helpers.h"
 
 #include "db/connection.h"
@@ -35,24 +37,25 @@ zdb::Connection *Db1()
 
 int NextId(const QString &field, const QString &table)
 {
-    const QString from = table.isEmpty() ? field : table;
-    zdb::Query qryMax(Db1());
-    qryMax.setSql(QStringLiteral("SELECT MAX(") + field + QStringLiteral(") AS maxid FROM ") + from + QLatin1Char(';'));
-    qryMax.open();
-    const int maxId = VarToIntNull(qryMax.value(QStringLiteral("maxid")));
-    qryMax.close();
-    return maxId + 1;
+    return zdb::NextIdOn(Db1(), field, table);
 }
 
-void RunSql(const QString &sql)
+void RunSql(const QString &sql, const QVariantMap &params, SqlErrors errors)
 {
     try {
         zdb::Query qryRun(Db1());
         qryRun.setSql(sql);
+        for (auto it = params.cbegin(); it != params.cend(); ++it)
+            qryRun.setParam(it.key(), it.value());
         qryRun.execute();
     } catch (...) {
-        // Fire and forget: the name copies it writes are refreshed on the next edit.
+        // Fire and forget unless asked: the name copies it writes are
+        // refreshed on the next edit.
+        if (errors == SqlErrors::Report)
+            throw;
+        return;
     }
+    zdb::TableChanges::notify(zdb::TableWrittenBy(sql));
 }
 
 namespace {

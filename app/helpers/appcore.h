@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVariantMap>
 #include <functional>
 
 class QWidget;
@@ -57,8 +58,12 @@ zdb::Connection *Db1();
 // Largest identifier plus 1 (1 on an empty table); the table may be empty,
 // then it equals the field.
 int NextId(const QString &field, const QString &table = {});
-// One statement whose errors are swallowed.
-void RunSql(const QString &sql);
+// One statement, its values bound to the ":name" parameters of the text, so
+// user text never becomes SQL. By default its errors are swallowed; with
+// SqlErrors::Report they go up to the general error handling. The table it
+// writes is announced through zdb::TableChanges.
+enum class SqlErrors { Ignore, Report };
+void RunSql(const QString &sql, const QVariantMap &params = {}, SqlErrors errors = SqlErrors::Ignore);
 // Hand a document, web address, mail link or program to the desktop.
 void OpenDocument(const QString &target);
 // Tests replace the desktop hand-off to see what would be opened.

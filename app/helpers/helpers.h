@@ -1,23 +1,14 @@
 #pragma once
 
-// Common helpers used by every window: fixed-caption message boxes, null-safe
-// readers, text folding and cleaning, tolerant number parsing, the one-line
-// input dialog and remembered dialog positions.
+// Common helpers used by every window: fixed-caption message boxes, the
+// one-line input dialog and remembered dialog positions, plus (through
+// common.h) the helpers that need no widgets.
 
-#include <QDate>
+#include "app/helpers/common.h"
+
 #include <QString>
-#include <QVariant>
 
 class QWidget;
-
-// The program folder: the executable's folder (no trailing separator), or the
-// folder named by ZENTAVO_DIR. Set once at start by InitProgramDir().
-const QString &ProgramDir();
-void InitProgramDir();                       // reads ZENTAVO_DIR, else the executable's folder
-void SetProgramDir(const QString &dir);      // tests
-void ClearProgramDir();
-QString ProgramPath(const QString &relative); // ProgramDir + separator + relative, native separators
-QString IniFilePath();                        // ProgramDir/Zentavo.ini
 
 // Message boxes with fixed captions and icons.
 bool AskYesNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
@@ -26,27 +17,6 @@ void ShowWarning(const QString &message, QWidget *owner = nullptr);
 void ShowInfo(const QString &message, QWidget *owner = nullptr);
 // The general error box: caption "Zentavo", error sign, full-stop rule.
 void ShowUnhandledError(const QString &message, QWidget *owner = nullptr);
-
-// Null-safe readers of record-set values (an invalid QVariant is empty).
-QString VarToStrNull(const QVariant &v);
-int VarToIntNull(const QVariant &v);         // throws zdb::Error for a non-integer text
-double VarToFloatNull(const QVariant &v);
-QDate VarToDateNull(const QVariant &v);      // empty gives 1899-12-30
-
-// Text helpers
-QString SortKeyOf(const QString &text);
-QString ExtractToken(QChar separator, const QString &text, int n);
-QString ReplaceChar(const QVariant &value, QChar a, QChar b);
-QString RemoveSpaces(const QString &text);
-QString JoinLines(const QString &text);
-QString SafeFileName(const QString &text);
-double ParseFloatLoose(const QString &text);
-int ParseIntLoose(const QString &text);
-QChar DecimalSeparator();                    // of the program's locale
-
-int YearOfDate(const QDate &d);
-int MonthOfDate(const QDate &d);
-int DayOfDate(const QDate &d);
 
 // One-line input dialog; true when confirmed (text written back).
 bool InputWithMask(const QString &caption, const QString &prompt, const QString &mask, QString &text);

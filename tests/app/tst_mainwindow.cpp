@@ -7,6 +7,7 @@
 #include "app/splash.h"
 
 #include "db/connection.h"
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QCheckBox>
@@ -234,6 +235,36 @@ private Q_SLOTS:
         zdb::Query q(Db1(), QStringLiteral("SELECT rovid FROM jegyzet WHERE jegyzet=41"));
         q.open();
         QCOMPARE(q.text(QStringLiteral("rovid")), QStringLiteral("ok"));
+        q.close();
+
+        // Values are bound: quotes, colons and question marks of a name stay text.
+        QStringList changed;
+        QObject listener;
+        QObject::connect(&zdb::TableChanges::instance(), &zdb::TableChanges::changed, &listener,
+                         [&changed](const QString &table, const QObject *) { changed << table; });
+        const QString name = QStringLiteral("O'Neil: ?Kft:Bp :nev");
+        RunSql(QStringLiteral("UPDATE jegyzet SET rovid=:nev WHERE jegyzet=:id"),
+               {{QStringLiteral("nev"), name}, {QStringLiteral("id"), 41}});
+        q.open();
+        QCOMPARE(q.text(QStringLiteral("rovid")), name);
+        QCOMPARE(changed, QStringList{QStringLiteral("jegyzet")});
+        // Reported errors reach the caller instead of vanishing.
+        QVERIFY_THROWS_EXCEPTION(zdb::Error, RunSql(QStringLiteral("UPDATE nincs_ilyen SET x=1"), {}, SqlErrors::Report));
+        QCOMPARE(changed.size(), 1);
+
+        // The shared task record set shows a rewritten name at once and keeps its row.
+        testenv::execSql(f.dbPath(), QStringLiteral("INSERT INTO dolog3 (dolog3, ugyfel, ugyfel_nev, kesz) VALUES (1, 5, 'Régi', 'N');"
+                                                    "INSERT INTO dolog3 (dolog3, ugyfel, ugyfel_nev, kesz) VALUES (2, 5, 'Régi', 'N');"));
+        zdb::Table *tasks = Shared().TblFeladat;
+        tasks->setFiltered(false);
+        tasks->setOrder(QStringLiteral("dolog3"));
+        tasks->open();
+        tasks->last();
+        RunSql(QStringLiteral("UPDATE dolog3 SET ugyfel_nev=:nev WHERE ugyfel=:id"),
+               {{QStringLiteral("nev"), QStringLiteral("Új név")}, {QStringLiteral("id"), 5}});
+        QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Új név"));
+        QCOMPARE(tasks->value(QStringLiteral("dolog3")).toInt(), 2);
+        tasks->close();
     }
 
     void helpAndWebCommandsGoToTheDesktop()

@@ -12,6 +12,8 @@
 #include <sqlite3.h>
 
 #include "db/codec.h"
+#include "db/catalog.h"
+#include "db/connection.h"
 #include "db/recordset.h"
 #include "app/helpers/helpers.h"
 
@@ -193,6 +195,8 @@ private Q_SLOTS:
     void demoLinksAndCopiedNames();
     void demoDatesAreStoredForms();
     void demoIsReproducible();
+    void catalogueAgreesWithSchemaAndTool();
+    void catalogueBeforeSaveRule();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -590,6 +594,101 @@ void TestSchema::demoIsReproducible()
         const QString sql = QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table);
         QCOMPARE(a.rows(sql), b.rows(sql));
     }
+}
+
+
+void TestSchema::catalogueAgreesWithSchemaAndTool()
+{
+    // The hand-written schema above, the catalogue and the tool's database agree.
+    const QMap<QString, QStringList> expected = expectedSchema();
+    QStringList names;
+    for (const zdb::TableDecl &t : zdb::Catalogue()) {
+        names << t.name;
+        QStringList columns;
+        for (const zdb::FieldDef &f : t.fields)
+            columns << f.name + QLatin1Char(' ') + zdb::TableDecl::declaredType(f);
+        QCOMPARE(columns, expected.value(t.name));
+    }
+    names.sort();
+    QCOMPARE(names, QStringList(expected.keys()));
+
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(m_emptyPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(zdb::CatalogueDifferences(db), QStringList());
+    sqlite3_close(db);
+
+    // A database that differs is reported, table and column named.
+    const QString altered = path(QStringLiteral("altered.sqb"));
+    QVERIFY(QFile::copy(m_emptyPath, altered));
+    QVERIFY(QFile::setPermissions(altered, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(sqlite3_open(QFile::encodeName(altered).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "DROP TABLE doksi; ALTER TABLE munka ADD COLUMN extra integer;", nullptr, nullptr, nullptr);
+    const QStringList differences = zdb::CatalogueDifferences(db);
+    sqlite3_close(db);
+    QCOMPARE(differences.size(), 2);
+    QVERIFY(differences.at(0).startsWith(QStringLiteral("munka column 6")));
+    QVERIFY(differences.at(1).startsWith(QStringLiteral("doksi")));
+
+    // Sort keys and flags as the record conventions list them.
+    auto keys = [](const QString &table) {
+        QStringList k;
+        for (const zdb::SortKeyDecl &d : zdb::CatalogueTable(table).sortKeys)
+            k << d.source + QLatin1Char('>') + d.key;
+        return k.join(QLatin1Char(' '));
+    };
+    QCOMPARE(keys(QStringLiteral("dolog1")),
+             QStringLiteral("rovid>rovids ugyfel_nev>ugyfel_nevs termek_nev>termek_nevs projekt_nev>projekt_nevs"));
+    QCOMPARE(keys(QStringLiteral("ugyfel")), QStringLiteral("ugyfel_nev>ugyfel_nevs kapcsolattarto>kapcsolattartos"));
+    QCOMPARE(keys(QStringLiteral("termek")), QStringLiteral("termek_nev>termek_nevs kategoria>kategorias"));
+    QCOMPARE(keys(QStringLiteral("alkalmazott")), QStringLiteral("alkalmazott_nev>alkalmazott_nevs"));
+    QCOMPARE(keys(QStringLiteral("jegyzet")), QString());
+    QCOMPARE(zdb::CatalogueTable(QStringLiteral("projekt")).flags,
+             (QStringList{QStringLiteral("lezarva"), QStringLiteral("vanmegj")}));
+    QVERIFY(zdb::CatalogueTable(QStringLiteral("felhasznalo")).idField.isEmpty());
+}
+
+void TestSchema::catalogueBeforeSaveRule()
+{
+    const QString file = path(QStringLiteral("rules.sqb"));
+    QVERIFY(QFile::copy(m_emptyPath, file));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    zdb::Connection conn;
+    conn.setPath(file);
+    conn.open();
+    conn.executeDirect(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev, vanmegj) VALUES (7, 'x', 'I')"));
+
+    zdb::Table tbl(&conn);
+    zdb::UseCatalogue(tbl, QStringLiteral("ugyfel"));
+    tbl.setOrder(QStringLiteral("ugyfel"));
+    tbl.open();
+    tbl.insert();
+    tbl.setValue(QStringLiteral("ugyfel_nev"), QStringLiteral("Ásvány Kft. és társa, Budapest"));
+    tbl.post();
+    // Identifier after the largest, comment flag "N", keys of the first 20 characters.
+    QCOMPARE(tbl.value(QStringLiteral("ugyfel")).toInt(), 8);
+    QCOMPARE(tbl.text(QStringLiteral("vanmegj")), QStringLiteral("N"));
+    QCOMPARE(tbl.text(QStringLiteral("ugyfel_nevs")), SortKeyOf(QStringLiteral("Ásvány Kft. és társa")));
+    QCOMPARE(tbl.text(QStringLiteral("kapcsolattartos")), QString());
+    // A set identifier and flag are kept; the key follows a changed name.
+    QVERIFY(tbl.locate(QStringLiteral("ugyfel"), 7));
+    tbl.edit();
+    tbl.setValue(QStringLiteral("ugyfel_nev"), QStringLiteral("Zöld"));
+    tbl.post();
+    QCOMPARE(tbl.value(QStringLiteral("ugyfel")).toInt(), 7);
+    QCOMPARE(tbl.text(QStringLiteral("vanmegj")), QStringLiteral("I"));
+    QCOMPARE(tbl.text(QStringLiteral("ugyfel_nevs")), QStringLiteral("ZOLD"));
+
+    // A calendar entry gets its day key, and cannot be stored without a day.
+    zdb::Table cal(&conn);
+    zdb::UseCatalogue(cal, QStringLiteral("dolog1"));
+    cal.open();
+    cal.insert();
+    cal.setValue(QStringLiteral("datum"), QDate(2026, 3, 4));
+    cal.post();
+    QCOMPARE(cal.text(QStringLiteral("datumstr")), QStringLiteral("20260304"));
+    cal.insert();
+    QVERIFY_THROWS_EXCEPTION(zdb::Error, cal.post());
+    cal.cancel();
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

@@ -1,44 +1,16 @@
 #include "tools/mkdb/dbwriter.h"
 
+#include "db/catalog.h"
 #include "db/codec.h"
 #include "db/dberror.h"
 #include "db/textfold.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <sqlite3.h>
 
 namespace mkdb {
-
-QString sortKeyOf(const QString &text)
-{
-    return zdb::foldSortKey(text);
-}
-
-QList<std::pair<QString, QString>> sortKeyColumns(const QString &table)
-{
-    auto pairsOf = [](std::initializer_list<const char *> marked) {
-        QList<std::pair<QString, QString>> pairs;
-        for (const char *name : marked) {
-            const QString column = QString::fromLatin1(name);
-            pairs.append({column, column + QLatin1Char('s')});
-        }
-        return pairs;
-    };
-    if (table == u"dolog3" || table == u"dolog1")
-        return pairsOf({"rovid", "ugyfel_nev", "termek_nev", "projekt_nev"});
-    if (table == u"ugyfel")
-        return pairsOf({"ugyfel_nev", "kapcsolattarto"});
-    if (table == u"termek")
-        return pairsOf({"termek_nev", "kategoria"});
-    if (table == u"projekt")
-        return pairsOf({"projekt_nev"});
-    if (table == u"alkalmazott")
-        return pairsOf({"alkalmazott_nev"});
-    return {};
-}
 
 Writer::Writer(sqlite3 *db) : m_db(db) {}
 
@@ -61,29 +33,6 @@ void Writer::execute(const QString &sql)
         sqlite3_free(message);
         throw zdb::Error(text);
     }
-}
-
-const Writer::TableInfo &Writer::tableInfo(const QString &table)
-{
-    auto it = m_tables.find(table);
-    if (it != m_tables.end())
-        return *it;
-    TableInfo info;
-    static const QRegularExpression varchar(QStringLiteral("^varchar\\((\\d+)\\)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    sqlite3_stmt *stmt = statement("PRAGMA table_info(" + table.toLatin1() + ')');
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const QString name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
-        const QString type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2)));
-        const QRegularExpressionMatch m = varchar.match(type);
-        if (m.hasMatch())
-            info.textSize.insert(name, m.captured(1).toInt());
-    }
-    sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE)
-        fail(table);
-    return *m_tables.insert(table, info);
 }
 
 sqlite3_stmt *Writer::statement(const QByteArray &sql)
@@ -125,7 +74,8 @@ void Writer::bind(sqlite3_stmt *stmt, int index, const QString &table, const QSt
         const QByteArray bytes = zdb::toCp1250(text);
         if (zdb::fromCp1250(bytes) != text)
             throw zdb::Error(QStringLiteral("%1.%2: Windows-1250 kódolásban nem ábrázolható: %3").arg(table, column, text));
-        const int size = tableInfo(table).textSize.value(column, -1);
+        const zdb::FieldDef *field = zdb::CatalogueTable(table).find(column);
+        const int size = field && field->kind == zdb::FieldKind::Text ? field->size : -1;
         if (size >= 0 && text.size() > size)
             throw zdb::Error(QStringLiteral("%1.%2: hosszabb %3 karakternél: %4").arg(table, column).arg(size).arg(text));
         rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
@@ -147,15 +97,14 @@ void Writer::insert(const QString &table, std::initializer_list<Column> values)
         row.append(c.second);
     }
     // The before-save rule of every window: shadow := key of the first 20 characters.
-    const auto shadows = sortKeyColumns(table);
-    for (const auto &[marked, shadow] : shadows) {
-        if (names.contains(shadow))
-            throw zdb::Error(QStringLiteral("%1.%2 értéke a(z) %3 oszlopból számolódik").arg(table, shadow, marked));
-        const qsizetype at = names.indexOf(marked);
+    for (const zdb::SortKeyDecl &k : zdb::CatalogueTable(table).sortKeys) {
+        if (names.contains(k.key))
+            throw zdb::Error(QStringLiteral("%1.%2 értéke a(z) %3 oszlopból számolódik").arg(table, k.key, k.source));
+        const qsizetype at = names.indexOf(k.source);
         if (at < 0)
             continue;
-        names.append(shadow);
-        row.append(sortKeyOf(row.at(at).toString().left(20)));
+        names.append(k.key);
+        row.append(zdb::foldSortKey(row.at(at).toString().left(20)));
     }
 
     QByteArray sql = "INSERT INTO " + table.toLatin1() + " (" + names.join(QLatin1Char(',')).toLatin1()

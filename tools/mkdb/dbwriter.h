@@ -14,18 +14,11 @@ struct sqlite3_stmt;
 
 namespace mkdb {
 
-// The sort key of a marked column's text: the same folding the program uses.
-QString sortKeyOf(const QString &text);
-
-// The shadow (sort-key) columns of a table, as pairs of marked column and
-// shadow column; empty for tables without any.
-QList<std::pair<QString, QString>> sortKeyColumns(const QString &table);
-
 using Column = std::pair<const char *, QVariant>;
 
 // Writes rows the way the program stores them: texts as Windows-1250 bytes,
 // dates as yyyy-mm-dd, empty texts and invalid dates as null, and every
-// sort-key column filled from its marked column. Failures throw zdb::Error.
+// sort-key column filled from its marked column (the table catalogue). Failures throw zdb::Error.
 class Writer
 {
 public:
@@ -42,11 +35,6 @@ public:
     void insert(const QString &table, std::initializer_list<Column> values);
 
 private:
-    struct TableInfo
-    {
-        QHash<QString, int> textSize;   // varchar(n) columns
-    };
-    const TableInfo &tableInfo(const QString &table);
     sqlite3_stmt *statement(const QByteArray &sql);
     void bind(sqlite3_stmt *stmt, int index, const QString &table, const QString &column,
               const QVariant &value);
@@ -54,7 +42,6 @@ private:
 
     sqlite3 *m_db;
     QHash<QByteArray, sqlite3_stmt *> m_statements;
-    QHash<QString, TableInfo> m_tables;
 };
 
 } // namespace mkdb

@@ -8,6 +8,7 @@
 #include "tools/mkdb/dbwriter.h"
 #include "tools/mkdb/demodata.h"
 
+#include "db/catalog.h"
 #include "db/dberror.h"
 
 #include <QCommandLineParser>
@@ -49,6 +50,11 @@ void build(const QString &path, bool demo, const QDate &today)
         mkdb::Writer writer(db);
         writer.execute(QStringLiteral("BEGIN"));
         writer.execute(schemaText());
+        // The rows below are written by the catalogue's rules: the tables
+        // must be the ones it describes.
+        const QStringList differences = zdb::CatalogueDifferences(db);
+        if (!differences.isEmpty())
+            throw zdb::Error(differences.join(QLatin1Char('\n')));
         if (demo)
             mkdb::fillDemo(writer, today);
         writer.execute(QStringLiteral("COMMIT"));

@@ -1,4 +1,4 @@
-#include "app/helpers/helpers.h"
+#include "app/helpers/common.h"
 
 #include "db/textfold.h"
 
@@ -177,6 +177,13 @@ int VarToIntNull(const QVariant &v)
     }
 }
 
+int IntOrZero(const QVariant &v)
+{
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    return v.isValid() && ok ? n : 0;
+}
+
 double VarToFloatNull(const QVariant &v)
 {
     if (isEmptyValue(v))
@@ -319,11 +326,9 @@ QString SafeFileName(const QString &text)
     return out;
 }
 
-namespace {
-
 // Blanks and control characters at either end, as a pasted or imported value
 // may carry them (tabs, line ends, no-break spaces).
-QString trimLoose(const QString &text)
+QString TrimLoose(const QString &text)
 {
     qsizetype b = 0;
     qsizetype e = text.size();
@@ -334,6 +339,8 @@ QString trimLoose(const QString &text)
         --e;
     return text.mid(b, e - b);
 }
+
+namespace {
 
 // Digit groups may be separated by ordinary, no-break or narrow no-break spaces.
 QString withoutSpaces(QString text)
@@ -354,7 +361,7 @@ QChar DecimalSeparator()
 
 double ParseFloatLoose(const QString &text)
 {
-    QString t = withoutSpaces(trimLoose(text));
+    QString t = withoutSpaces(TrimLoose(text));
     if (t.isEmpty())
         return 0;
     const QChar dec = DecimalSeparator();
@@ -372,7 +379,7 @@ double ParseFloatLoose(const QString &text)
 
 int ParseIntLoose(const QString &text)
 {
-    const QString t = withoutSpaces(trimLoose(text));
+    const QString t = withoutSpaces(TrimLoose(text));
     if (t.isEmpty())
         return 0;
     bool ok = false;

@@ -1,0 +1,48 @@
+#pragma once
+
+// The helpers that need no widgets: the program folder, null-safe readers,
+// text folding and cleaning, tolerant number parsing and date parts. A
+// library of their own (Qt Core only), so headless tools and fuzzers use the
+// very same code as the windows.
+
+#include <QChar>
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+// The program folder: the executable's folder (no trailing separator), or the
+// folder named by ZENTAVO_DIR. Set once at start by InitProgramDir().
+const QString &ProgramDir();
+void InitProgramDir();                       // reads ZENTAVO_DIR, else the executable's folder
+void SetProgramDir(const QString &dir);      // tests
+void ClearProgramDir();
+QString ProgramPath(const QString &relative); // ProgramDir + separator + relative, native separators
+QString IniFilePath();                        // ProgramDir/Zentavo.ini
+
+// Null-safe readers of record-set values (an invalid QVariant is empty).
+QString VarToStrNull(const QVariant &v);
+int VarToIntNull(const QVariant &v);         // throws zdb::Error for a non-integer text
+double VarToFloatNull(const QVariant &v);
+// An integer, or 0 for an empty value or a text that is no number: rows
+// written by other programs may hold anything in an integer column.
+int IntOrZero(const QVariant &v);
+QDate VarToDateNull(const QVariant &v);      // empty gives 1899-12-30
+
+// Text helpers
+QString SortKeyOf(const QString &text);
+QString ExtractToken(QChar separator, const QString &text, int n);
+QString ReplaceChar(const QVariant &value, QChar a, QChar b);
+QString RemoveSpaces(const QString &text);
+QString JoinLines(const QString &text);
+QString SafeFileName(const QString &text);
+double ParseFloatLoose(const QString &text);
+int ParseIntLoose(const QString &text);
+// The trimming rule of loose parsing and imports: spaces, tabs and the
+// no-break space, line ends and other control characters at both ends go.
+QString TrimLoose(const QString &text);
+QChar DecimalSeparator();                    // of the program's locale
+
+int YearOfDate(const QDate &d);
+int MonthOfDate(const QDate &d);
+int DayOfDate(const QDate &d);
+

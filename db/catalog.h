@@ -1,0 +1,98 @@
+#pragma once
+
+// The table catalogue: one declaration per table of the database — fields in
+// order with their kinds and sizes, default titles, the identifier column,
+// the sort-key columns with their source fields, the flag columns and the
+// table's own before-save extras. The record sets, the before-save rule and
+// the database maker all read it, so a column is described in one place.
+
+#include "db/recordset.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+namespace zdb {
+
+class Connection;
+
+struct SortKeyDecl
+{
+    QString source;   // the marked text column
+    QString key;      // its shadow column, 20 characters
+};
+
+enum TableExtra {
+    NoExtras = 0,
+    CommentFlagDefault = 1,  // `vanmegj` := "N" when empty
+    DayKeyFromDate = 2,      // `datumstr` := `datum` as yyyymmdd; an entry needs a day
+};
+
+struct TableDecl
+{
+    QString name;
+    QString idField;             // empty for the users, settings and owner tables
+    QList<FieldDef> fields;      // the stored columns in their order
+    QList<SortKeyDecl> sortKeys;
+    QStringList flags;           // one-character "I"/"N" columns
+    int extras = NoExtras;
+
+    const FieldDef *find(const QString &field) const;
+    // The declared type of a column: "integer", "date" or "varchar(n)".
+    static QString declaredType(const FieldDef &field);
+};
+
+// Every table, in the order of the schema file.
+const QList<TableDecl> &Catalogue();
+// Throws Error for a table the catalogue does not know.
+const TableDecl &CatalogueTable(const QString &table);
+
+// Declares fields of `table` on a record set: all of them in the catalogue's
+// order, or just `only`, in that order (kinds, sizes, titles and sort-key
+// marks from the catalogue). Throws for an unknown field. With
+// FieldTitles::Names the fields carry no titles (the export and report
+// record sets head their columns with the field names).
+enum class FieldTitles { Catalogue, Names };
+void DeclareFields(RecordSet &rs, const QString &table, const QStringList &only = {},
+                   FieldTitles titles = FieldTitles::Catalogue);
+
+// The before-save rule of every table: the identifier from NextIdOn when it
+// is empty or 0, the table's extras, then every sort key folded from the
+// first 20 characters of its source. Fields the record set does not declare
+// are left alone.
+void ApplyBeforeSave(RecordSet &rs, const TableDecl &table);
+
+// A table record set over `table`, its fields declared from the catalogue and
+// the before-save rule set. `extraRule`, when given, runs first (a window's
+// own defaults), then the common rule.
+void UseCatalogue(Table &tbl, const QString &table, const QStringList &only = {},
+                  std::function<void(RecordSet &)> extraRule = {});
+
+// Where the tables of an open database differ from the catalogue (a missing
+// table or column, another order or declared type); empty when they agree.
+QStringList CatalogueDifferences(sqlite3 *db);
+
+// Largest identifier plus 1 (1 on an empty table).
+int NextIdOn(Connection *connection, const QString &field, const QString &table = {});
+
+// Announces row changes per table, so that a window showing a copy of
+// another table's data (the task list shows customer names) can refresh.
+// `source` is the record set that wrote, or nullptr for a free statement.
+class TableChanges : public QObject
+{
+    Q_OBJECT
+public:
+    static TableChanges &instance();
+    static void notify(const QString &table, const QObject *source = nullptr);
+
+Q_SIGNALS:
+    void changed(const QString &table, const QObject *source);
+};
+
+// The table an INSERT, UPDATE or DELETE statement writes; empty for others.
+QString TableWrittenBy(const QString &sql);
+
+} // namespace zdb
