@@ -104,14 +104,8 @@ QAction *Tfrm_Main::add(const QString &name, const QString &caption, const QStri
                         const QKeySequence &key, const QString &icon)
 {
     QAction *a = MakeAction(this, name, caption, hint, key, icon);
-    m_actions.insert(name, a);
     addAction(a); // shortcuts work whichever child has the focus
     return a;
-}
-
-QAction *Tfrm_Main::action(const QString &objectName) const
-{
-    return m_actions.value(objectName);
 }
 
 void Tfrm_Main::createActions()
@@ -119,95 +113,102 @@ void Tfrm_Main::createActions()
     const QString none;
     auto openKind = [this](int kind) { return Guarded([this, kind] { openListWindow(kind); }); };
 
-    connect(add(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), none, {}, QStringLiteral("naptar")),
-            &QAction::triggered, this, openKind(KindCalendar));
-    connect(add(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), none, {}, QStringLiteral("feladat")),
-            &QAction::triggered, this, openKind(KindTasks));
-    connect(add(QStringLiteral("aJegyzetek"), QStringLiteral("Jegyzetek"), none, {}, QStringLiteral("jegyzet")),
-            &QAction::triggered, this, openKind(KindNotes));
-    connect(add(QStringLiteral("aGyorsLista"), QStringLiteral("Gyorslista"), none, QKeySequence(QStringLiteral("Ctrl+Q")), QStringLiteral("gyorslista")),
-            &QAction::triggered, this, Guarded([] {
+    aNaptar = add(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), none, {}, QStringLiteral("naptar"));
+    connect(aNaptar, &QAction::triggered, this, openKind(KindCalendar));
+    aFeladat = add(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), none, {}, QStringLiteral("feladat"));
+    connect(aFeladat, &QAction::triggered, this, openKind(KindTasks));
+    aJegyzetek = add(QStringLiteral("aJegyzetek"), QStringLiteral("Jegyzetek"), none, {}, QStringLiteral("jegyzet"));
+    connect(aJegyzetek, &QAction::triggered, this, openKind(KindNotes));
+    aGyorsLista = add(QStringLiteral("aGyorsLista"), QStringLiteral("Gyorslista"), none, QKeySequence(QStringLiteral("Ctrl+Q")), QStringLiteral("gyorslista"));
+    connect(aGyorsLista, &QAction::triggered, this, Guarded([] {
                 if (auto open = QuickListOpener())
                     open();
             }));
 
-    struct ListCmd { const char *name; const char *caption; const char *key; const char *icon; ListCommand command; };
+    struct ListCmd { const char *name; const char *caption; const char *key; const char *icon; ListCommand command; QAction *Tfrm_Main::*member; };
     const ListCmd listCommands[] = {
-        {"aNyomtat", "Nyomtat", "Ctrl+P", "nyomtat", ListCommand::Print},
-        {"aNyomtatKep", "Nyomtatási kép", "Ctrl+K", "nyomtatkep", ListCommand::Preview},
-        {"aExcelbe", "Excelbe...", "Ctrl+E", "excel", ListCommand::Excel},
-        {"aHtml", "Html export", "Ctrl+H", "html", ListCommand::Html},
-        {"aAdatlap", "Adatlap", "Ctrl+Shift+P", "adatlap", ListCommand::Sheet},
-        {"aReszletes", "Adatlap lista", "Ctrl+Alt+P", "adatlaplista", ListCommand::SheetAll},
-        {"aEmil", "E-Mail", "Ctrl+M", "email", ListCommand::Mail},
+        {"aNyomtat", "Nyomtat", "Ctrl+P", "nyomtat", ListCommand::Print, &Tfrm_Main::aNyomtat},
+        {"aNyomtatKep", "Nyomtatási kép", "Ctrl+K", "nyomtatkep", ListCommand::Preview, &Tfrm_Main::aNyomtatKep},
+        {"aExcelbe", "Excelbe...", "Ctrl+E", "excel", ListCommand::Excel, &Tfrm_Main::aExcelbe},
+        {"aHtml", "Html export", "Ctrl+H", "html", ListCommand::Html, &Tfrm_Main::aHtml},
+        {"aAdatlap", "Adatlap", "Ctrl+Shift+P", "adatlap", ListCommand::Sheet, &Tfrm_Main::aAdatlap},
+        {"aReszletes", "Adatlap lista", "Ctrl+Alt+P", "adatlaplista", ListCommand::SheetAll, &Tfrm_Main::aReszletes},
+        {"aEmil", "E-Mail", "Ctrl+M", "email", ListCommand::Mail, &Tfrm_Main::aEmil},
     };
     for (const ListCmd &c : listCommands) {
         QAction *a = add(QString::fromUtf8(c.name), QString::fromUtf8(c.caption), none,
                          QKeySequence(QString::fromLatin1(c.key)), QString::fromLatin1(c.icon));
+        this->*c.member = a;
         const ListCommand command = c.command;
         connect(a, &QAction::triggered, this, Guarded([this, command] { runListCommand(command); }));
     }
 
-    connect(add(QStringLiteral("aTray"), QStringLiteral("Tálcára..."), QStringLiteral("Tálcára... (Tray)"), {}, QStringLiteral("talca")),
-            &QAction::triggered, this, Guarded([this] { toTray(); }));
-    connect(add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), none, {}, QStringLiteral("bezar")),
-            &QAction::triggered, this, &QWidget::close);
+    aTray = add(QStringLiteral("aTray"), QStringLiteral("Tálcára..."), QStringLiteral("Tálcára... (Tray)"), {}, QStringLiteral("talca"));
+    connect(aTray, &QAction::triggered, this, Guarded([this] { toTray(); }));
+    aBezar = add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), none, {}, QStringLiteral("bezar"));
+    connect(aBezar, &QAction::triggered, this, &QWidget::close);
 
-    connect(add(QStringLiteral("aUgyfel"), QStringLiteral("Ügyfelek"), none, {}, QStringLiteral("ugyfel")),
-            &QAction::triggered, this, openKind(KindCustomers));
-    connect(add(QStringLiteral("aTermek"), QStringLiteral("Termékek"), none, {}, QStringLiteral("termek")),
-            &QAction::triggered, this, openKind(KindProducts));
-    connect(add(QStringLiteral("aProjekt"), QStringLiteral("Projektek"), none, {}, QStringLiteral("projekt")),
-            &QAction::triggered, this, openKind(KindProjects));
+    aUgyfel = add(QStringLiteral("aUgyfel"), QStringLiteral("Ügyfelek"), none, {}, QStringLiteral("ugyfel"));
+    connect(aUgyfel, &QAction::triggered, this, openKind(KindCustomers));
+    aTermek = add(QStringLiteral("aTermek"), QStringLiteral("Termékek"), none, {}, QStringLiteral("termek"));
+    connect(aTermek, &QAction::triggered, this, openKind(KindProducts));
+    aProjekt = add(QStringLiteral("aProjekt"), QStringLiteral("Projektek"), none, {}, QStringLiteral("projekt"));
+    connect(aProjekt, &QAction::triggered, this, openKind(KindProjects));
 
-    connect(add(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók"), none, {}, QStringLiteral("felhasznalo")),
-            &QAction::triggered, this, Guarded([this] { ShowUsers(this); }));
-    add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
-    connect(add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit")),
-            &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
+    aFelhasznalo = add(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók"), none, {}, QStringLiteral("felhasznalo"));
+    connect(aFelhasznalo, &QAction::triggered, this, Guarded([this] { ShowUsers(this); }));
+    aSql = add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
+    aBeallit = add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit"));
+    connect(aBeallit, &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
 
-    connect(add(QStringLiteral("aSugo"), QStringLiteral("Súgó"), none, QKeySequence(Qt::Key_F1), QStringLiteral("sugo")),
-            &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Help/index.htm"))); });
-    connect(add(QStringLiteral("aFontos"), QStringLiteral("Fontos információk"), none, {}, QStringLiteral("fontos")),
-            &QAction::triggered, this, Guarded([this] { ShowReadme(this); }));
-    connect(add(QStringLiteral("aHonlap"), QStringLiteral("Bertalox honlapja"), none, {}, QStringLiteral("honlap")),
-            &QAction::triggered, this, [] { OpenDocument(QString::fromLatin1(MakerHomePage)); });
-    connect(add(QStringLiteral("aLevel"), QStringLiteral("Levélküldés Bertaloxnak"), none, {}, QStringLiteral("level")),
-            &QAction::triggered, this, [] {
+    aSugo = add(QStringLiteral("aSugo"), QStringLiteral("Súgó"), none, QKeySequence(Qt::Key_F1), QStringLiteral("sugo"));
+    connect(aSugo, &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Help/index.htm"))); });
+    aFontos = add(QStringLiteral("aFontos"), QStringLiteral("Fontos információk"), none, {}, QStringLiteral("fontos"));
+    connect(aFontos, &QAction::triggered, this, Guarded([this] { ShowReadme(this); }));
+    aHonlap = add(QStringLiteral("aHonlap"), QStringLiteral("Bertalox honlapja"), none, {}, QStringLiteral("honlap"));
+    connect(aHonlap, &QAction::triggered, this, [] { OpenDocument(QString::fromLatin1(MakerHomePage)); });
+    aLevel = add(QStringLiteral("aLevel"), QStringLiteral("Levélküldés Bertaloxnak"), none, {}, QStringLiteral("level"));
+    connect(aLevel, &QAction::triggered, this, [] {
                 OpenDocument(QStringLiteral("mailto:") + QString::fromLatin1(MakerSupportEmail) + QStringLiteral("?subject=Zentavo"));
             });
-    connect(add(QStringLiteral("aUjdonsag"), QStringLiteral("Újdonságok honlapomon"), none, {}, QStringLiteral("ujdonsag")),
-            &QAction::triggered, this, [] {
+    aUjdonsag = add(QStringLiteral("aUjdonsag"), QStringLiteral("Újdonságok honlapomon"), none, {}, QStringLiteral("ujdonsag"));
+    connect(aUjdonsag, &QAction::triggered, this, [] {
                 // The side program is optional here; without it the news page itself is opened.
                 const QString program = ProgramPath(QStringLiteral("Ujdonsag"));
                 OpenDocument(QFileInfo::exists(program) ? program
                                                         : QString::fromLatin1(MakerHomePage) + QStringLiteral("/ujdonsagok"));
             });
-    connect(add(QStringLiteral("aNevjegy"), QStringLiteral("Névjegy"), none, {}, QStringLiteral("nevjegy")),
-            &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
+    aNevjegy = add(QStringLiteral("aNevjegy"), QStringLiteral("Névjegy"), none, {}, QStringLiteral("nevjegy"));
+    connect(aNevjegy, &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
 
-    connect(add(QStringLiteral("aOsszesLatszik"), QStringLiteral("Összes látszik"), none, {}, QStringLiteral("cascade")),
-            &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
-    connect(add(QStringLiteral("aVizszintes"), QStringLiteral("Vízszintes elrendezés"), none, {}, QStringLiteral("tileh")),
-            &QAction::triggered, this, [this] { tile(Qt::Horizontal); });
-    connect(add(QStringLiteral("aFuggoleges"), QStringLiteral("Függőleges elrendezés"), none, {}, QStringLiteral("tilev")),
-            &QAction::triggered, this, [this] { tile(Qt::Vertical); });
+    aOsszesLatszik = add(QStringLiteral("aOsszesLatszik"), QStringLiteral("Összes látszik"), none, {}, QStringLiteral("cascade"));
+    connect(aOsszesLatszik, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    aVizszintes = add(QStringLiteral("aVizszintes"), QStringLiteral("Vízszintes elrendezés"), none, {}, QStringLiteral("tileh"));
+    connect(aVizszintes, &QAction::triggered, this, [this] { tile(Qt::Horizontal); });
+    aFuggoleges = add(QStringLiteral("aFuggoleges"), QStringLiteral("Függőleges elrendezés"), none, {}, QStringLiteral("tilev"));
+    connect(aFuggoleges, &QAction::triggered, this, [this] { tile(Qt::Vertical); });
 
     // Tray menu commands.
-    connect(add(QStringLiteral("aTrFokepernyo"), QStringLiteral("Főképernyő"), none, {}, QStringLiteral("zentavo")),
-            &QAction::triggered, this, Guarded([this] { fromTray(); }));
-    connect(add(QStringLiteral("aTrGyorslista"), QStringLiteral("Gyorslista"), none, {}, QStringLiteral("gyorslista")),
-            &QAction::triggered, this, Guarded([] {
+    aTrFokepernyo = add(QStringLiteral("aTrFokepernyo"), QStringLiteral("Főképernyő"), none, {}, QStringLiteral("zentavo"));
+    connect(aTrFokepernyo, &QAction::triggered, this, Guarded([this] { fromTray(); }));
+    aTrGyorslista = add(QStringLiteral("aTrGyorslista"), QStringLiteral("Gyorslista"), none, {}, QStringLiteral("gyorslista"));
+    connect(aTrGyorslista, &QAction::triggered, this, Guarded([] {
                 if (auto open = QuickListOpener())
                     open();
             }));
-    const std::pair<const char *, const char *> trayOpeners[] = {
-        {"aTrNaptar", "aNaptar"}, {"aTrFeladat", "aFeladat"}, {"aTrJegyzet", "aJegyzetek"},
-        {"aTrUgyfel", "aUgyfel"}, {"aTrTermek", "aTermek"}, {"aTrProjekt", "aProjekt"},
+    struct TrayOpener { const char *name; QAction *Tfrm_Main::*tray; QAction *Tfrm_Main::*target; };
+    const TrayOpener trayOpeners[] = {
+        {"aTrNaptar", &Tfrm_Main::aTrNaptar, &Tfrm_Main::aNaptar},
+        {"aTrFeladat", &Tfrm_Main::aTrFeladat, &Tfrm_Main::aFeladat},
+        {"aTrJegyzet", &Tfrm_Main::aTrJegyzet, &Tfrm_Main::aJegyzetek},
+        {"aTrUgyfel", &Tfrm_Main::aTrUgyfel, &Tfrm_Main::aUgyfel},
+        {"aTrTermek", &Tfrm_Main::aTrTermek, &Tfrm_Main::aTermek},
+        {"aTrProjekt", &Tfrm_Main::aTrProjekt, &Tfrm_Main::aProjekt},
     };
-    for (const auto &[trayName, mainName] : trayOpeners) {
-        QAction *target = action(QString::fromLatin1(mainName));
-        QAction *a = add(QString::fromLatin1(trayName), target->text(), none, {}, {});
+    for (const TrayOpener &t : trayOpeners) {
+        QAction *target = this->*t.target;
+        QAction *a = add(QString::fromLatin1(t.name), target->text(), none, {}, {});
+        this->*t.tray = a;
         a->setIcon(target->icon());
         connect(a, &QAction::triggered, this, Guarded([this, target] {
                     fromTray();
@@ -216,46 +217,42 @@ void Tfrm_Main::createActions()
     }
 
     // A list window that has not been built into this program yet cannot be opened.
-    for (const auto &[name, kind] : {std::pair{"aNaptar", int(KindCalendar)}, {"aFeladat", KindTasks}, {"aJegyzetek", KindNotes},
-                                     {"aUgyfel", KindCustomers}, {"aTermek", KindProducts}, {"aProjekt", KindProjects}}) {
-        const bool available = bool(ListWindowFactoryOf(kind));
-        action(QString::fromLatin1(name))->setEnabled(available);
-    }
-    for (const auto &[trayName, mainName] : trayOpeners)
-        action(QString::fromLatin1(trayName))->setEnabled(action(QString::fromLatin1(mainName))->isEnabled());
+    for (const auto &[opener, kind] : {std::pair{aNaptar, int(KindCalendar)}, {aFeladat, KindTasks}, {aJegyzetek, KindNotes},
+                                       {aUgyfel, KindCustomers}, {aTermek, KindProducts}, {aProjekt, KindProjects}})
+        opener->setEnabled(bool(ListWindowFactoryOf(kind)));
+    for (const TrayOpener &t : trayOpeners)
+        (this->*t.tray)->setEnabled((this->*t.target)->isEnabled());
     const bool quick = bool(QuickListOpener());
-    action(QStringLiteral("aGyorsLista"))->setEnabled(quick);
-    action(QStringLiteral("aTrGyorslista"))->setEnabled(quick);
-    action(QStringLiteral("aSql"))->setEnabled(false);
+    aGyorsLista->setEnabled(quick);
+    aTrGyorslista->setEnabled(quick);
+    aSql->setEnabled(false);
 }
 
 void Tfrm_Main::createMenus()
 {
-    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
     QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("Dolgaim"));
-    AddActions(dolgaim, {a("aNaptar"), a("aFeladat"), a("aJegyzetek"), nullptr, a("aGyorsLista"), nullptr,
-                         a("aNyomtat"), a("aNyomtatKep"), nullptr, a("aExcelbe"), a("aHtml"), nullptr, a("aBezar")});
+    AddActions(dolgaim, {aNaptar, aFeladat, aJegyzetek, nullptr, aGyorsLista, nullptr,
+                         aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr, aBezar});
     QMenu *adatok = menuBar()->addMenu(QStringLiteral("Adatok"));
-    AddActions(adatok, {a("aUgyfel"), a("aTermek"), a("aProjekt")});
+    AddActions(adatok, {aUgyfel, aTermek, aProjekt});
     QMenu *rendszer = menuBar()->addMenu(QStringLiteral("Rendszer"));
-    AddActions(rendszer, {a("aFelhasznalo"), a("aSql"), nullptr, a("aBeallit")});
+    AddActions(rendszer, {aFelhasznalo, aSql, nullptr, aBeallit});
     m_windowMenu = menuBar()->addMenu(QStringLiteral("Ablak"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &Tfrm_Main::updateWindowMenu);
     updateWindowMenu();
     QMenu *sugo = menuBar()->addMenu(QStringLiteral("Súgó"));
-    AddActions(sugo, {a("aSugo"), a("aFontos"), nullptr, a("aHonlap"), a("aLevel"), a("aUjdonsag"), nullptr, a("aNevjegy")});
+    AddActions(sugo, {aSugo, aFontos, nullptr, aHonlap, aLevel, aUjdonsag, nullptr, aNevjegy});
 }
 
 void Tfrm_Main::createToolBars()
 {
-    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
     QToolBar *small = addToolBar(QStringLiteral("Rendszer"));
     small->setObjectName(QStringLiteral("ToolBarSmall"));
     small->setMovable(false);
     small->setIconSize(QSize(16, 16));
     small->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (QAction *x : {a("aBeallit"), a("aFelhasznalo"), static_cast<QAction *>(nullptr), a("aSugo"), a("aHonlap"), a("aLevel"),
-                       a("aUjdonsag"), static_cast<QAction *>(nullptr), a("aTray"), a("aBezar")}) {
+    for (QAction *x : {aBeallit, aFelhasznalo, static_cast<QAction *>(nullptr), aSugo, aHonlap, aLevel,
+                       aUjdonsag, static_cast<QAction *>(nullptr), aTray, aBezar}) {
         if (x)
             small->addAction(x);
         else
@@ -267,8 +264,8 @@ void Tfrm_Main::createToolBars()
     large->setMovable(false);
     large->setIconSize(QSize(32, 32));
     large->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    for (QAction *x : {a("aGyorsLista"), static_cast<QAction *>(nullptr), a("aNaptar"), a("aFeladat"), a("aJegyzetek"),
-                       static_cast<QAction *>(nullptr), a("aUgyfel"), a("aTermek"), a("aProjekt"), static_cast<QAction *>(nullptr)}) {
+    for (QAction *x : {aGyorsLista, static_cast<QAction *>(nullptr), aNaptar, aFeladat, aJegyzetek,
+                       static_cast<QAction *>(nullptr), aUgyfel, aTermek, aProjekt, static_cast<QAction *>(nullptr)}) {
         if (x)
             large->addAction(x);
         else
@@ -276,11 +273,11 @@ void Tfrm_Main::createToolBars()
     }
     auto *printMenu = new QMenu(this);
     printMenu->setObjectName(QStringLiteral("NyomtatMenu"));
-    AddActions(printMenu, {a("aNyomtat"), a("aNyomtatKep"), nullptr, a("aExcelbe"), a("aHtml"), nullptr,
-                           a("aAdatlap"), a("aReszletes"), nullptr, a("aEmil")});
+    AddActions(printMenu, {aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr,
+                           aAdatlap, aReszletes, nullptr, aEmil});
     auto *printButton = new QToolButton(large);
     printButton->setObjectName(QStringLiteral("NyomtatButton"));
-    printButton->setDefaultAction(a("aNyomtat"));
+    printButton->setDefaultAction(aNyomtat);
     printButton->setMenu(printMenu);
     printButton->setPopupMode(QToolButton::MenuButtonPopup);
     printButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -329,9 +326,8 @@ void Tfrm_Main::createTray()
 {
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    auto a = [this](const char *name) { return action(QString::fromLatin1(name)); };
-    AddActions(m_trayMenu, {a("aTrFokepernyo"), a("aTrGyorslista"), nullptr, a("aTrNaptar"), a("aTrFeladat"), a("aTrJegyzet"),
-                            a("aTrUgyfel"), a("aTrTermek"), a("aTrProjekt"), nullptr, a("aBezar")});
+    AddActions(m_trayMenu, {aTrFokepernyo, aTrGyorslista, nullptr, aTrNaptar, aTrFeladat, aTrJegyzet,
+                            aTrUgyfel, aTrTermek, aTrProjekt, nullptr, aBezar});
     m_tray = new QSystemTrayIcon(ZIcon(QStringLiteral("zentavo")), this);
     m_tray->setToolTip(QStringLiteral("Zentavo"));
     m_tray->setContextMenu(m_trayMenu);
@@ -438,17 +434,16 @@ void Tfrm_Main::runListCommand(ListCommand command)
 void Tfrm_Main::updateArrangeActions()
 {
     const bool any = !m_mdi->subWindowList().isEmpty();
-    for (const char *name : {"aOsszesLatszik", "aVizszintes", "aFuggoleges"})
-        if (QAction *a = action(QString::fromLatin1(name)))
-            a->setEnabled(any);
+    for (QAction *a : {aOsszesLatszik, aVizszintes, aFuggoleges})
+        a->setEnabled(any);
 }
 
 void Tfrm_Main::updateWindowMenu()
 {
     updateArrangeActions();
     m_windowMenu->clear();
-    AddActions(m_windowMenu, {action(QStringLiteral("aOsszesLatszik")), action(QStringLiteral("aVizszintes")),
-                              action(QStringLiteral("aFuggoleges"))});
+    AddActions(m_windowMenu, {aOsszesLatszik, aVizszintes,
+                              aFuggoleges});
     const QList<QMdiSubWindow *> subs = m_mdi->subWindowList();
     if (subs.isEmpty())
         return;

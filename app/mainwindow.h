@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QMainWindow>
 
 #include "app/helpers/listwindow.h"
@@ -32,7 +31,6 @@ public:
     // Shows the window the way every showing does: splash, top left, full screen.
     void showMain();
 
-    QAction *action(const QString &objectName) const;
     QMdiArea *mdiArea() const { return m_mdi; }
     QLabel *clockPanel() const { return m_clock; }
     QLabel *hintPanel() const { return m_hint; }
@@ -46,6 +44,14 @@ public:
     QMdiSubWindow *addChild(QWidget *window);
 
     void writeIni();
+
+    // Commands, by their object names.
+    QAction *aNaptar = nullptr, *aFeladat = nullptr, *aJegyzetek = nullptr, *aGyorsLista = nullptr, *aNyomtat = nullptr, *aNyomtatKep = nullptr;
+    QAction *aExcelbe = nullptr, *aHtml = nullptr, *aAdatlap = nullptr, *aReszletes = nullptr, *aEmil = nullptr, *aTray = nullptr;
+    QAction *aBezar = nullptr, *aUgyfel = nullptr, *aTermek = nullptr, *aProjekt = nullptr, *aFelhasznalo = nullptr, *aSql = nullptr;
+    QAction *aBeallit = nullptr, *aSugo = nullptr, *aFontos = nullptr, *aHonlap = nullptr, *aLevel = nullptr, *aUjdonsag = nullptr;
+    QAction *aNevjegy = nullptr, *aOsszesLatszik = nullptr, *aVizszintes = nullptr, *aFuggoleges = nullptr, *aTrFokepernyo = nullptr, *aTrGyorslista = nullptr;
+    QAction *aTrNaptar = nullptr, *aTrFeladat = nullptr, *aTrJegyzet = nullptr, *aTrUgyfel = nullptr, *aTrTermek = nullptr, *aTrProjekt = nullptr;
 
 protected:
     bool event(QEvent *e) override;
@@ -79,7 +85,6 @@ private:
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QMenu *m_windowMenu = nullptr;
-    QHash<QString, QAction *> m_actions;
     zdb::Connection *m_db = nullptr;
     zdb::Table *m_tblFeladat = nullptr;
     zdb::Table *m_tblNaptar = nullptr;

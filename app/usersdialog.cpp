@@ -37,10 +37,10 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *parent)
     zdb::DeclareFields(*m_tbl, QStringLiteral("felhasznalo"));
     m_tbl->setOrder(QStringLiteral("felhasznalo"));
 
-    QAction *aUj = MakeAction(this, QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), {}, QKeySequence(Qt::Key_Insert), QStringLiteral("uj"));
-    QAction *aSzerkeszt = MakeAction(this, QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), {}, QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"));
-    QAction *aTorol = MakeAction(this, QStringLiteral("aTorol"), QStringLiteral("Töröl"), {}, QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"));
-    QAction *aBezar = MakeAction(this, QStringLiteral("aBezar"), QStringLiteral("Bezár"), {}, QKeySequence(Qt::Key_Escape), QStringLiteral("bezar"));
+    aUj = MakeAction(this, QStringLiteral("aUj"), QStringLiteral("Új Felhasználó"), {}, QKeySequence(Qt::Key_Insert), QStringLiteral("uj"));
+    aSzerkeszt = MakeAction(this, QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), {}, QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"));
+    aTorol = MakeAction(this, QStringLiteral("aTorol"), QStringLiteral("Töröl"), {}, QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"));
+    aBezar = MakeAction(this, QStringLiteral("aBezar"), QStringLiteral("Bezár"), {}, QKeySequence(Qt::Key_Escape), QStringLiteral("bezar"));
     for (QAction *a : {aUj, aSzerkeszt, aTorol, aBezar}) {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
@@ -79,11 +79,6 @@ Tfrm_Felhasznalo::Tfrm_Felhasznalo(QWidget *parent)
 }
 
 Tfrm_Felhasznalo::~Tfrm_Felhasznalo() = default;
-
-QAction *Tfrm_Felhasznalo::action(const QString &objectName) const
-{
-    return findChild<QAction *>(objectName);
-}
 
 void Tfrm_Felhasznalo::done(int result)
 {

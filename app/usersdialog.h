@@ -20,7 +20,8 @@ public:
 
     zdb::Table *table() const { return m_tbl; }
     DataGrid *grid() const { return m_grid; }
-    QAction *action(const QString &objectName) const;
+    // Commands, by their object names.
+    QAction *aUj = nullptr, *aSzerkeszt = nullptr, *aTorol = nullptr, *aBezar = nullptr;
 
 protected:
     void done(int result) override;

@@ -52,21 +52,21 @@ Tfrm_Naptar::Tfrm_Naptar(QWidget *parent)
             shared->close();
     });
 
-    QAction *aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új dolog"), QStringLiteral("Új Naptar"),
+    aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új dolog"), QStringLiteral("Új Naptar"),
                               QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newEntry(); });
-    QAction *aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+    aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                                      QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editEntry(); });
-    QAction *aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
+    aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
                                  QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteEntry(); });
-    QAction *aTegnap = addCommand(QStringLiteral("aTegnap"), QStringLiteral("Tegnap"), QStringLiteral("Tegnap"),
+    aTegnap = addCommand(QStringLiteral("aTegnap"), QStringLiteral("Tegnap"), QStringLiteral("Tegnap"),
                                   QKeySequence(Qt::CTRL | Qt::Key_Left), QStringLiteral("tegnap"), [this] { previousDay(); });
-    QAction *aDatumra = addCommand(QStringLiteral("aDatumra"), QStringLiteral("Dátumra"), QStringLiteral("Dátumra"),
+    aDatumra = addCommand(QStringLiteral("aDatumra"), QStringLiteral("Dátumra"), QStringLiteral("Dátumra"),
                                    QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("datumra"), [this] { chooseDay(); });
-    QAction *aHolnap = addCommand(QStringLiteral("aHolnap"), QStringLiteral("Holnap"), QStringLiteral("Holnap"),
+    aHolnap = addCommand(QStringLiteral("aHolnap"), QStringLiteral("Holnap"), QStringLiteral("Holnap"),
                                   QKeySequence(Qt::CTRL | Qt::Key_Right), QStringLiteral("holnap"), [this] { nextDay(); });
-    QAction *aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
+    aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
                                 QKeySequence(Qt::Key_F7), QStringLiteral("kesz"), [this] { toggleDone(); });
-    QAction *aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
+    aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                                  QStringLiteral("bezar"), [this] { closeWindow(); });
 
     setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aBezar});

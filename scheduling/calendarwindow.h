@@ -30,6 +30,16 @@ public:
     void nextDay();
     void chooseDay();
 
+    // Commands, by their object names.
+    QAction *aUj = nullptr;
+    QAction *aSzerkeszt = nullptr;
+    QAction *aTorol = nullptr;
+    QAction *aTegnap = nullptr;
+    QAction *aDatumra = nullptr;
+    QAction *aHolnap = nullptr;
+    QAction *aKesz = nullptr;
+    QAction *aBezar = nullptr;
+
 private:
     bool hasCurrentEntry() const;
 };

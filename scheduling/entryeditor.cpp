@@ -19,7 +19,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,58 +73,12 @@ QToolButton *pickerButton(QWidget *parent, const QString &objectName, const QStr
 
 } // namespace
 
-// ---- DateField --------------------------------------------------------------
-
-DateField::DateField(QWidget *parent)
-    : QDateEdit(parent)
-{
-    setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
-    setCalendarPopup(false);
-    setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    setMinimumDate(QDate(1752, 9, 14));   // stands for "no date"
-    setMaximumDate(QDate(9999, 12, 31));
-    setSpecialValueText(QStringLiteral(" "));
-    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    setKeyboardTracking(false);
-}
-
-void DateField::setValue(const QDate &date)
-{
-    if (date.isValid() && date > minimumDate() && date <= maximumDate())
-        setDate(date);
-    else
-        setBlank();
-}
-
-void DateField::stepBy(int steps)
-{
-    // The first step out of an empty field lands on today, not next to 1752.
-    if (isBlank()) {
-        setDate(QDate::currentDate());
-        return;
-    }
-    QDateEdit::stepBy(steps);
-}
-
-void DateField::keyPressEvent(QKeyEvent *event)
-{
-    if (isBlank() && !event->text().isEmpty() && event->text().at(0).isDigit()) {
-        setDate(QDate::currentDate());
-        setSelectedSection(QDateTimeEdit::YearSection);
-    }
-    QDateEdit::keyPressEvent(event);
-}
-
 // ---- EntryEditor ------------------------------------------------------------
 
 EntryEditor::EntryEditor(zdb::Table *tbl, const QString &formName, const QString &caption,
                          const QString &firstPage, QWidget *parent)
-    : QDialog(parent), m_tbl(tbl), m_formName(formName)
+    : RecordEditor(tbl, formName, caption, parent)
 {
-    setObjectName(formName);
-    setWindowTitle(caption);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     auto *fieldsPage = new QWidget;
@@ -146,22 +99,9 @@ EntryEditor::EntryEditor(zdb::Table *tbl, const QString &formName, const QString
     descriptionLayout->addWidget(m_description);
     m_pages->addTab(descriptionPage, QStringLiteral("Leírás"));
 
-    m_ok = new QPushButton(ZIcon(QStringLiteral("ok")), QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("btOK"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(ZIcon(QStringLiteral("megsem")), QStringLiteral("Mégsem"), this);
-    m_cancel->setObjectName(QStringLiteral("btMegsem"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages, 1);
-    layout->addLayout(buttons);
-
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(buttonRow());
 }
 
 EntryEditor::~EntryEditor() = default;
@@ -239,25 +179,25 @@ void EntryEditor::finishTabOrder(const QList<QWidget *> &first)
     QList<QWidget *> order = first;
     for (QToolButton *button : m_linkButtons)
         order << button;
-    order << m_fileButton << m_priority << m_description << m_ok << m_cancel << m_pages->tabBar();
+    order << m_fileButton << m_priority << m_description << okButton() << cancelButton() << m_pages->tabBar();
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     if (!first.isEmpty())
         first.first()->setFocus(Qt::OtherFocusReason);
 }
 
-void EntryEditor::loadFromRow()
+void EntryEditor::loadFields()
 {
     for (int kind = 0; kind < 3; ++kind)
-        m_links[kind]->setText(m_tbl->text(linkNameField(kind)));
-    m_file->setText(m_tbl->text(QStringLiteral("fileban")));
+        m_links[kind]->setText(table()->text(linkNameField(kind)));
+    m_file->setText(table()->text(QStringLiteral("fileban")));
     m_file->setCursorPosition(0);
-    const QVariant fontos = m_tbl->value(QStringLiteral("fontos"));
+    const QVariant fontos = table()->value(QStringLiteral("fontos"));
     m_priority->setValue(fontos.isValid() ? fontos.toInt() : -1);
-    m_done->setChecked(IsDoneFlag(m_tbl->text(QStringLiteral("kesz"))));
-    const QDate doneDate = m_tbl->value(QStringLiteral("dat_kesz")).toDate();
+    m_done->setChecked(IsDoneFlag(table()->text(QStringLiteral("kesz"))));
+    const QDate doneDate = table()->value(QStringLiteral("dat_kesz")).toDate();
     m_doneDate->setText(doneDate.isValid() ? doneDate.toString(QStringLiteral("yyyy.MM.dd.")) : QString());
-    m_description->setPlainText(m_tbl->text(QStringLiteral("leiras")));
+    m_description->setPlainText(table()->text(QStringLiteral("leiras")));
     loadOwnFields();
 }
 
@@ -267,59 +207,24 @@ void EntryEditor::focusField(QWidget *field)
     field->setFocus(Qt::OtherFocusReason);
 }
 
-void EntryEditor::storeDate(DateField *field, const QString &name)
-{
-    // An empty field had no date in the row and got none from the user.
-    if (field->isBlank())
-        return;
-    if (m_tbl->value(name).toDate() != field->date())
-        m_tbl->setValue(name, field->date());
-}
-
-void EntryEditor::store()
+void EntryEditor::storeFields()
 {
     storeOwnFields();
     // Rows written by other programs may hold a priority outside the four
     // pictures; it stays as it is unless the user chose one.
-    const QVariant fontos = m_tbl->value(QStringLiteral("fontos"));
+    const QVariant fontos = table()->value(QStringLiteral("fontos"));
     if (m_priority->value() >= 0 && (!fontos.isValid() || fontos.toInt() != m_priority->value()))
-        m_tbl->setValue(QStringLiteral("fontos"), m_priority->value());
+        table()->setValue(QStringLiteral("fontos"), m_priority->value());
     if (m_description->userModified())
-        m_tbl->setValue(QStringLiteral("leiras"), m_description->plainText());
-    m_tbl->post();
-}
-
-void EntryEditor::done(int result)
-{
-    if (result == QDialog::Accepted) {
-        if (!readyToStore())
-            return;
-        // A failed post leaves the row in its mode with the edits, and the
-        // dialog open, so the user can try again or cancel.
-        if (!RunGuarded([this] { store(); }, this))
-            return;
-    } else {
-        m_tbl->cancel();
-    }
-    RememberFormPosition(this, m_formName);
-    QDialog::done(result);
-}
-
-void EntryEditor::showEvent(QShowEvent *event)
-{
-    if (!m_positioned) {
-        m_positioned = true;
-        RestoreFormPosition(this, m_formName);
-    }
-    QDialog::showEvent(event);
+        table()->setValue(QStringLiteral("leiras"), m_description->plainText());
 }
 
 void EntryEditor::pickLink(int kind)
 {
     const QString idField = linkIdField(kind);
     const QString nameField = linkNameField(kind);
-    const int current = VarToIntNull(m_tbl->value(idField));
-    QString name = m_tbl->text(nameField);
+    const int current = VarToIntNull(table()->value(idField));
+    QString name = table()->text(nameField);
     int chosen = -1;
     switch (kind) {
     case LinkCustomer: chosen = PickCustomer(current, name); break;
@@ -328,22 +233,22 @@ void EntryEditor::pickLink(int kind)
     }
     if (chosen == -1)
         return;
-    m_tbl->setValue(idField, chosen);
-    m_tbl->setValue(nameField, name);
-    m_links[kind]->setText(m_tbl->text(nameField));
+    table()->setValue(idField, chosen);
+    table()->setValue(nameField, name);
+    m_links[kind]->setText(table()->text(nameField));
     m_links[kind]->setCursorPosition(0);
 }
 
 void EntryEditor::chooseFile()
 {
-    const QString current = m_tbl->text(QStringLiteral("fileban"));
+    const QString current = table()->text(QStringLiteral("fileban"));
     const QString dir = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     const QString chosen = chooseOpenFile(this, QStringLiteral("File kiválasztása"), dir,
                                           QStringLiteral("Minden file (*)"));
     if (chosen.isEmpty())
         return;
-    m_tbl->setValue(QStringLiteral("fileban"), QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
-    m_file->setText(m_tbl->text(QStringLiteral("fileban")));
+    table()->setValue(QStringLiteral("fileban"), QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath()));
+    m_file->setText(table()->text(QStringLiteral("fileban")));
     m_file->setCursorPosition(0);
 }
 
@@ -359,42 +264,14 @@ void presetLink(zdb::Table *tbl, int linkKind, int linkId, const QString &linkNa
     tbl->setValue(linkNameField(linkKind), linkName);
 }
 
-void leave(zdb::Table *tbl, bool wasClosed)
-{
-    if (tbl->isEditing())
-        tbl->cancel();
-    if (wasClosed)
-        tbl->close();
-}
-
 } // namespace
 
 void RunEntryEditor(zdb::Table *tbl, EntryEditor &editor, bool isNew, const std::function<void()> &presetNew,
                     int linkKind, int linkId, const QString &linkName)
 {
-    if (!tbl)
-        return;
-    const bool wasClosed = !tbl->isOpen();
-    if (wasClosed)
-        tbl->open();
-    try {
-        if (isNew) {
-            tbl->insert();
+    RunRecordEditor(tbl, editor, isNew, [&] {
+        if (presetNew)
             presetNew();
-            presetLink(tbl, linkKind, linkId, linkName);
-        } else {
-            // Edit would insert a row into an empty record set.
-            if (tbl->currentRow() < 0 || tbl->isEmpty()) {
-                leave(tbl, wasClosed);
-                return;
-            }
-            tbl->edit();
-        }
-        editor.loadFromRow();
-        execDialog(&editor);
-    } catch (...) {
-        leave(tbl, wasClosed);
-        throw;
-    }
-    leave(tbl, wasClosed);
+        presetLink(tbl, linkKind, linkId, linkName);
+    });
 }

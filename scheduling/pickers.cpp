@@ -116,19 +116,19 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     m_tbl->setReadOnly(true);
     m_tbl->setOrder(kind.nameField);
 
-    QAction *aElfogad = MakeAction(this, QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {},
+    aElfogad = MakeAction(this, QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {},
                                    QKeySequence(Qt::Key_Return), QStringLiteral("ok"));
     aElfogad->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    QAction *aBezar = MakeAction(this, QStringLiteral("aBezar"), QStringLiteral("Mégsem"),
+    aBezar = MakeAction(this, QStringLiteral("aBezar"), QStringLiteral("Mégsem"),
                                  QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape), QStringLiteral("megsem"));
     QList<QAction *> own{aElfogad, aBezar};
     if (!kind.closedFlag.isEmpty()) {
-        m_aSzur = MakeAction(this, QStringLiteral("aSzur"), QStringLiteral("Szűr"), QStringLiteral("Szűr"),
+        aSzur = MakeAction(this, QStringLiteral("aSzur"), QStringLiteral("Szűr"), QStringLiteral("Szűr"),
                              QKeySequence(Qt::Key_F8), QStringLiteral("szur"));
-        m_aSzur->setCheckable(true);
-        m_aSzur->setChecked(true);   // every call starts with the open projects only
-        own.prepend(m_aSzur);
-        connect(m_aSzur, &QAction::triggered, this, Guarded([this] { toggleFilter(); }));
+        aSzur->setCheckable(true);
+        aSzur->setChecked(true);   // every call starts with the open projects only
+        own.prepend(aSzur);
+        connect(aSzur, &QAction::triggered, this, Guarded([this] { toggleFilter(); }));
     }
     for (QAction *a : own) {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -154,8 +154,8 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->addWidget(m_search);
     m_toolBar->addSeparator();
-    if (m_aSzur) {
-        m_toolBar->addAction(m_aSzur);
+    if (aSzur) {
+        m_toolBar->addAction(aSzur);
         m_toolBar->addSeparator();
     }
     m_toolBar->addAction(aElfogad);
@@ -164,8 +164,8 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     m_grid = new DataGrid(this);
     m_grid->setObjectName(QStringLiteral("grid"));
     m_grid->setRecordSet(m_tbl, kind.columns);
-    if (m_aSzur)
-        m_grid->setPopupActions({m_aSzur, nullptr, aElfogad, aBezar});
+    if (aSzur)
+        m_grid->setPopupActions({aSzur, nullptr, aElfogad, aBezar});
     else
         m_grid->setPopupActions({aElfogad, aBezar});
     connect(m_grid, &DataGrid::activated, aElfogad, &QAction::trigger);
@@ -250,11 +250,6 @@ QString Tfrm_Valaszt::sortField() const
     return m_sorter->sortField();
 }
 
-QAction *Tfrm_Valaszt::action(const QString &objectName) const
-{
-    return findChild<QAction *>(objectName);
-}
-
 void Tfrm_Valaszt::done(int result)
 {
     RememberFormPosition(this, m_kind.formName);
@@ -287,7 +282,7 @@ bool Tfrm_Valaszt::eventFilter(QObject *watched, QEvent *event)
 
 void Tfrm_Valaszt::applyFilter()
 {
-    if (m_aSzur && m_aSzur->isChecked()) {
+    if (aSzur && aSzur->isChecked()) {
         m_tbl->setFilter(m_kind.closedFlag + QStringLiteral("='N'"));
         m_tbl->setFiltered(true);
     } else {

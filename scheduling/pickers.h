@@ -64,7 +64,11 @@ public:
     DataGrid *grid() const { return m_grid; }
     QLineEdit *searchBox() const { return m_search; }
     QString sortField() const;
-    QAction *action(const QString &objectName) const;   // aElfogad, aBezar, aSzur
+
+    // Commands, by their object names; aSzur only where closed rows exist.
+    QAction *aElfogad = nullptr;
+    QAction *aBezar = nullptr;
+    QAction *aSzur = nullptr;
 
     void done(int result) override;
 
@@ -86,6 +90,5 @@ private:
     GridSorter *m_sorter = nullptr;
     QLineEdit *m_search = nullptr;
     QToolBar *m_toolBar = nullptr;
-    QAction *m_aSzur = nullptr;
     bool m_positioned = false;
 };

@@ -181,17 +181,11 @@ Tfrm_GyorsLista *Tfrm_GyorsLista::instance()
     return theInstance();
 }
 
-QAction *Tfrm_GyorsLista::action(const QString &objectName) const
-{
-    return m_actions.value(objectName);
-}
-
 QAction *Tfrm_GyorsLista::add(const QString &name, const QString &caption, const QString &hint,
                               const QKeySequence &key, const QString &icon)
 {
     QAction *a = MakeAction(this, name, caption, hint, key, icon);
     a->setShortcutContext(Qt::WindowShortcut);
-    m_actions.insert(name, a);
     addAction(a);
     return a;
 }
@@ -200,32 +194,35 @@ void Tfrm_GyorsLista::createActions()
 {
     const auto run = [this](void (Tfrm_GyorsLista::*slot)()) { return Guarded([this, slot] { (this->*slot)(); }); };
 
-    connect(add(QStringLiteral("aUj"), QStringLiteral("Új dolog"), QStringLiteral("Új Naptar"), QKeySequence(Qt::Key_Insert), QStringLiteral("uj")),
-            &QAction::triggered, this, run(&Tfrm_GyorsLista::newEntry));
-    connect(add(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt")),
-            &QAction::triggered, this, run(&Tfrm_GyorsLista::editEntry));
-    connect(add(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"), QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol")),
-            &QAction::triggered, this, run(&Tfrm_GyorsLista::deleteEntry));
-    connect(add(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"), QKeySequence(Qt::Key_F7), QStringLiteral("kesz")),
-            &QAction::triggered, this, run(&Tfrm_GyorsLista::toggleDone));
-    connect(add(QStringLiteral("aTegnap"), QStringLiteral("Tegnap"), QStringLiteral("Tegnap"), QKeySequence(Qt::CTRL | Qt::Key_Left), QStringLiteral("tegnap")),
-            &QAction::triggered, this, Guarded([this] { stepDay(-1); }));
-    connect(add(QStringLiteral("aDatumra"), QStringLiteral("Dátumra"), QStringLiteral("Dátumra"), QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("datumra")),
-            &QAction::triggered, this, run(&Tfrm_GyorsLista::askDay));
-    connect(add(QStringLiteral("aHolnap"), QStringLiteral("Holnap"), QStringLiteral("Holnap"), QKeySequence(Qt::CTRL | Qt::Key_Right), QStringLiteral("holnap")),
-            &QAction::triggered, this, Guarded([this] { stepDay(1); }));
+    aUj = add(QStringLiteral("aUj"), QStringLiteral("Új dolog"), QStringLiteral("Új Naptar"), QKeySequence(Qt::Key_Insert), QStringLiteral("uj"));
+    connect(aUj, &QAction::triggered, this, run(&Tfrm_GyorsLista::newEntry));
+    aSzerkeszt = add(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"));
+    connect(aSzerkeszt, &QAction::triggered, this, run(&Tfrm_GyorsLista::editEntry));
+    aTorol = add(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"), QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"));
+    connect(aTorol, &QAction::triggered, this, run(&Tfrm_GyorsLista::deleteEntry));
+    aKesz = add(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"), QKeySequence(Qt::Key_F7), QStringLiteral("kesz"));
+    connect(aKesz, &QAction::triggered, this, run(&Tfrm_GyorsLista::toggleDone));
+    aTegnap = add(QStringLiteral("aTegnap"), QStringLiteral("Tegnap"), QStringLiteral("Tegnap"), QKeySequence(Qt::CTRL | Qt::Key_Left), QStringLiteral("tegnap"));
+    connect(aTegnap, &QAction::triggered, this, Guarded([this] { stepDay(-1); }));
+    aDatumra = add(QStringLiteral("aDatumra"), QStringLiteral("Dátumra"), QStringLiteral("Dátumra"), QKeySequence(Qt::CTRL | Qt::Key_D), QStringLiteral("datumra"));
+    connect(aDatumra, &QAction::triggered, this, run(&Tfrm_GyorsLista::askDay));
+    aHolnap = add(QStringLiteral("aHolnap"), QStringLiteral("Holnap"), QStringLiteral("Holnap"), QKeySequence(Qt::CTRL | Qt::Key_Right), QStringLiteral("holnap"));
+    connect(aHolnap, &QAction::triggered, this, Guarded([this] { stepDay(1); }));
 
-    const std::pair<const char *, const char *> statuses[] = {
-        {"aBeerkezett", "Beérkezett"}, {"aFolyamatban", "Folyamatban"}, {"aKeszvan", "Kész"}, {"aVisszautasit", "Visszautasítva"}};
+    struct StatusCommand { const char *name; const char *caption; QAction *Tfrm_GyorsLista::*member; };
+    const StatusCommand statuses[] = {{"aBeerkezett", "Beérkezett", &Tfrm_GyorsLista::aBeerkezett},
+                                      {"aFolyamatban", "Folyamatban", &Tfrm_GyorsLista::aFolyamatban},
+                                      {"aKeszvan", "Kész", &Tfrm_GyorsLista::aKeszvan},
+                                      {"aVisszautasit", "Visszautasítva", &Tfrm_GyorsLista::aVisszautasit}};
     int status = 0;
-    for (const auto &[name, caption] : statuses) {
-        const QString text = QString::fromUtf8(caption);
-        connect(add(QString::fromLatin1(name), text, text, {}, {}), &QAction::triggered, this,
-                Guarded([this, status] { setStatus(status); }));
+    for (const StatusCommand &c : statuses) {
+        const QString text = QString::fromUtf8(c.caption);
+        this->*c.member = add(QString::fromLatin1(c.name), text, text, {}, {});
+        connect(this->*c.member, &QAction::triggered, this, Guarded([this, status] { setStatus(status); }));
         ++status;
     }
-    connect(add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {}, QStringLiteral("bezar")),
-            &QAction::triggered, this, &QWidget::close);
+    aBezar = add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {}, QStringLiteral("bezar"));
+    connect(aBezar, &QAction::triggered, this, &QWidget::close);
 }
 
 QWidget *Tfrm_GyorsLista::createCalendarPage()
@@ -250,10 +247,10 @@ QWidget *Tfrm_GyorsLista::createCalendarPage()
     bold.setBold(true);
     m_dateLabel->setFont(bold);
     stripLayout->addWidget(m_dateLabel, 1);
-    for (const char *name : {"aTegnap", "aDatumra", "aHolnap"}) {
+    for (QAction *a : {aTegnap, aDatumra, aHolnap}) {
         auto *button = new QToolButton(strip);
-        button->setObjectName(QStringLiteral("btn_") + QString::fromLatin1(name).mid(1));
-        button->setDefaultAction(action(QString::fromLatin1(name)));
+        button->setObjectName(QStringLiteral("btn_") + a->objectName().mid(1));
+        button->setDefaultAction(a);
         button->setAutoRaise(true);
         button->setIconSize(QSize(16, 16));
         button->setFocusPolicy(Qt::NoFocus);
@@ -279,11 +276,11 @@ QWidget *Tfrm_GyorsLista::createCalendarPage()
     text.title = QStringLiteral("feladat");
     text.width = kDesignWidth / 2;
     m_calGrid->setRecordSet(m_calendar, {done, hour, text});
-    m_calGrid->setPopupActions({action(QStringLiteral("aUj")), action(QStringLiteral("aSzerkeszt")), action(QStringLiteral("aTorol")), nullptr,
-                                action(QStringLiteral("aKesz")), nullptr, action(QStringLiteral("aTegnap")),
-                                action(QStringLiteral("aDatumra")), action(QStringLiteral("aHolnap")), nullptr,
-                                action(QStringLiteral("aBezar"))});
-    connect(m_calGrid, &DataGrid::activated, this, [this] { action(QStringLiteral("aSzerkeszt"))->trigger(); });
+    m_calGrid->setPopupActions({aUj, aSzerkeszt, aTorol, nullptr,
+                                aKesz, nullptr, aTegnap,
+                                aDatumra, aHolnap, nullptr,
+                                aBezar});
+    connect(m_calGrid, &DataGrid::activated, this, [this] { aSzerkeszt->trigger(); });
 
     m_calText = makeTextBox(page);
     m_calText->setObjectName(QStringLiteral("CalendarText"));
@@ -331,12 +328,12 @@ QWidget *Tfrm_GyorsLista::createTaskPage()
     m_statusMenu = new QMenu(QStringLiteral("Státusz"), this);
     m_statusMenu->setIcon(ZIcon(QStringLiteral("statusz")));
     m_statusMenu->menuAction()->setObjectName(QStringLiteral("aStatusz"));
-    for (const char *name : {"aBeerkezett", "aFolyamatban", "aKeszvan", "aVisszautasit"})
-        m_statusMenu->addAction(action(QString::fromLatin1(name)));
-    m_taskGrid->setPopupActions({action(QStringLiteral("aUj")), action(QStringLiteral("aSzerkeszt")), action(QStringLiteral("aTorol")), nullptr,
-                                 m_statusMenu->menuAction(), action(QStringLiteral("aKesz")), nullptr,
-                                 action(QStringLiteral("aBezar"))});
-    connect(m_taskGrid, &DataGrid::activated, this, [this] { action(QStringLiteral("aSzerkeszt"))->trigger(); });
+    for (QAction *a : {aBeerkezett, aFolyamatban, aKeszvan, aVisszautasit})
+        m_statusMenu->addAction(a);
+    m_taskGrid->setPopupActions({aUj, aSzerkeszt, aTorol, nullptr,
+                                 m_statusMenu->menuAction(), aKesz, nullptr,
+                                 aBezar});
+    connect(m_taskGrid, &DataGrid::activated, this, [this] { aSzerkeszt->trigger(); });
 
     m_taskText = makeTextBox(page);
     m_taskText->setObjectName(QStringLiteral("TaskText"));
@@ -520,13 +517,13 @@ void Tfrm_GyorsLista::updateActions()
 {
     const bool calendar = onCalendarPage();
     const bool hasRow = currentRowExists(calendar ? m_calendar.data() : m_tasks.data());
-    for (const char *name : {"aSzerkeszt", "aTorol", "aKesz"})
-        action(QString::fromLatin1(name))->setEnabled(hasRow);
-    for (const char *name : {"aTegnap", "aDatumra", "aHolnap"})
-        action(QString::fromLatin1(name))->setEnabled(calendar && m_calendar);
+    for (QAction *a : {aSzerkeszt, aTorol, aKesz})
+        a->setEnabled(hasRow);
+    for (QAction *a : {aTegnap, aDatumra, aHolnap})
+        a->setEnabled(calendar && m_calendar);
     const bool taskRow = !calendar && hasRow;
-    for (const char *name : {"aBeerkezett", "aFolyamatban", "aKeszvan", "aVisszautasit"})
-        action(QString::fromLatin1(name))->setEnabled(taskRow);
+    for (QAction *a : {aBeerkezett, aFolyamatban, aKeszvan, aVisszautasit})
+        a->setEnabled(taskRow);
     m_statusMenu->setEnabled(taskRow);
 }
 

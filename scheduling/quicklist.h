@@ -5,7 +5,6 @@
 // main window's shared task and calendar record sets.
 
 #include <QDate>
-#include <QHash>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -33,7 +32,10 @@ public:
     // The one quick list, or nullptr.
     static Tfrm_GyorsLista *instance();
 
-    QAction *action(const QString &objectName) const;
+    // Commands, by their object names.
+    QAction *aUj = nullptr, *aSzerkeszt = nullptr, *aTorol = nullptr, *aKesz = nullptr;
+    QAction *aTegnap = nullptr, *aDatumra = nullptr, *aHolnap = nullptr, *aBezar = nullptr;
+    QAction *aBeerkezett = nullptr, *aFolyamatban = nullptr, *aKeszvan = nullptr, *aVisszautasit = nullptr;
     QTabWidget *pages() const { return m_pages; }
     DataGrid *calendarGrid() const { return m_calGrid; }
     DataGrid *taskGrid() const { return m_taskGrid; }
@@ -83,7 +85,6 @@ private:
     void setStatus(int status);
     void onDayChanged(const QDate &day);
 
-    QHash<QString, QAction *> m_actions;
     QPointer<zdb::Table> m_tasks;
     QPointer<zdb::Table> m_calendar;
     QTabWidget *m_pages = nullptr;

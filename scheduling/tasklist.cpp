@@ -56,17 +56,17 @@ Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
             shared->close();
     });
 
-    QAction *aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűrés"), QStringLiteral("Szűrés"),
+    aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűrés"), QStringLiteral("Szűrés"),
                                 QKeySequence(Qt::Key_F8), QStringLiteral("szur"));
-    QAction *aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
+    aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
                               QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newTask(); });
-    QAction *aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+    aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                                      QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editTask(); });
-    QAction *aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
+    aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
                                  QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteTask(); });
-    QAction *aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
+    aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
                                 QKeySequence(Qt::Key_F7), QStringLiteral("kesz"), [this] { toggleDone(); });
-    QAction *aStatusz = addCommand(QStringLiteral("aStatusz"), QStringLiteral("Státusz"), QString(), {},
+    aStatusz = addCommand(QStringLiteral("aStatusz"), QStringLiteral("Státusz"), QString(), {},
                                    QStringLiteral("statusz"));
     // No hint of its own: the button only opens the status menu.
     aStatusz->setStatusTip(QString());
@@ -79,10 +79,10 @@ Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
         a->setIcon(QIcon(StatusPicture(status, 16)));
         statusCommands << a;
     }
-    QAction *aMunka = addCommand(QStringLiteral("aMunka"), QStringLiteral("Részfeladat"),
+    aMunka = addCommand(QStringLiteral("aMunka"), QStringLiteral("Részfeladat"),
                                  QStringLiteral("Részfeladatok, végzett munkák"), {}, QStringLiteral("munka"),
                                  [this] { openWorkLog(); });
-    QAction *aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
+    aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                                  QStringLiteral("bezar"), [this] { closeWindow(); });
 
     // The check mark shows what the list shows: the filter belongs to the
@@ -185,8 +185,7 @@ void Tfrm_Feladat::setOpenTasksFilter(bool on)
     if (!tbl)
         return;
     const int id = currentTaskId();
-    if (QAction *a = command(QStringLiteral("aSzur")))
-        a->setChecked(on);
+    aSzur->setChecked(on);
     tbl->close();
     tbl->setFilter(on ? kOpenTasks : QString());
     tbl->setFiltered(on);

@@ -23,6 +23,16 @@ public:
     void setStatus(int status);
     void openWorkLog();
 
+    // Commands, by their object names.
+    QAction *aSzur = nullptr;
+    QAction *aUj = nullptr;
+    QAction *aSzerkeszt = nullptr;
+    QAction *aTorol = nullptr;
+    QAction *aKesz = nullptr;
+    QAction *aStatusz = nullptr;
+    QAction *aMunka = nullptr;
+    QAction *aBezar = nullptr;
+
 private:
     bool hasCurrentTask() const;
     int currentTaskId() const;

@@ -3,6 +3,7 @@
 #include "app/helpers/actions.h"
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/guard.h"
+#include "app/helpers/listcommandbar.h"
 #include "app/helpers/listheader.h"
 
 #include "db/recordset.h"
@@ -10,11 +11,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -31,23 +30,17 @@ ListChild::ListChild(int kind, const QString &formName, const QString &caption, 
     if (m_flag)
         Beall().*m_flag = true;
 
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("toolBar"));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    m_toolBar->setIconSize(QSize(24, 24));
-    m_toolBar->setMovable(false);
-    m_toolBar->setFloatable(false);
-
     m_header = new ListHeader(caption, this);
     m_header->setObjectName(QStringLiteral("header"));
 
     m_grid = new DataGrid(this);
     m_grid->setObjectName(QStringLiteral("grid"));
+    m_commands = new ListCommandBar(this, m_grid);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_toolBar);
+    layout->addWidget(m_commands->toolBar());
     layout->addWidget(m_header);
     layout->addWidget(m_grid, 1);
     setFocusProxy(m_grid);
@@ -68,75 +61,40 @@ zdb::RecordSet *ListChild::listRecordSet() const
     return m_grid->recordSet();
 }
 
+QToolBar *ListChild::toolBar() const
+{
+    return m_commands->toolBar();
+}
+
 QAction *ListChild::addCommand(const QString &objectName, const QString &caption, const QString &hint,
                                const QKeySequence &shortcut, const QString &iconName, std::function<void()> run)
 {
-    QAction *a = MakeAction(this, objectName, caption, hint, shortcut, iconName);
-    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(a);
-    if (run)
-        connect(a, &QAction::triggered, this, [this, run = std::move(run)] { RunGuarded(run, this); });
-    return a;
-}
-
-QAction *ListChild::command(const QString &objectName) const
-{
-    const QList<QAction *> list = actions();
-    for (QAction *a : list)
-        if (a->objectName() == objectName)
-            return a;
-    return nullptr;
+    return m_commands->addCommand(objectName, caption, hint, shortcut, iconName, std::move(run));
 }
 
 void ListChild::setToolBarCommands(const QList<QAction *> &actions)
 {
-    m_toolBar->clear();
-    for (QAction *a : actions) {
-        if (a)
-            m_toolBar->addAction(a);
-        else
-            m_toolBar->addSeparator();
-    }
+    m_commands->setToolBarCommands(actions);
 }
 
 void ListChild::setDropDown(QAction *action, const QList<QAction *> &menuActions, bool menuOnly)
 {
-    auto *menu = new QMenu(this);
-    AddActions(menu, menuActions);
-    action->setMenu(menu);
-    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action)))
-        button->setPopupMode(menuOnly ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
+    m_commands->setDropDown(action, menuActions, menuOnly);
 }
 
 void ListChild::setPopupCommands(const QList<QAction *> &actions)
 {
-    m_grid->setPopupActions(actions);
+    m_commands->setPopupCommands(actions);
 }
 
 void ListChild::setActivateCommand(QAction *action)
 {
-    connect(m_grid, &DataGrid::activated, action, [action] {
-        if (action->isEnabled())
-            action->trigger();
-    });
+    m_commands->setActivateCommand(action);
 }
 
 void ListChild::setRowCommands(const QList<QAction *> &actions)
 {
-    m_rowCommands.clear();
-    for (QAction *a : actions)
-        if (a)
-            m_rowCommands.append(QPointer<QAction>(a));
-    updateRowCommands();
-}
-
-void ListChild::updateRowCommands()
-{
-    const zdb::RecordSet *rs = listRecordSet();
-    const bool hasRow = rs && rs->isOpen() && rs->currentRow() >= 0;
-    for (const QPointer<QAction> &a : std::as_const(m_rowCommands))
-        if (a)
-            a->setEnabled(hasRow);
+    m_commands->setRowCommands(actions);
 }
 
 void ListChild::showTable(zdb::Table *table, const QList<GridColumn> &columns)
@@ -147,14 +105,7 @@ void ListChild::showTable(zdb::Table *table, const QList<GridColumn> &columns)
         m_sorter = new GridSorter(m_grid, table, this);
         m_sorter->setHeader(m_header);
     }
-    if (table) {
-        // Another window sharing the table may reload it or move its row.
-        connect(table, &zdb::RecordSet::reset, this, &ListChild::updateRowCommands);
-        connect(table, &zdb::RecordSet::rowInserted, this, &ListChild::updateRowCommands);
-        connect(table, &zdb::RecordSet::rowRemoved, this, &ListChild::updateRowCommands);
-        connect(table, &zdb::RecordSet::currentChanged, this, &ListChild::updateRowCommands);
-    }
-    updateRowCommands();
+    m_commands->watch(table);
 }
 
 void ListChild::setWidthShares(int reserved, const QList<FieldShare> &shares)

@@ -21,6 +21,7 @@
 #include <vector>
 
 class GridSorter;
+class ListCommandBar;
 class ListHeader;
 class QAction;
 class QToolBar;
@@ -47,7 +48,7 @@ public:
     DataGrid *listGrid() const override { return m_grid; }
     zdb::RecordSet *listRecordSet() const override;
 
-    QToolBar *toolBar() const { return m_toolBar; }
+    QToolBar *toolBar() const;
     ListHeader *header() const { return m_header; }
     DataGrid *grid() const { return m_grid; }
     GridSorter *sorter() const { return m_sorter; }
@@ -57,7 +58,6 @@ public:
     // the window; run is guarded by the general error handling.
     QAction *addCommand(const QString &objectName, const QString &caption, const QString &hint,
                         const QKeySequence &shortcut, const QString &iconName, std::function<void()> run = {});
-    QAction *command(const QString &objectName) const;
 
     // Tool bar and pop-up menu contents; nullptr stands for a separator.
     void setToolBarCommands(const QList<QAction *> &actions);
@@ -96,16 +96,14 @@ protected:
 
 private:
     std::exception_ptr runClosing();
-    void updateRowCommands();
 
     int m_kind;
     bool TBeall::*m_flag;
-    QToolBar *m_toolBar = nullptr;
+    ListCommandBar *m_commands = nullptr;
     ListHeader *m_header = nullptr;
     DataGrid *m_grid = nullptr;
     GridSorter *m_sorter = nullptr;
     QPointer<zdb::Table> m_table;
-    QList<QPointer<QAction>> m_rowCommands;
     std::vector<std::function<void()>> m_closing;
     bool m_closed = false;
     bool m_shownOnce = false;

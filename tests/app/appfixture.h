@@ -10,6 +10,7 @@
 #include "tests/common/testenv.h"
 #include "app/helpers/testhooks.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -55,11 +56,27 @@ struct AppFixture
     QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
 };
 
+// A window's command by its object name, as a test triggers it (the
+// program holds its commands as typed members).
+inline QAction *actionOf(const QObject *window, const QString &objectName)
+{
+    return window->findChild<QAction *>(objectName, Qt::FindDirectChildrenOnly);
+}
+inline QAction *actionOf(const QObject &window, const QString &objectName)
+{
+    return actionOf(&window, objectName);
+}
+template<class W>
+QAction *actionOf(const std::unique_ptr<W> &window, const QString &objectName)
+{
+    return actionOf(window.get(), objectName);
+}
+
 // Opens a list window through the main window's command and returns it.
 template<class W>
 W *openListWindow(Tfrm_Main *main, const char *actionName)
 {
-    main->action(QString::fromLatin1(actionName))->trigger();
+    actionOf(main, QString::fromLatin1(actionName))->trigger();
     QMdiSubWindow *sub = main->mdiArea()->activeSubWindow();
     return sub ? qobject_cast<W *>(sub->widget()) : nullptr;
 }

@@ -181,7 +181,7 @@ private Q_SLOTS:
             e->adminBox()->setChecked(true);
             e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
         });
-        window.action(QStringLiteral("aUj"))->trigger();
+        actionOf(window, QStringLiteral("aUj"))->trigger();
         QCOMPARE(errors, (QStringList{QStringLiteral("Hiányos adat megadás"), QStringLiteral("Hibás jelszó megadás")}));
         QCOMPARE(window.table()->recordCount(), 2);
         QCOMPARE(storedPassword(f.dbPath(), QStringLiteral("bela")), QStringLiteral("korte"));
@@ -195,22 +195,22 @@ private Q_SLOTS:
             e->nameEdit()->setModified(true);
             e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
         });
-        window.action(QStringLiteral("aSzerkeszt"))->trigger();
+        actionOf(window, QStringLiteral("aSzerkeszt"))->trigger();
         QCOMPARE(window.table()->text(QStringLiteral("felhasznalo_nev")), QStringLiteral("Kovácsné Kata"));
 
         // Cancelling an editor leaves no row behind.
         testhooks::onNextDialog([](QDialog *dialog) { dialog->reject(); });
-        window.action(QStringLiteral("aUj"))->trigger();
+        actionOf(window, QStringLiteral("aUj"))->trigger();
         QCOMPARE(window.table()->recordCount(), 2);
 
         // Deleting asks first; No keeps the row.
         testhooks::setNextAnswer(false);
-        window.action(QStringLiteral("aTorol"))->trigger();
+        actionOf(window, QStringLiteral("aTorol"))->trigger();
         QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Valóban töröljem a sort?"));
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Megerősítés"));
         QCOMPARE(window.table()->recordCount(), 2);
         testhooks::setNextAnswer(true);
-        window.action(QStringLiteral("aTorol"))->trigger();
+        actionOf(window, QStringLiteral("aTorol"))->trigger();
         QCOMPARE(window.table()->recordCount(), 1);
         window.table()->refresh();
         QCOMPARE(window.table()->recordCount(), 1);

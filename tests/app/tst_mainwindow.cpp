@@ -89,7 +89,7 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         QFETCH(QString, shortcut);
         Tfrm_Main main;
-        QAction *a = main.action(name);
+        QAction *a = actionOf(main, name);
         QVERIFY(a);
         QCOMPARE(a->objectName(), name);
         QCOMPARE(a->text(), caption);
@@ -112,7 +112,7 @@ private Q_SLOTS:
         // Resting on the "Bezár" tool button shows its hint.
         QToolButton *bezar = nullptr;
         for (QToolButton *b : f.main->findChildren<QToolButton *>())
-            if (b->defaultAction() == f.main->action(QStringLiteral("aBezar")))
+            if (b->defaultAction() == actionOf(f.main, QStringLiteral("aBezar")))
                 bezar = b;
         QVERIFY(bezar);
         QEnterEvent enter(QPointF(2, 2), bezar->mapToGlobal(QPointF(2, 2)), bezar->mapToGlobal(QPointF(2, 2)));
@@ -160,18 +160,18 @@ private Q_SLOTS:
 
         const char *listActions[] = {"aNyomtat", "aNyomtatKep", "aExcelbe", "aHtml", "aAdatlap", "aReszletes", "aEmil"};
         for (const char *name : listActions)
-            f.main->action(QString::fromLatin1(name))->trigger();
+            actionOf(f.main, QString::fromLatin1(name))->trigger();
         QVERIFY(calls.isEmpty());
         for (const char *name : {"aOsszesLatszik", "aVizszintes", "aFuggoleges"})
-            QVERIFY(!f.main->action(QString::fromLatin1(name))->isEnabled());
+            QVERIFY(!actionOf(f.main, QString::fromLatin1(name))->isEnabled());
 
         f.main->showMain();
         QMdiSubWindow *sub = f.main->addChild(new FakeList(KindCustomers));
         sub->show();
         f.main->mdiArea()->setActiveSubWindow(sub);
-        QVERIFY(f.main->action(QStringLiteral("aVizszintes"))->isEnabled());
-        f.main->action(QStringLiteral("aNyomtat"))->trigger();
-        f.main->action(QStringLiteral("aEmil"))->trigger();
+        QVERIFY(actionOf(f.main, QStringLiteral("aVizszintes"))->isEnabled());
+        actionOf(f.main, QStringLiteral("aNyomtat"))->trigger();
+        actionOf(f.main, QStringLiteral("aEmil"))->trigger();
         QCOMPARE(calls.size(), 2);
         QCOMPARE(calls[0].first, int(KindCustomers));
         QCOMPARE(calls[1].second, ListCommand::Mail);
@@ -179,18 +179,18 @@ private Q_SLOTS:
         // Horizontal tiling stacks the windows at full width.
         QMdiSubWindow *sub2 = f.main->addChild(new FakeList(KindProducts));
         sub2->show();
-        f.main->action(QStringLiteral("aVizszintes"))->trigger();
+        actionOf(f.main, QStringLiteral("aVizszintes"))->trigger();
         const int width = f.main->mdiArea()->viewport()->width();
         QCOMPARE(sub->width(), width);
         QCOMPARE(sub2->width(), width);
         QVERIFY(sub->y() != sub2->y());
-        f.main->action(QStringLiteral("aFuggoleges"))->trigger();
+        actionOf(f.main, QStringLiteral("aFuggoleges"))->trigger();
         QCOMPARE(sub->height(), sub2->height());
         QVERIFY(sub->x() != sub2->x());
 
         sub->close();
         sub2->close();
-        QTRY_VERIFY(!f.main->action(QStringLiteral("aOsszesLatszik"))->isEnabled());
+        QTRY_VERIFY(!actionOf(f.main, QStringLiteral("aOsszesLatszik"))->isEnabled());
         for (ListCommand c : {ListCommand::Print, ListCommand::Preview, ListCommand::Excel, ListCommand::Html,
                               ListCommand::Sheet, ListCommand::SheetAll, ListCommand::Mail})
             RegisterListCommandHandler(c, {});
@@ -207,14 +207,14 @@ private Q_SLOTS:
         f.makeDb();
         QVERIFY(f.start());
         f.main->showMain();
-        QVERIFY(f.main->action(QStringLiteral("aTermek"))->isEnabled());
-        f.main->action(QStringLiteral("aTermek"))->trigger();
-        f.main->action(QStringLiteral("aTermek"))->trigger();
+        QVERIFY(actionOf(f.main, QStringLiteral("aTermek"))->isEnabled());
+        actionOf(f.main, QStringLiteral("aTermek"))->trigger();
+        actionOf(f.main, QStringLiteral("aTermek"))->trigger();
         QCOMPARE(created, 1);
         QCOMPARE(f.main->mdiArea()->subWindowList().size(), 1);
         f.main->mdiArea()->subWindowList().first()->close();
         QTRY_COMPARE(f.main->mdiArea()->subWindowList().size(), 0);
-        f.main->action(QStringLiteral("aTermek"))->trigger();
+        actionOf(f.main, QStringLiteral("aTermek"))->trigger();
         QCOMPARE(created, 2);
         RegisterListWindow(KindProducts, {});
     }
@@ -272,8 +272,8 @@ private Q_SLOTS:
         QStringList opened;
         SetOpenDocumentHook([&opened](const QString &t) { opened << t; });
         Tfrm_Main main;
-        main.action(QStringLiteral("aSugo"))->trigger();
-        main.action(QStringLiteral("aLevel"))->trigger();
+        actionOf(main, QStringLiteral("aSugo"))->trigger();
+        actionOf(main, QStringLiteral("aLevel"))->trigger();
         SetOpenDocumentHook({});
         QCOMPARE(opened.size(), 2);
         QVERIFY(opened[0].endsWith(QStringLiteral("Help/index.htm")));
@@ -288,10 +288,10 @@ private Q_SLOTS:
         QVERIFY(f.start());
         f.main->showMain();
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // offscreen has none
-        f.main->action(QStringLiteral("aTray"))->trigger();
+        actionOf(f.main, QStringLiteral("aTray"))->trigger();
         QVERIFY(f.main->isMinimized() || f.main->isVisible());
         QVERIFY(!f.main->trayIcon()->isVisible());
-        f.main->action(QStringLiteral("aTrFokepernyo"))->trigger();
+        actionOf(f.main, QStringLiteral("aTrFokepernyo"))->trigger();
         QVERIFY(f.main->isVisible());
         QVERIFY(!f.main->isMinimized());
         QCOMPARE(f.main->pos(), QPoint(0, 0));
@@ -321,7 +321,7 @@ private Q_SLOTS:
             d->fullScreenBox()->setChecked(true);
             d->reject();
         });
-        f.main->action(QStringLiteral("aBeallit"))->trigger();
+        actionOf(f.main, QStringLiteral("aBeallit"))->trigger();
         QCOMPARE(Beall().DatabasePath, oldPath);
         QVERIFY(!Beall().FullScreen);
 
@@ -333,7 +333,7 @@ private Q_SLOTS:
             typeInto(d->senderNameEdit(), QStringLiteral("Kiss Éva"));
             d->accept();
         });
-        f.main->action(QStringLiteral("aBeallit"))->trigger();
+        actionOf(f.main, QStringLiteral("aBeallit"))->trigger();
         QVERIFY(Beall().FullScreen);
         QCOMPARE(Beall().HtmlDir, f.path(QStringLiteral("Html")));
         QCOMPARE(Beall().SenderName, QString()); // read again only at the next start
@@ -362,7 +362,7 @@ private Q_SLOTS:
             version = d->findChild<QLabel *>(QStringLiteral("lblVerzio"))->text();
             d->accept();
         });
-        f.main->action(QStringLiteral("aNevjegy"))->trigger();
+        actionOf(f.main, QStringLiteral("aNevjegy"))->trigger();
         QCOMPARE(version, QStringLiteral("V1.0.0.52"));
 
         Tfrm_Readme readme;

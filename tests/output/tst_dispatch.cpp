@@ -35,7 +35,7 @@ class TestDispatch : public QObject
     void openTasks()
     {
         f->main->showMain();
-        f->main->action(QStringLiteral("aFeladat"))->trigger();
+        actionOf(f->main, QStringLiteral("aFeladat"))->trigger();
         QVERIFY(f->main->activeListWindow());
         QCOMPARE(f->main->activeListWindow()->childKind(), int(KindTasks));
     }
@@ -66,7 +66,7 @@ private Q_SLOTS:
                      QStringLiteral("feladatok.htm"));
             d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
         });
-        f->main->action(QStringLiteral("aHtml"))->trigger();
+        actionOf(f->main, QStringLiteral("aHtml"))->trigger();
         QCOMPARE(shownTitle, QStringLiteral("frm_HtmlExport"));
         const QByteArray page = testenv::fileBytes(QDir(Beall().HtmlDir).filePath(QStringLiteral("feladatok.htm")));
         QVERIFY(page.contains("Feladatok"));
@@ -82,12 +82,12 @@ private Q_SLOTS:
             shown << d->objectName();
             d->reject();
         });
-        f->main->action(QStringLiteral("aExcelbe"))->trigger();
+        actionOf(f->main, QStringLiteral("aExcelbe"))->trigger();
         testhooks::onNextDialog([&](QDialog *d) {
             shown << QString::fromLatin1(d->metaObject()->className());
             d->reject();
         });
-        f->main->action(QStringLiteral("aNyomtatKep"))->trigger();
+        actionOf(f->main, QStringLiteral("aNyomtatKep"))->trigger();
         QCOMPARE(shown.value(0), QStringLiteral("frm_Excelbe"));
         QCOMPARE(shown.value(1), QStringLiteral("QPrintPreviewDialog"));
         QVERIFY(testhooks::shownMessages().isEmpty());
@@ -99,7 +99,7 @@ private Q_SLOTS:
         zdb::Table *tasks = Shared().TblFeladat;
         tasks->setFilter(QStringLiteral("dolog3 < 0"));
         QVERIFY(tasks->isEmpty());
-        f->main->action(QStringLiteral("aAdatlap"))->trigger();
+        actionOf(f->main, QStringLiteral("aAdatlap"))->trigger();
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
         QVERIFY(testhooks::pendingDialogCallbacks() == 0);
     }
@@ -107,14 +107,14 @@ private Q_SLOTS:
     void calendarSheetAsksForAPeriodFirst()
     {
         f->main->showMain();
-        f->main->action(QStringLiteral("aNaptar"))->trigger();
+        actionOf(f->main, QStringLiteral("aNaptar"))->trigger();
         QCOMPARE(f->main->activeListWindow()->childKind(), int(KindCalendar));
         QString asked;
         testhooks::onNextDialog([&](QDialog *d) {
             asked = d->objectName();
             d->reject(); // cancelled: nothing else happens
         });
-        f->main->action(QStringLiteral("aReszletes"))->trigger();
+        actionOf(f->main, QStringLiteral("aReszletes"))->trigger();
         QCOMPARE(asked, QStringLiteral("frm_Idoszak"));
         QVERIFY(testhooks::shownMessages().isEmpty());
     }

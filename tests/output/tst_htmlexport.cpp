@@ -350,7 +350,7 @@ private Q_SLOTS:
     {
         f->main->resize(1000, 700);
         f->main->show();
-        f->main->action(QStringLiteral("aFeladat"))->trigger();
+        actionOf(f->main, QStringLiteral("aFeladat"))->trigger();
         QMdiSubWindow *sub = f->main->mdiArea()->activeSubWindow();
         auto *list = sub ? qobject_cast<Tfrm_Feladat *>(sub->widget()) : nullptr;
         QVERIFY(list);

@@ -186,7 +186,7 @@ private Q_SLOTS:
         RegisterListCommandHandler(ListCommand::Mail, [](ListWindow *w, ListCommand) { MailListEntry(w); });
         f->main->resize(1000, 700);
         f->main->show();
-        f->main->action(QStringLiteral("aFeladat"))->trigger();
+        actionOf(f->main, QStringLiteral("aFeladat"))->trigger();
         QMdiSubWindow *sub = f->main->mdiArea()->activeSubWindow();
         QVERIFY(sub && qobject_cast<Tfrm_Feladat *>(sub->widget()));
         zdb::Table *tbl = Shared().TblFeladat;
@@ -207,7 +207,7 @@ private Q_SLOTS:
             const QString body = TaskGeneratedText(*tbl, tbl->currentRow());
             QVERIFY(!body.isEmpty());
             QFile::remove(logPath());
-            f->main->action(QStringLiteral("aEmil"))->trigger();
+            actionOf(f->main, QStringLiteral("aEmil"))->trigger();
             QStringList expected{QStringLiteral("--utf8"), QStringLiteral("--subject"),
                                  tbl->text(QStringLiteral("rovid")), QStringLiteral("--body"), body};
             expected += c.recipient;

@@ -90,7 +90,7 @@ class TestCalendarWindow : public QObject
     Tfrm_Naptar *open() { return openListWindow<Tfrm_Naptar>(f->main.get(), "aNaptar"); }
     static void closeAndFlush(Tfrm_Naptar *w)
     {
-        w->command(QStringLiteral("aBezar"))->trigger();
+        actionOf(w, QStringLiteral("aBezar"))->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     zdb::Table *tbl() const { return Shared().TblNaptar; }
@@ -134,7 +134,7 @@ private Q_SLOTS:
 
     void opensOnTodayByHour()
     {
-        QVERIFY(f->main->action(QStringLiteral("aNaptar"))->isEnabled());
+        QVERIFY(actionOf(f->main, QStringLiteral("aNaptar"))->isEnabled());
         Tfrm_Naptar *w = open();
         QVERIFY(w);
         const QDate today = QDate::currentDate();
@@ -183,7 +183,7 @@ private Q_SLOTS:
             {"aBezar", "Bezár", "Bezár", QKeySequence()},
         };
         for (const auto &row : table) {
-            QAction *a = w->command(QString::fromLatin1(row.name));
+            QAction *a = actionOf(w, QString::fromLatin1(row.name));
             QVERIFY2(a, row.name);
             QCOMPARE(a->text(), QString::fromUtf8(row.caption));
             QCOMPARE(a->statusTip(), QString::fromUtf8(row.hint));
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QCOMPARE(listedIds(tbl()), QList<int>{5});
         QSignalSpy announced(SchedulingEvents::instance(), &SchedulingEvents::calendarDayChanged);
 
-        w->command(QStringLiteral("aHolnap"))->trigger();
+        actionOf(w, QStringLiteral("aHolnap"))->trigger();
         QCOMPARE(Beall().CalendarDay, QDate(2027, 1, 1));
         QCOMPARE(tbl()->filter(), QStringLiteral("datumstr=20270101"));
         QCOMPARE(w->header()->title(), QStringLiteral("2027.január.01"));
@@ -229,7 +229,7 @@ private Q_SLOTS:
     {
         Tfrm_Naptar *w = open();
         // Cancelled: the day stays.
-        w->command(QStringLiteral("aDatumra"))->trigger();
+        actionOf(w, QStringLiteral("aDatumra"))->trigger();
         QCOMPARE(Beall().CalendarDay, QDate::currentDate());
 
         QDate offered;
@@ -240,7 +240,7 @@ private Q_SLOTS:
             calendar->setSelectedDate(QDate(2027, 1, 1));
             d->accept();
         });
-        w->command(QStringLiteral("aDatumra"))->trigger();
+        actionOf(w, QStringLiteral("aDatumra"))->trigger();
         QCOMPARE(offered, QDate::currentDate());
         QCOMPARE(Beall().CalendarDay, QDate(2027, 1, 1));
         QCOMPARE(listedIds(tbl()), QList<int>{6});
@@ -282,12 +282,12 @@ private Q_SLOTS:
     {
         Tfrm_Naptar *w = open();
         QVERIFY(tbl()->locate(QStringLiteral("dolog1"), 1));
-        w->command(QStringLiteral("aKesz"))->trigger();
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 1, "kesz").toString(), QStringLiteral("I"));
         QCOMPARE(stored(f->dbPath(), 1, "dat_kesz").toString(), isoDay(QDate::currentDate()));
         QCOMPARE(tbl()->value(QStringLiteral("dolog1")).toInt(), 1);   // reloaded, still current
 
-        w->command(QStringLiteral("aKesz"))->trigger();
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 1, "kesz").toString(), QStringLiteral("N"));
         QVERIFY(!stored(f->dbPath(), 1, "dat_kesz").isValid());
         QCOMPARE(tbl()->value(QStringLiteral("dolog1")).toInt(), 1);
@@ -298,13 +298,13 @@ private Q_SLOTS:
     {
         Tfrm_Naptar *w = open();
         QVERIFY(tbl()->locate(QStringLiteral("dolog1"), 3));
-        w->command(QStringLiteral("aTorol"))->trigger();   // automatic answer: No
+        actionOf(w, QStringLiteral("aTorol"))->trigger();   // automatic answer: No
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Megerősítés"));
         QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Valóban töröljem a bejegyzést"));
         QVERIFY(stored(f->dbPath(), 3, "dolog1").isValid());
 
         testhooks::setNextAnswer(true);
-        w->command(QStringLiteral("aTorol"))->trigger();
+        actionOf(w, QStringLiteral("aTorol"))->trigger();
         QVERIFY(!stored(f->dbPath(), 3, "dolog1").isValid());
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 1}));
     }
@@ -314,7 +314,7 @@ private Q_SLOTS:
         Beall().CalendarDay = QDate(2030, 6, 1);
         Tfrm_Naptar *w = open();
         QVERIFY(tbl()->isEmpty());
-        QVERIFY(!w->command(QStringLiteral("aSzerkeszt"))->isEnabled());
+        QVERIFY(!actionOf(w, QStringLiteral("aSzerkeszt"))->isEnabled());
         w->editEntry();
         w->toggleDone();
         w->deleteEntry();
@@ -323,7 +323,7 @@ private Q_SLOTS:
         QVERIFY(!tbl()->isEditing());
         QVERIFY(tbl()->isEmpty());
         // The day commands still work.
-        w->command(QStringLiteral("aHolnap"))->trigger();
+        actionOf(w, QStringLiteral("aHolnap"))->trigger();
         QCOMPARE(Beall().CalendarDay, QDate(2030, 6, 2));
     }
 
@@ -349,14 +349,14 @@ private Q_SLOTS:
 
     void stepsTheRealQuickListToo()
     {
-        f->main->action(QStringLiteral("aGyorsLista"))->trigger();
+        actionOf(f->main, QStringLiteral("aGyorsLista"))->trigger();
         Tfrm_GyorsLista *quick = Tfrm_GyorsLista::instance();
         QVERIFY(quick);
         QVERIFY(Beall().QuickListOpen);
         Tfrm_Naptar *w = open();
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 3, 1}));
 
-        w->command(QStringLiteral("aTegnap"))->trigger();
+        actionOf(w, QStringLiteral("aTegnap"))->trigger();
         const QString yesterday = CalendarHeaderText(QDate::currentDate().addDays(-1));
         QCOMPARE(w->header()->title(), yesterday);
         QCOMPARE(quick->dateStrip()->text(), yesterday);

@@ -53,7 +53,7 @@ void typeText(QWidget *w, const QString &text)
 
 void clickOk(Tfrm_Valaszt *dlg)
 {
-    dlg->action(QStringLiteral("aElfogad"))->trigger();
+    actionOf(dlg, QStringLiteral("aElfogad"))->trigger();
 }
 
 int currentId(Tfrm_Valaszt *dlg)
@@ -153,7 +153,7 @@ private Q_SLOTS:
             QCOMPARE(currentId(dlg), 2);
             QVERIFY(dlg->searchBox()->hasFocus());
             if (how == 0)
-                dlg->action(QStringLiteral("aBezar"))->trigger();
+                actionOf(dlg, QStringLiteral("aBezar"))->trigger();
             else if (how == 1)
                 QTest::keyClick(dlg->searchBox(), Qt::Key_Escape);
             else
@@ -272,7 +272,7 @@ private Q_SLOTS:
         f.makeDb(QString::fromUtf8(kDemoSql));
         QVERIFY(f.start());
         answerPicker([](Tfrm_Valaszt *dlg) {
-            QAction *aSzur = dlg->action(QStringLiteral("aSzur"));
+            QAction *aSzur = actionOf(dlg, QStringLiteral("aSzur"));
             QVERIFY(aSzur && aSzur->isChecked());
             QCOMPARE(listedIds(dlg), (QList<int>{1, 3}));
             QCOMPARE(currentId(dlg), 3);   // the linked closed project is not listed: the locate ends on the last row
@@ -306,7 +306,7 @@ private Q_SLOTS:
 
         // Every call starts filtered again.
         answerPicker([](Tfrm_Valaszt *dlg) {
-            QVERIFY(dlg->action(QStringLiteral("aSzur"))->isChecked());
+            QVERIFY(actionOf(dlg, QStringLiteral("aSzur"))->isChecked());
             QCOMPARE(listedIds(dlg), (QList<int>{1, 3}));
         });
         QCOMPARE(PickProject(0, name), -1);

@@ -70,7 +70,7 @@ int quickListCount()
 
 Tfrm_GyorsLista *openQuickList(AppFixture &f)
 {
-    f.main->action(QStringLiteral("aGyorsLista"))->trigger();
+    actionOf(f.main, QStringLiteral("aGyorsLista"))->trigger();
     Tfrm_GyorsLista *q = findQuickList();
     // Shortcuts reach the window only while it is the active one.
     if (q && !QTest::qWaitForWindowActive(q))
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QVERIFY(q->taskText()->toPlainText().endsWith(QStringLiteral("első sor\n")));
 
         // A second "Gyorslista" brings the same window forward.
-        f.main->action(QStringLiteral("aGyorsLista"))->trigger();
+        actionOf(f.main, QStringLiteral("aGyorsLista"))->trigger();
         QCOMPARE(quickListCount(), 1);
         QCOMPARE(findQuickList(), q);
         closeQuickList(q);
@@ -170,7 +170,7 @@ private Q_SLOTS:
         f.makeDb(demoSql());
         QVERIFY(f.start());
         f.main->hide();
-        f.main->action(QStringLiteral("aTrGyorslista"))->trigger();
+        actionOf(f.main, QStringLiteral("aTrGyorslista"))->trigger();
         Tfrm_GyorsLista *q = findQuickList();
         QVERIFY(q && q->isVisible());
         QVERIFY(!f.main->isVisible());
@@ -232,11 +232,11 @@ private Q_SLOTS:
         Tfrm_GyorsLista *q = openQuickList(f);
 
         // Not on the calendar page.
-        q->action(action)->trigger();
+        actionOf(q, action)->trigger();
         QCOMPARE(dbValue(QStringLiteral("SELECT statusz FROM dolog3 WHERE dolog3=2")).toInt(), 1);
 
         q->showPage(Tfrm_GyorsLista::TaskPage);
-        q->action(action)->trigger();
+        actionOf(q, action)->trigger();
         QCOMPARE(dbValue(QStringLiteral("SELECT statusz FROM dolog3 WHERE dolog3=2")).toInt(), status);
         QCOMPARE(dbValue(QStringLiteral("SELECT kesz FROM dolog3 WHERE dolog3=2")).toString(), kesz);
         QCOMPARE(dbValue(QStringLiteral("SELECT dat_kesz FROM dolog3 WHERE dolog3=2")).toString(), QStringLiteral("2001-02-03"));
@@ -387,8 +387,8 @@ private Q_SLOTS:
             for (const QKeySequence &key : {QKeySequence(Qt::Key_F2), QKeySequence(Qt::Key_F7), QKeySequence(Qt::CTRL | Qt::Key_Delete)})
                 press(q, key);
             for (const char *name : {"aBeerkezett", "aKeszvan", "aSzerkeszt", "aKesz", "aTorol"})
-                q->action(QString::fromLatin1(name))->trigger();
-            QVERIFY(q->action(QStringLiteral("aUj"))->isEnabled());
+                actionOf(q, QString::fromLatin1(name))->trigger();
+            QVERIFY(actionOf(q, QStringLiteral("aUj"))->isEnabled());
         }
         QVERIFY(testhooks::shownMessages().isEmpty());
         QCOMPARE(q->taskText()->toPlainText(), QString());

@@ -384,7 +384,7 @@ private Q_SLOTS:
                 auto *picker = qobject_cast<Tfrm_Valaszt *>(d);
                 QVERIFY(picker);
                 QVERIFY(picker->table()->locate(QStringLiteral("ugyfel"), 2));
-                picker->action(QStringLiteral("aElfogad"))->trigger();
+                actionOf(picker, QStringLiteral("aElfogad"))->trigger();
             });
             child<QToolButton>(e, "btUgyfel")->click();
             QCOMPARE(child<QLineEdit>(e, "edUgyfel")->text(), QStringLiteral("Élelmiszer Zrt."));

@@ -75,7 +75,7 @@ class TestTaskList : public QObject
     Tfrm_Feladat *open() { return openListWindow<Tfrm_Feladat>(f->main.get(), "aFeladat"); }
     static void closeAndFlush(Tfrm_Feladat *w)
     {
-        w->command(QStringLiteral("aBezar"))->trigger();
+        actionOf(w, QStringLiteral("aBezar"))->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     zdb::Table *tbl() const { return Shared().TblFeladat; }
@@ -105,7 +105,7 @@ private Q_SLOTS:
 
     void opensOnOpenTasksByDeadline()
     {
-        QVERIFY(f->main->action(QStringLiteral("aFeladat"))->isEnabled());
+        QVERIFY(actionOf(f->main, QStringLiteral("aFeladat"))->isEnabled());
         Tfrm_Feladat *w = open();
         QVERIFY(w);
         QCOMPARE(w->objectName(), QStringLiteral("frm_Feladat"));
@@ -121,7 +121,7 @@ private Q_SLOTS:
         QCOMPARE(w->header()->title(), QStringLiteral("Feladatok"));
         QCOMPARE(w->header()->sortText(), QStringLiteral("sorrend\nhatáridő szerint"));
         QCOMPARE(w->grid()->recordSetModel()->shadedColumn(), w->grid()->columnOfField(QStringLiteral("dat_hatid")));
-        QVERIFY(w->command(QStringLiteral("aSzur"))->isChecked());
+        QVERIFY(actionOf(w, QStringLiteral("aSzur"))->isChecked());
         // The keyboard starts in the rows.
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->grid()));
 
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QFETCH(QString, hint);
         QFETCH(QKeySequence, key);
         Tfrm_Feladat *w = open();
-        QAction *a = w->command(name);
+        QAction *a = actionOf(w, name);
         QVERIFY2(a, qPrintable(name));
         QCOMPARE(a->text(), caption);
         QCOMPARE(a->statusTip(), hint);
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(texts(w->toolBar()->actions()),
                  QStringList({"Szűrés", "-", "Új feladat", "Szerkeszt", "Töröl", "-", "Részfeladat", "-", "Státusz", "-",
                               "Kész!", "-", "Bezár"}));
-        QCOMPARE(texts(w->command(QStringLiteral("aStatusz"))->menu()->actions()),
+        QCOMPARE(texts(actionOf(w, QStringLiteral("aStatusz"))->menu()->actions()),
                  QStringList({"Beérkezett", "Folyamatban", "Kész", "Visszautasítva"}));
         std::unique_ptr<QMenu> popup(w->grid()->createPopupMenu());
         QCOMPARE(texts(popup->actions()), QStringList({"Szűrés", "-", "Új feladat", "Szerkeszt", "Töröl", "-", "Részfeladat",
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QSignalSpy changed(SchedulingEvents::instance(), &SchedulingEvents::tasksChanged);
         // Task 1 (open) is done with status 2 and today's date, and leaves the filtered list.
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 1));
-        w->command(QStringLiteral("aKesz"))->trigger();
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 1, "kesz").toString(), QStringLiteral("I"));
         QCOMPARE(stored(f->dbPath(), 1, "statusz").toInt(), 2);
         QCOMPARE(stored(f->dbPath(), 1, "dat_kesz").toString(), QDate::currentDate().toString(Qt::ISODate));
@@ -306,12 +306,12 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1);
 
         // Filter off: every task; "Kész!" on the done one opens it again as in progress.
-        w->command(QStringLiteral("aSzur"))->trigger();
-        QVERIFY(!w->command(QStringLiteral("aSzur"))->isChecked());
+        actionOf(w, QStringLiteral("aSzur"))->trigger();
+        QVERIFY(!actionOf(w, QStringLiteral("aSzur"))->isChecked());
         QCOMPARE(listedIds(tbl()).size(), 5);
         QCOMPARE(tbl()->order(), QStringLiteral("dat_hatid"));
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 1));
-        w->command(QStringLiteral("aKesz"))->trigger();
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 1, "kesz").toString(), QStringLiteral("N"));
         QCOMPARE(stored(f->dbPath(), 1, "statusz").toInt(), 1);
         QVERIFY(!stored(f->dbPath(), 1, "dat_kesz").isValid());
@@ -319,7 +319,7 @@ private Q_SLOTS:
 
         // The rejected task (status 3) toggles to open too.
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 5));
-        w->command(QStringLiteral("aKesz"))->trigger();
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 5, "statusz").toInt(), 1);
         QCOMPARE(stored(f->dbPath(), 5, "kesz").toString(), QStringLiteral("N"));
     }
@@ -339,10 +339,10 @@ private Q_SLOTS:
         QFETCH(QString, kesz);
         Tfrm_Feladat *w = open();
         // Task 4 is done with a completion date, which no status command touches.
-        w->command(QStringLiteral("aSzur"))->trigger();
+        actionOf(w, QStringLiteral("aSzur"))->trigger();
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 4));
         const int row = tbl()->currentRow();
-        w->command(QStringLiteral("aStatusz%1").arg(status))->trigger();
+        actionOf(w, QStringLiteral("aStatusz%1").arg(status))->trigger();
         QCOMPARE(stored(f->dbPath(), 4, "statusz").toInt(), status);
         QCOMPARE(stored(f->dbPath(), 4, "kesz").toString(), kesz);
         QCOMPARE(stored(f->dbPath(), 4, "dat_kesz").toString(), QStringLiteral("2026-01-20"));
@@ -353,7 +353,7 @@ private Q_SLOTS:
     {
         Tfrm_Feladat *w = open();
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 3));
-        w->command(QStringLiteral("aStatusz3"))->trigger();
+        actionOf(w, QStringLiteral("aStatusz3"))->trigger();
         QCOMPARE(stored(f->dbPath(), 3, "kesz").toString(), QStringLiteral("I"));
         QVERIFY(!stored(f->dbPath(), 3, "dat_kesz").isValid());
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 1, 3}));
@@ -362,18 +362,18 @@ private Q_SLOTS:
     void filterBelongsToTheRecordSet()
     {
         Tfrm_Feladat *w = open();
-        w->command(QStringLiteral("aSzur"))->trigger();
+        actionOf(w, QStringLiteral("aSzur"))->trigger();
         closeAndFlush(w);
         QVERIFY(!tbl()->isOpen());
 
         // Reopened: every task, and the check mark says so.
         w = open();
         QCOMPARE(listedIds(tbl()).size(), 5);
-        QVERIFY(!w->command(QStringLiteral("aSzur"))->isChecked());
+        QVERIFY(!actionOf(w, QStringLiteral("aSzur"))->isChecked());
         // One press filters again.
         w->grid()->setFocus();
         QTest::keyClick(w->grid(), Qt::Key_F8);
-        QVERIFY(w->command(QStringLiteral("aSzur"))->isChecked());
+        QVERIFY(actionOf(w, QStringLiteral("aSzur"))->isChecked());
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 1, 3}));
         QCOMPARE(tbl()->filter(), QStringLiteral("kesz='N'"));
     }
@@ -402,14 +402,14 @@ private Q_SLOTS:
         Tfrm_Feladat *w = open();
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 3));
         testhooks::setNextAnswer(false);
-        w->command(QStringLiteral("aTorol"))->trigger();
+        actionOf(w, QStringLiteral("aTorol"))->trigger();
         const testhooks::ShownMessage asked = testhooks::lastMessage();
         QCOMPARE(asked.caption, QStringLiteral("Megerősítés"));
         QCOMPARE(asked.text, QStringLiteral("Valóban töröljem a feladatot?"));
         QCOMPARE(storedCount(f->dbPath()), 5);
 
         testhooks::setNextAnswer(true);
-        w->command(QStringLiteral("aTorol"))->trigger();
+        actionOf(w, QStringLiteral("aTorol"))->trigger();
         QCOMPARE(storedCount(f->dbPath()), 4);
         QVERIFY(!stored(f->dbPath(), 3, "dolog3").isValid());
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 1}));
@@ -436,7 +436,7 @@ private Q_SLOTS:
     void emptyListCommandsDoNothing()
     {
         Tfrm_Feladat *w = open();
-        w->command(QStringLiteral("aSzur"))->trigger();
+        actionOf(w, QStringLiteral("aSzur"))->trigger();
         testhooks::setNextAnswer(true);
         // Task by task through the list until it is empty.
         while (!tbl()->isEmpty()) {
@@ -445,10 +445,10 @@ private Q_SLOTS:
         }
         testhooks::reset();
         testhooks::setAutomatic(true);
-        QVERIFY(!w->command(QStringLiteral("aSzerkeszt"))->isEnabled());
-        QVERIFY(!w->command(QStringLiteral("aKesz"))->isEnabled());
+        QVERIFY(!actionOf(w, QStringLiteral("aSzerkeszt"))->isEnabled());
+        QVERIFY(!actionOf(w, QStringLiteral("aKesz"))->isEnabled());
         for (const char *name : {"aSzerkeszt", "aKesz", "aStatusz0", "aStatusz2", "aTorol", "aMunka"})
-            w->command(QString::fromLatin1(name))->trigger();
+            actionOf(w, QString::fromLatin1(name))->trigger();
         w->editTask();
         w->toggleDone();
         w->setStatus(2);
@@ -463,15 +463,15 @@ private Q_SLOTS:
     void workLogNeedsAnOpener()
     {
         Tfrm_Feladat *w = open();
-        QVERIFY(!w->command(QStringLiteral("aMunka"))->isEnabled());
+        QVERIFY(!actionOf(w, QStringLiteral("aMunka"))->isEnabled());
         closeAndFlush(w);
 
         QList<int> opened;
         RegisterWorkLogOpener([&](int id) { opened << id; });
         w = open();
-        QVERIFY(w->command(QStringLiteral("aMunka"))->isEnabled());
+        QVERIFY(actionOf(w, QStringLiteral("aMunka"))->isEnabled());
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 3));
-        w->command(QStringLiteral("aMunka"))->trigger();
+        actionOf(w, QStringLiteral("aMunka"))->trigger();
         QCOMPARE(opened, QList<int>{3});
     }
 };

@@ -1,0 +1,125 @@
+#include "app/helpers/recordeditor.h"
+
+#include "app/helpers/actions.h"
+#include "app/helpers/datefield.h"
+#include "app/helpers/guard.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
+
+#include "db/recordset.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+RecordEditor::RecordEditor(zdb::Table *tbl, const QString &formName, const QString &caption, QWidget *parent)
+    : QDialog(parent), m_tbl(tbl), m_formName(formName)
+{
+    setObjectName(formName);
+    setWindowTitle(caption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_ok = new QPushButton(ZIcon(QStringLiteral("ok")), QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("btOK"));
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(ZIcon(QStringLiteral("megsem")), QStringLiteral("Mégsem"), this);
+    m_cancel->setObjectName(QStringLiteral("btMegsem"));
+    m_buttons = new QHBoxLayout;
+    m_buttons->addStretch(1);
+    m_buttons->addWidget(m_ok);
+    m_buttons->addWidget(m_cancel);
+
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+RecordEditor::~RecordEditor()
+{
+    // A layout never placed by the editor would otherwise be left behind.
+    if (!m_buttons->parent())
+        delete m_buttons;
+}
+
+void RecordEditor::storeDate(DateField *field, const QString &name)
+{
+    // An empty field had no date in the row and got none from the user.
+    if (field->isBlank())
+        return;
+    if (m_tbl->value(name).toDate() != field->date())
+        m_tbl->setValue(name, field->date());
+}
+
+void RecordEditor::store()
+{
+    storeFields();
+    m_tbl->post();
+}
+
+void RecordEditor::done(int result)
+{
+    if (result == QDialog::Accepted) {
+        if (!readyToStore())
+            return;
+        // A failed post leaves the row in its mode with the edits, and the
+        // dialog open, so the user can try again or cancel.
+        if (!RunGuarded([this] { store(); }, this))
+            return;
+    } else if (m_tbl->isEditing()) {
+        m_tbl->cancel();
+    }
+    RememberFormPosition(this, m_formName);
+    QDialog::done(result);
+}
+
+void RecordEditor::showEvent(QShowEvent *event)
+{
+    if (!m_positioned) {
+        m_positioned = true;
+        RestoreFormPosition(this, m_formName);
+    }
+    QDialog::showEvent(event);
+}
+
+// ---- running an editor ------------------------------------------------------
+
+namespace {
+
+void leave(zdb::Table *tbl, bool wasClosed)
+{
+    if (tbl->isEditing())
+        tbl->cancel();
+    if (wasClosed)
+        tbl->close();
+}
+
+} // namespace
+
+bool RunRecordEditor(zdb::Table *tbl, RecordEditor &editor, bool isNew, const std::function<void()> &presetNew)
+{
+    if (!tbl)
+        return false;
+    const bool wasClosed = !tbl->isOpen();
+    if (wasClosed)
+        tbl->open();
+    int result = QDialog::Rejected;
+    try {
+        if (isNew) {
+            tbl->insert();
+            if (presetNew)
+                presetNew();
+        } else {
+            // Edit would insert a row into an empty record set.
+            if (tbl->currentRow() < 0 || tbl->isEmpty()) {
+                leave(tbl, wasClosed);
+                return false;
+            }
+            tbl->edit();
+        }
+        editor.loadFromRow();
+        result = execDialog(&editor);
+    } catch (...) {
+        leave(tbl, wasClosed);
+        throw;
+    }
+    leave(tbl, wasClosed);
+    return result == QDialog::Accepted;
+}
