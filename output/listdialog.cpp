@@ -13,8 +13,10 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QShowEvent>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidgetAction>
 
@@ -94,10 +96,31 @@ void ListDialog::rebuildToolBar()
     QList<QAction *> all;
     if (m_searchAction)
         all << m_searchAction << nullptr;
-    all << m_toolActions;
+    for (QAction *a : std::as_const(m_toolActions))
+        all << (a == aNyomtat ? printButtonAction() : a);
     m_commands->setToolBarCommands(all);
-    if (m_toolActions.contains(aNyomtat))
-        m_commands->setDropDown(aNyomtat, {aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml});
+}
+
+QWidgetAction *ListDialog::printButtonAction()
+{
+    if (m_printAction)
+        return m_printAction;
+    // "Nyomtat" prints when clicked and opens the output menu from its arrow;
+    // the menu holds the command itself, so the button carries the menu.
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("NyomtatMenu"));
+    AddActions(menu, {aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml});
+    auto *button = new QToolButton(this);
+    button->setObjectName(QStringLiteral("NyomtatButton"));
+    button->setDefaultAction(aNyomtat);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setIconSize(QSize(24, 24));
+    button->setAutoRaise(true);
+    m_printAction = new QWidgetAction(this);
+    m_printAction->setDefaultWidget(button);
+    return m_printAction;
 }
 
 void ListDialog::setPopupCommands(const QList<QAction *> &actions)

@@ -110,6 +110,7 @@ protected:
 
 private:
     void rebuildToolBar();
+    QWidgetAction *printButtonAction();
 
     QString m_formName;
     QVBoxLayout *m_layout = nullptr;
@@ -120,6 +121,7 @@ private:
     QPointer<zdb::RecordSet> m_recordSet;
     QLineEdit *m_search = nullptr;
     QWidgetAction *m_searchAction = nullptr;
+    QWidgetAction *m_printAction = nullptr;
     QList<QAction *> m_toolActions;
     QString m_title;
     QString m_sumField;

@@ -144,8 +144,10 @@ private Q_SLOTS:
     void printMenuReachesTheOutputEntries()
     {
         Tfrm_Proba d(7);
-        auto *button = qobject_cast<QToolButton *>(d.toolBar()->widgetForAction(d.aNyomtat));
+        auto *button = d.findChild<QToolButton *>(QStringLiteral("NyomtatButton"));
         QVERIFY(button && button->menu());
+        QCOMPARE(button->defaultAction(), d.aNyomtat);
+        QCOMPARE(button->menu()->actions().value(0), d.aNyomtat);
         QCOMPARE(button->menu()->actions().size(), 5);
 
         QStringList shown;
