@@ -8,6 +8,7 @@
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
+#include "db/catalog.h"
 #include "db/codec.h"
 #include "db/recordset.h"
 
@@ -52,11 +53,8 @@ public:
     {
         aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                                 QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { ++edits; });
-        auto *tbl = new zdb::Table(Db1(), QStringLiteral("munka"));
-        tbl->addInteger(QStringLiteral("munka"));
-        tbl->addInteger(QStringLiteral("feladat"));
-        tbl->addDate(QStringLiteral("datum"), QStringLiteral("dátum"));
-        tbl->addText(QStringLiteral("rovid"), 100, QStringLiteral("rövid"));
+        auto *tbl = new zdb::Table(Db1());
+        zdb::UseCatalogue(*tbl, QStringLiteral("munka"));
         showRecordSet(tbl, {column(QStringLiteral("datum"), QStringLiteral("dátum")),
                             column(QStringLiteral("rovid"), QStringLiteral("rövid"))});
         setToolBarCommands({aSzerkeszt, nullptr, aNyomtat, nullptr, aBezar});

@@ -1,0 +1,170 @@
+// The record editor base through a small work-entry editor: insert with a
+// preset, edit, cancel, the veto, a failing store and the remembered position.
+
+#include "tests/app/appfixture.h"
+
+#include "app/helpers/datefield.h"
+#include "app/helpers/recordeditor.h"
+
+#include "db/catalog.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+
+// What a concrete editor declares: an unbound date copied in and out, a
+// veto, and a store step that can fail.
+class Tfrm_ProbaSzerkeszt : public RecordEditor
+{
+public:
+    explicit Tfrm_ProbaSzerkeszt(zdb::Table *tbl)
+        : RecordEditor(tbl, QStringLiteral("frm_ProbaSzerkeszt"), QStringLiteral("Próba"), nullptr)
+    {
+        day = new DateField(this);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(day);
+        layout->addLayout(buttonRow());
+    }
+    DateField *day;
+    bool veto = false;
+    bool failStore = false;
+    int vetoes = 0;
+
+protected:
+    void loadFields() override { day->setValue(table()->value(QStringLiteral("datum")).toDate()); }
+    void storeFields() override
+    {
+        if (failStore)
+            throw zdb::Error(QStringLiteral("nem menthető"));
+        storeDate(day, QStringLiteral("datum"));
+    }
+    bool readyToStore() override
+    {
+        vetoes += veto;
+        return !veto;
+    }
+};
+
+int countRows(const QString &dbPath, const QString &where)
+{
+    return testenv::storedValue(dbPath, QStringLiteral("SELECT COUNT(*) FROM munka WHERE ") + where).toInt();
+}
+
+} // namespace
+
+class TestRecordEditor : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<AppFixture> f;
+    zdb::Table *tbl = nullptr;
+
+private Q_SLOTS:
+    void initTestCase() { initAppTests(); }
+    void init()
+    {
+        f = std::make_unique<AppFixture>();
+        f->makeDb(QStringLiteral("INSERT INTO munka (munka, feladat, datum, rovid) VALUES (1, 7, '2026-01-03', 'Egy');"));
+        QVERIFY(f->start());
+        tbl = new zdb::Table(Db1(), f->main.get());
+        zdb::UseCatalogue(*tbl, QStringLiteral("munka"));
+    }
+    void cleanup() { f.reset(); }
+
+    void newRowIsPresetStoredAndTheTableClosedAgain()
+    {
+        Tfrm_ProbaSzerkeszt e(tbl);
+        testhooks::onNextDialog([](QDialog *d) {
+            auto *ed = static_cast<Tfrm_ProbaSzerkeszt *>(d);
+            QCOMPARE(ed->day->date(), QDate(2026, 2, 1));   // copied in from the preset
+            ed->day->setDate(QDate(2026, 2, 5));
+            ed->okButton()->click();
+        });
+        QVERIFY(RunRecordEditor(tbl, e, true, [this] {
+            tbl->setValue(QStringLiteral("feladat"), 7);
+            tbl->setValue(QStringLiteral("datum"), QDate(2026, 2, 1));
+        }));
+        QVERIFY(!tbl->isOpen());
+        // The identifier comes from the table's before-save rule.
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("munka=2 AND datum='2026-02-05' AND feladat=7")), 1);
+    }
+
+    void cancelAndEmptyEditStoreNothing()
+    {
+        tbl->open();
+        Tfrm_ProbaSzerkeszt e(tbl);
+        testhooks::onNextDialog([](QDialog *d) {
+            static_cast<Tfrm_ProbaSzerkeszt *>(d)->day->setDate(QDate(2030, 1, 1));
+            static_cast<Tfrm_ProbaSzerkeszt *>(d)->cancelButton()->click();
+        });
+        QVERIFY(!RunRecordEditor(tbl, e, false));
+        QVERIFY(tbl->isOpen());   // it was open: it stays open, browsing
+        QVERIFY(!tbl->isEditing());
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("datum='2026-01-03'")), 1);
+
+        // Editing an empty list shows nothing and inserts nothing.
+        tbl->close();
+        tbl->setFilter(QStringLiteral("feladat=99"));
+        tbl->setFiltered(true);
+        tbl->open();
+        Tfrm_ProbaSzerkeszt empty(tbl);
+        testhooks::onNextDialog([](QDialog *) { QFAIL("no editor for an empty list"); });
+        QVERIFY(!RunRecordEditor(tbl, empty, false));
+        QCOMPARE(testhooks::pendingDialogCallbacks(), 1);
+        testhooks::reset();
+        testhooks::setAutomatic(true);
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("1=1")), 1);
+    }
+
+    void vetoAndFailedStoreKeepTheDialogAndTheRow()
+    {
+        tbl->open();
+        Tfrm_ProbaSzerkeszt e(tbl);
+        bool stayedAfterVeto = false;
+        bool stayedAfterFailure = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *ed = static_cast<Tfrm_ProbaSzerkeszt *>(d);
+            ed->day->setDate(QDate(2026, 4, 4));
+            ed->veto = true;
+            ed->okButton()->click();
+            stayedAfterVeto = ed->isVisible() && tbl->isEditing();
+            ed->veto = false;
+            ed->failStore = true;
+            ed->okButton()->click();
+            stayedAfterFailure = ed->isVisible() && tbl->mode() == zdb::RecordSet::Mode::Editing
+                                 && ed->day->date() == QDate(2026, 4, 4);
+            ed->failStore = false;
+            ed->okButton()->click();
+        });
+        QVERIFY(RunRecordEditor(tbl, e, false));
+        QVERIFY(stayedAfterVeto);
+        QVERIFY(stayedAfterFailure);
+        QCOMPARE(e.vetoes, 1);
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
+        QVERIFY(testhooks::lastMessage().text.startsWith(QStringLiteral("nem menthető")));
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("datum='2026-04-04'")), 1);
+    }
+
+    void positionIsRemembered()
+    {
+        tbl->open();
+        {
+            Tfrm_ProbaSzerkeszt e(tbl);
+            testhooks::onNextDialog([](QDialog *d) {
+                d->move(140, 90);
+                d->reject();
+            });
+            RunRecordEditor(tbl, e, false);
+        }
+        QCOMPARE(f->ini().value(QStringLiteral("frm_ProbaSzerkeszt/Left")).toInt(), 140);
+        QCOMPARE(f->ini().value(QStringLiteral("frm_ProbaSzerkeszt/Top")).toInt(), 90);
+    }
+};
+
+QTEST_MAIN(TestRecordEditor)
+#include "tst_recordeditor.moc"
