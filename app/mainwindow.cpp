@@ -1,6 +1,9 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/restoredialog.h"
+#include "app/helpers/restorecopies.h"
+#include "db/backup.h"
 #include "app/helpers/tablewatch.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
@@ -160,6 +163,10 @@ void Tfrm_Main::createActions()
     aSql = add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
     aBeallit = add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit"));
     connect(aBeallit, &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
+    aVisszaallit = add(QStringLiteral("aVisszaallit"), QStringLiteral("Visszaállítás..."),
+                       QStringLiteral("Az adatbázis visszaállítása egy mentett másolatból"), {}, QStringLiteral("zentavo"));
+    connect(aVisszaallit, &QAction::triggered, this,
+            Guarded([this] { ShowRestoreCopies([this](const QString &copy) { restoreCopy(copy); }, this); }));
 
     aSugo = add(QStringLiteral("aSugo"), QStringLiteral("Súgó"), none, QKeySequence(Qt::Key_F1), QStringLiteral("sugo"));
     connect(aSugo, &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Help/index.htm"))); });
@@ -236,7 +243,7 @@ void Tfrm_Main::createMenus()
     QMenu *adatok = menuBar()->addMenu(QStringLiteral("Adatok"));
     AddActions(adatok, {aUgyfel, aTermek, aProjekt});
     QMenu *rendszer = menuBar()->addMenu(QStringLiteral("Rendszer"));
-    AddActions(rendszer, {aFelhasznalo, aSql, nullptr, aBeallit});
+    AddActions(rendszer, {aFelhasznalo, aSql, nullptr, aBeallit, aVisszaallit});
     m_windowMenu = menuBar()->addMenu(QStringLiteral("Ablak"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &Tfrm_Main::updateWindowMenu);
     updateWindowMenu();
@@ -480,6 +487,23 @@ void Tfrm_Main::tile(Qt::Orientation orientation)
     }
 }
 
+void Tfrm_Main::restoreCopy(const QString &copy)
+{
+    // The lists hold rows of the database being replaced: they close first.
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty())
+        throw zdb::Error(QStringLiteral("A visszaállításhoz előbb zárja be a nyitott ablakokat."));
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == u"frm_GyorsLista" && w->isVisible())
+            w->close();
+    m_tblFeladat->close();
+    m_tblNaptar->close();
+    MakeRestoreCopy(m_db, CopyCause::Restore);
+    zdb::RestoreDatabase(m_db->handle(), copy);
+    readSettingsRow();
+    readOwnerName();
+}
+
 void Tfrm_Main::closeEvent(QCloseEvent *e)
 {
     // Children close first; a child may refuse (an edit still open).
@@ -490,6 +514,9 @@ void Tfrm_Main::closeEvent(QCloseEvent *e)
     }
     writeIni();
     m_tray->hide();
+    // One copy a day to go back to; a failure is said, the close goes on.
+    if (m_db->isConnected())
+        RunGuarded([this] { MakeDailyCopy(m_db); }, this);
     m_db->close();
     e->accept();
     QApplication::quit();

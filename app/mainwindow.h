@@ -49,6 +49,7 @@ public:
     QAction *aNaptar = nullptr, *aFeladat = nullptr, *aJegyzetek = nullptr, *aGyorsLista = nullptr, *aNyomtat = nullptr, *aNyomtatKep = nullptr;
     QAction *aExcelbe = nullptr, *aHtml = nullptr, *aAdatlap = nullptr, *aReszletes = nullptr, *aEmil = nullptr, *aTray = nullptr;
     QAction *aBezar = nullptr, *aUgyfel = nullptr, *aTermek = nullptr, *aProjekt = nullptr, *aFelhasznalo = nullptr, *aSql = nullptr;
+    QAction *aVisszaallit = nullptr;
     QAction *aBeallit = nullptr, *aSugo = nullptr, *aFontos = nullptr, *aHonlap = nullptr, *aLevel = nullptr, *aUjdonsag = nullptr;
     QAction *aNevjegy = nullptr, *aOsszesLatszik = nullptr, *aVizszintes = nullptr, *aFuggoleges = nullptr, *aTrFokepernyo = nullptr, *aTrGyorslista = nullptr;
     QAction *aTrNaptar = nullptr, *aTrFeladat = nullptr, *aTrJegyzet = nullptr, *aTrUgyfel = nullptr, *aTrTermek = nullptr, *aTrProjekt = nullptr;
@@ -67,6 +68,8 @@ private:
     void openDatabase();
     void readSettingsRow();
     void readOwnerName();
+    // Puts a restore copy in place of the database (a copy of it taken first).
+    void restoreCopy(const QString &copy);
     void runListCommand(ListCommand command);
     void toTray();
     void fromTray();

@@ -1,6 +1,7 @@
 // The start sequence and the ini file of the main window.
 
 #include "app/mainwindow.h"
+#include "app/restoredialog.h"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
@@ -129,6 +130,9 @@ bool Tfrm_Main::startUp()
         ShowError(QStringLiteral("Nem létező adatbázis"), this);
         return false;
     }
+    // A damaged file is not opened: nothing may be written to it.
+    if (!CheckDatabaseAtStart(m_db->fullPath(), this))
+        return false;
     const QFileInfo html(beall.HtmlDir);
     if (beall.HtmlDir.isEmpty() || !html.isDir())
         beall.HtmlDir = defaultHtmlDir();

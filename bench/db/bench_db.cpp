@@ -3,6 +3,7 @@
 // column's text into a malloc'd buffer of its own.
 
 #include "bench/common/benchkit.h"
+#include "db/catalog.h"
 #include "db/codec.h"
 #include "db/connection.h"
 #include "db/recordset.h"
@@ -32,26 +33,7 @@ const char *kMiss = "Zzzz nincs ilyen";
 
 void declareTasks(zdb::Table &t)
 {
-    t.addInteger(QStringLiteral("dolog3"));
-    t.addDate(QStringLiteral("datum"));
-    t.addDate(QStringLiteral("dat_hatid"));
-    t.addText(QStringLiteral("rovid"), 50, {}, 77);
-    t.addText(QStringLiteral("leiras"), 2048);
-    t.addInteger(QStringLiteral("ugyfel"));
-    t.addText(QStringLiteral("ugyfel_nev"), 75, {}, 77);
-    t.addInteger(QStringLiteral("termek"));
-    t.addText(QStringLiteral("termek_nev"), 75, {}, 77);
-    t.addInteger(QStringLiteral("projekt"));
-    t.addText(QStringLiteral("projekt_nev"), 75, {}, 77);
-    t.addInteger(QStringLiteral("fontos"));
-    t.addText(QStringLiteral("fileban"), 255);
-    t.addText(QStringLiteral("kesz"), 1);
-    t.addDate(QStringLiteral("dat_kesz"));
-    t.addInteger(QStringLiteral("statusz"));
-    t.addText(QStringLiteral("rovids"), 20);
-    t.addText(QStringLiteral("ugyfel_nevs"), 20);
-    t.addText(QStringLiteral("termek_nevs"), 20);
-    t.addText(QStringLiteral("projekt_nevs"), 20);
+    zdb::DeclareFields(t, QStringLiteral("dolog3"));
 }
 
 int plainLocate(const zbench::PlainRows &data, int column, const char *wanted)
