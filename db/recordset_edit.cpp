@@ -204,15 +204,30 @@ void RecordSet::post()
         throw Error(msgNotEditing());
     if (m_readOnly)
         throw Error(QStringLiteral("Cannot post into a read-only dataset"));
-    if (m_beforePost)
-        m_beforePost(*this);
-    for (int f = 0; f < d->fields.size(); ++f) {
-        const FieldDef &def = d->fields[f];
-        if (def.required && !def.calculated && !d->buffer.value(f).isValid())
-            throw Error(QStringLiteral("%1 is required.").arg(def.displayTitle()));
+    // A new row's identifier is the largest plus one: reading it and storing
+    // the row is one write transaction, so a second program on the same file
+    // cannot take the same identifier in between.
+    const bool ownTransaction = m_mode == Mode::Inserting && m_connection && m_connection->isConnected()
+        && sqlite3_get_autocommit(m_connection->handle());
+    if (ownTransaction)
+        m_connection->executeDirect(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        if (m_beforePost)
+            m_beforePost(*this);
+        for (int f = 0; f < d->fields.size(); ++f) {
+            const FieldDef &def = d->fields[f];
+            if (def.required && !def.calculated && !d->buffer.value(f).isValid())
+                throw Error(QStringLiteral("%1 is required.").arg(def.displayTitle()));
+        }
+        const QString sql = postSql();
+        m_connection->executeDirect(sql);
+        if (ownTransaction)
+            m_connection->executeDirect(QStringLiteral("COMMIT"));
+    } catch (...) {
+        if (ownTransaction && !sqlite3_get_autocommit(m_connection->handle()))
+            sqlite3_exec(m_connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
     }
-    const QString sql = postSql();
-    m_connection->executeDirect(sql);
 
     // The statement is stored: the loaded row takes the buffer's values where
     // it stands, without sorting or filtering again.

@@ -1,0 +1,110 @@
+// A program the fault tests start and kill with SIGKILL in the middle of its
+// work. It writes through the program's own code and says on standard output
+// what it has finished, one line each, so the test knows what must survive.
+//   faultchild post DB          posts notes one by one, printing each id
+//   faultchild delimited DB OUT exports the notes as delimited text, again and again
+//   faultchild html DB OUT      writes the notes' grid as an HTML page, again and again
+
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/testhooks.h"
+#include "db/catalog.h"
+#include "db/connection.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
+#include "output/delimitedexport.h"
+#include "output/htmlexport.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void say(const char *what, long long n)
+{
+    std::printf("%s %lld\n", what, n);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int run(int argc, char **argv);
+
+int main(int argc, char **argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const zdb::Error &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+}
+
+int run(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    testhooks::setAutomatic(true);
+    zdb::Connection db;
+    db.setPath(QString::fromLocal8Bit(argv[2]));
+    db.timeOut = 5000;
+    db.open();
+    Shared().Db1 = &db;
+    zdb::Table notes(&db);
+    zdb::UseCatalogue(notes, QStringLiteral("jegyzet"));
+    notes.setOrder(QStringLiteral("jegyzet"));
+    notes.open();
+    const int rounds = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 1000000;
+
+    if (mode == u"post") {
+        for (int i = 0; i < rounds; ++i) {
+            notes.insert();
+            notes.setValue(QStringLiteral("rovid"), QStringLiteral("ütközésálló %1").arg(i));
+            notes.setValue(QStringLiteral("szoveg"), QString(2000, QLatin1Char('x')));
+            notes.post();
+            say("posted", notes.value(QStringLiteral("jegyzet")).toLongLong());
+        }
+        return 0;
+    }
+    if (argc < 4)
+        return 2;
+    const QString out = QString::fromLocal8Bit(argv[3]);
+    if (mode == u"delimited") {
+        Tfrm_Excelbe dialog(&notes);
+        dialog.setFileName(out);
+        // Ticks while the export looks at the user interface, so the test
+        // can strike in the middle of a file.
+        QTimer tick;
+        int ticks = 0;
+        QObject::connect(&tick, &QTimer::timeout, [&ticks] { say("writing", ++ticks); });
+        tick.start(0);
+        for (int i = 0; i < rounds; ++i) {
+            dialog.startExport();
+            say("exported", i + 1);
+        }
+        return 0;
+    }
+    if (mode == u"html") {
+        DataGrid grid;
+        grid.resize(800, 400);
+        GridColumn rovid;
+        rovid.field = QStringLiteral("rovid");
+        rovid.title = QStringLiteral("rövid");
+        rovid.width = 300;
+        GridColumn szoveg = rovid;
+        szoveg.field = QStringLiteral("szoveg");
+        szoveg.title = QStringLiteral("szöveg");
+        grid.setRecordSet(&notes, {rovid, szoveg});
+        for (int i = 0; i < rounds; ++i) {
+            WriteGridHtml(&grid, QStringLiteral("Jegyzetek"), QString(), out);
+            say("exported", i + 1);
+        }
+        return 0;
+    }
+    return 2;
+}
