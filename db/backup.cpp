@@ -88,9 +88,9 @@ IntegrityReport QuickCheck(const QString &path)
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     const int primary = rc & 0xff;
-    // A file that is not a database or is damaged is a verdict; a lock or an
-    // unreadable file is not (the start reports those on its own).
-    report.checked = rc == SQLITE_OK || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+    // Damage is a verdict; a lock, an unreadable file or one that is no
+    // database at all is not (the start reports those on its own).
+    report.checked = rc == SQLITE_OK || primary == SQLITE_CORRUPT;
     report.sound = rc == SQLITE_OK && findings == QStringList{QStringLiteral("ok")};
     report.findings = findings.join(QLatin1Char('\n'));
     return report;

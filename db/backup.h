@@ -19,7 +19,8 @@ void BackupDatabase(sqlite3 *from, const QString &path);
 void RestoreDatabase(sqlite3 *into, const QString &source);
 
 // The quick integrity check of a database file, opened read-only. A file
-// that is locked or cannot be opened gets no verdict (`checked` false).
+// that is locked, cannot be opened or is no database gets no verdict
+// (`checked` false).
 struct IntegrityReport
 {
     bool checked = false;

@@ -204,8 +204,8 @@ private Q_SLOTS:
         // crash, the file as it was.
         AppFixture f;
         writeFile(f.dbPath(), QByteArray(4096, 'n'));
-        QVERIFY(!f.start());
-        QVERIFY(!testhooks::shownMessages().isEmpty());
+        f.start();
+        QCOMPARE(testhooks::shownMessages().last().text, QStringLiteral("file is not a database."));
         QCOMPARE(testenv::fileBytes(f.dbPath()), QByteArray(4096, 'n'));
         f.main.reset();
 
