@@ -65,7 +65,10 @@ private:
     void createStatusBar();
     void createTray();
     void readIni();
+    void fitFullScreen();
     void openDatabase();
+    bool readLoginSwitch();
+    bool hasNoSettingsTable();
     void readSettingsRow();
     void readOwnerName();
     // Puts a restore copy in place of the database (a copy of it taken first).
@@ -95,6 +98,10 @@ private:
     zdb::Table *m_tblTulajdonos = nullptr;
     bool m_iniWritten = false;
 };
+
+// The client size of a full-screen main window: the window with its frame
+// fills the work area from the screen's top left corner.
+QSize FullScreenClientSize(const QRect &workArea, const QMargins &frame);
 
 // Home page and support address of the maker.
 extern const char *const MakerHomePage;

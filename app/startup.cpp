@@ -12,6 +12,7 @@
 #include "db/recordset.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -30,6 +31,34 @@ bool iniBool(const QSettings &ini, const QString &key)
 {
     const QString v = ini.value(key).toString().trimmed().toLower();
     return v == QLatin1String("1") || v == QLatin1String("true") || v == QLatin1String("-1");
+}
+
+// A text value as one string. QSettings reads an unquoted value holding a
+// comma (a path typed into the file by hand) as a list; such a value is read
+// from its line in the file instead, exactly as it stands there.
+QString iniText(const QSettings &ini, const QString &key, const QString &fallback = {})
+{
+    const QVariant value = ini.value(key, fallback);
+    if (value.typeId() != QMetaType::QStringList)
+        return value.toString().trimmed();
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    const QString section = QLatin1Char('[') + key.left(slash) + QLatin1Char(']');
+    const QString name = key.mid(slash + 1);
+    QFile file(ini.fileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return fallback;
+    bool inSection = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inSection = line.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (inSection && eq > 0 && line.left(eq).trimmed() == name)
+            return line.mid(eq + 1).trimmed();
+    }
+    return fallback;
 }
 
 QString defaultHtmlDir()
@@ -57,10 +86,10 @@ void Tfrm_Main::readIni()
     setGeometry(left, top, width, height);
     resize(width, height);
 
-    beall.DatabasePath = ini.value(QStringLiteral("Database/Path")).toString().trimmed();
+    beall.DatabasePath = iniText(ini, QStringLiteral("Database/Path"));
     if (beall.DatabasePath.isEmpty())
         beall.DatabasePath = ProgramPath(QStringLiteral("Zentavo.sqb"));
-    beall.HtmlDir = ini.value(QStringLiteral("Defaults/HtmlPath"), defaultHtmlDir()).toString().trimmed();
+    beall.HtmlDir = iniText(ini, QStringLiteral("Defaults/HtmlPath"), defaultHtmlDir());
 }
 
 void Tfrm_Main::writeIni()
@@ -94,11 +123,34 @@ void Tfrm_Main::openDatabase()
     m_db->open();
 }
 
+// The login switch is read by itself, before anything else that could fail,
+// so that no later error can leave it switched off. Throws when unreadable.
+bool Tfrm_Main::readLoginSwitch()
+{
+    zdb::Query query(m_db, QStringLiteral("SELECT vanbelep FROM beallit LIMIT 1;"));
+    query.open();
+    return query.text(QStringLiteral("vanbelep")) == QLatin1String("I");
+}
+
+// True when the database answers and has no settings table at all: then
+// there is no switch that could ask for a login.
+bool Tfrm_Main::hasNoSettingsTable()
+{
+    bool none = false;
+    try {
+        zdb::Query query(m_db, QStringLiteral("SELECT COUNT(*) AS n FROM sqlite_master WHERE type = 'table' AND lower(name) = 'beallit';"));
+        query.open();
+        none = query.value(QStringLiteral("n")).toInt() == 0;
+    } catch (...) {
+        none = false;
+    }
+    return none;
+}
+
 void Tfrm_Main::readSettingsRow()
 {
     TBeall &beall = Beall();
     m_tblBeallit->open();
-    beall.LoginRequired = m_tblBeallit->text(QStringLiteral("vanbelep")) == QLatin1String("I");
     beall.SenderName = VarToStrNull(m_tblBeallit->value(QStringLiteral("sendername")));
     beall.SenderEmail = VarToStrNull(m_tblBeallit->value(QStringLiteral("senderemil")));
     m_tblBeallit->close();
@@ -137,16 +189,26 @@ bool Tfrm_Main::startUp()
     if (beall.HtmlDir.isEmpty() || !html.isDir())
         beall.HtmlDir = defaultHtmlDir();
 
-    // A database that cannot be opened or read is reported; the window still
-    // opens, and each list then reports its own database error.
+    // A database without a settings table is reported and the window still
+    // opens (each list then reports its own database error). When the login
+    // switch cannot be read (the settings locked by another program, a file
+    // that is no database) nobody can tell whether a password is required,
+    // so the start ends. Once the switch says "I", no later error skips the
+    // login.
     beall.LoginRequired = false;
-    const bool dbOk = RunGuarded([this] {
+    bool switchRead = false;
+    RunGuarded([&] {
         openDatabase();
+        beall.LoginRequired = readLoginSwitch();
+        switchRead = true;
         readSettingsRow();
         readOwnerName();
     }, this);
 
-    if (!dbOk || !beall.LoginRequired) {
+    if (!switchRead && !(m_db->isConnected() && hasNoSettingsTable()))
+        return false;
+
+    if (!beall.LoginRequired) {
         beall.IsAdministrator = true;
         beall.CurrentUser = QStringLiteral("rendszergazda");
         beall.CanEditMasterData = true;

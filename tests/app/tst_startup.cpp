@@ -119,6 +119,30 @@ private Q_SLOTS:
         QCOMPARE(Beall().DatabasePath, QDir::toNativeSeparators(f.dbPath()));
     }
 
+    // Paths typed into the file by hand may hold commas: each is one value.
+    void iniValuesWithCommasAreOneString()
+    {
+        AppFixture f;
+        const QString dbDir = f.path(QStringLiteral("Kiss, Nagy és társa"));
+        const QString htmlDir = f.path(QStringLiteral("web,lapok"));
+        QVERIFY(QDir().mkpath(dbDir) && QDir().mkpath(htmlDir));
+        testenv::makeDatabase(dbDir + QStringLiteral("/Adat.sqb"));
+        QFile iniFile(IniFilePath());
+        QVERIFY(iniFile.open(QIODevice::WriteOnly));
+        iniFile.write(QStringLiteral("[Database]\nPath=%1/Adat.sqb\n[Defaults]\nHtmlPath=%2\n").arg(dbDir, htmlDir).toUtf8());
+        iniFile.close();
+        QVERIFY(f.start());
+        QCOMPARE(Beall().DatabasePath, dbDir + QStringLiteral("/Adat.sqb"));
+        QCOMPARE(Beall().HtmlDir, htmlDir);
+        // Written back, they read as one string again.
+        f.closeMain();
+        f.main.reset();
+        Beall() = TBeall{};
+        QVERIFY(f.start());
+        QCOMPARE(Beall().HtmlDir, htmlDir);
+        QCOMPARE(QDir::fromNativeSeparators(Beall().DatabasePath), dbDir + QStringLiteral("/Adat.sqb"));
+    }
+
     void fullScreenTakesTheWorkArea()
     {
         AppFixture f;
@@ -131,21 +155,33 @@ private Q_SLOTS:
         QVERIFY(Beall().FullScreen);
         f.main->showMain();
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(f.main->size(), QSize(area.right() + 1, area.bottom() + 1));
+        // The window with its frame fills the work area.
+        QCOMPARE(f.main->frameGeometry().size(), QSize(area.right() + 1, area.bottom() + 1));
+        QVERIFY(f.main->size().width() < area.right() + 1);
+    }
+
+    void fullScreenFitsTheFrame()
+    {
+        QCOMPARE(FullScreenClientSize(QRect(0, 0, 1280, 770), QMargins(4, 28, 4, 4)), QSize(1272, 738));
+        QCOMPARE(FullScreenClientSize(QRect(0, 30, 1280, 770), QMargins()), QSize(1280, 800));
     }
 
     void badDatabasesAreReportedAndLeftUntouched_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("opens");
+        // Whether a password is required cannot be read from a file that is
+        // no database: the start ends.
         QTest::newRow("not a database") << QByteArray("Ez egy sima szövegfájl, nem adatbázis.\n").repeated(200)
-                                        << QStringLiteral("file is not a database.");
-        QTest::newRow("missing table") << QByteArray() << QStringLiteral("no such table: beallit.");
+                                        << QStringLiteral("file is not a database.") << false;
+        QTest::newRow("missing table") << QByteArray() << QStringLiteral("no such table: beallit.") << true;
     }
     void badDatabasesAreReportedAndLeftUntouched()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
+        QFETCH(bool, opens);
         AppFixture f;
         if (content.isEmpty()) {
             testenv::execSql(f.dbPath(), QStringLiteral("CREATE TABLE tulajdonos (tulajdonos varchar(75));"));
@@ -155,11 +191,13 @@ private Q_SLOTS:
             file.write(content);
         }
         const QByteArray before = testenv::fileBytes(f.dbPath());
-        QVERIFY(f.start()); // the window opens; the lists will report their own errors
+        // Without a settings table the window opens; the lists will report their own errors.
+        QCOMPARE(f.start(), opens);
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
         QCOMPARE(testhooks::lastMessage().text, expected);
-        QCOMPARE(Beall().CurrentUser, QStringLiteral("rendszergazda"));
+        QCOMPARE(Beall().CurrentUser, opens ? QStringLiteral("rendszergazda") : QString());
         f.closeMain();
+        f.main.reset();
         QCOMPARE(testenv::fileBytes(f.dbPath()), before);
     }
 
@@ -196,6 +234,41 @@ private Q_SLOTS:
         QCOMPARE(f.start(), !asks); // a cancelled login ends the program
         QCOMPARE(dialogShown, asks);
         QCOMPARE(Beall().LoginRequired, asks);
+    }
+
+    // A failing step after the login switch never opens the program without
+    // the password.
+    void laterFailureStillAsksForThePassword()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('I'); DROP TABLE tulajdonos;"));
+        bool dialogShown = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            dialogShown = d->objectName() == QLatin1String("frm_Login");
+            d->reject();
+        });
+        QVERIFY(!f.start());
+        QVERIFY(dialogShown);
+        QCOMPARE(testhooks::shownMessages().first().text, QStringLiteral("no such table: tulajdonos."));
+        QVERIFY(Beall().CurrentUser.isEmpty());
+        QVERIFY(!Beall().IsAdministrator);
+    }
+
+    // Settings locked by another program past the busy wait: the switch
+    // cannot be read, so the start ends with the message.
+    void lockedSettingsEndTheStart()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO beallit (vanbelep) VALUES ('I');"));
+        testenv::FileLock lock(f.dbPath());
+        QVERIFY(lock.locked());
+        bool dialogShown = false;
+        testhooks::onNextDialog([&](QDialog *) { dialogShown = true; });
+        QVERIFY(!f.start());
+        QVERIFY(!dialogShown);
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("database is locked."));
+        QVERIFY(Beall().CurrentUser.isEmpty());
     }
 
     void senderDataIsRead()

@@ -74,6 +74,31 @@ inline QVariant storedValue(const QString &dbPath, const QString &sql)
     return value;
 }
 
+// A second program holding the whole file locked (an open exclusive
+// transaction) for as long as the object lives.
+class FileLock
+{
+public:
+    explicit FileLock(const QString &dbPath)
+    {
+        if (sqlite3_open(QFile::encodeName(dbPath).constData(), &m_db) == SQLITE_OK)
+            m_locked = sqlite3_exec(m_db, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~FileLock()
+    {
+        if (m_locked)
+            sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+        sqlite3_close(m_db);
+    }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+    bool locked() const { return m_locked; }
+
+private:
+    sqlite3 *m_db = nullptr;
+    bool m_locked = false;
+};
+
 inline QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
