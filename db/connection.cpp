@@ -143,6 +143,14 @@ void Connection::executeDirect(const QString &sql)
 {
     if (!m_db)
         open();
+    // SQLite reads a text only up to a NUL: whatever stands behind one would
+    // silently not run. NULs padding the end of a script file are harmless.
+    const qsizetype nul = sql.indexOf(QChar(0));
+    if (nul >= 0) {
+        for (qsizetype i = nul; i < sql.size(); ++i)
+            if (!sql[i].isNull() && !sql[i].isSpace())
+                throw Error(QStringLiteral("Az SQL szöveg %1. karaktere 0 kódú; a szöveg nem futott le.").arg(nul + 1));
+    }
     const QByteArray text = encode(sql);
     const char *p = text.constData();
     const char *end = p + text.size();

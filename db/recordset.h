@@ -210,6 +210,8 @@ public:
     QString deleteSql() const;
 
 private:
+    QString rowCondition() const;         // the WHERE naming the current row
+
     QString m_table;
     QString m_order;
 };

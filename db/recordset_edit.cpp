@@ -14,6 +14,14 @@ namespace zdb {
 
 namespace {
 
+// A post or delete that found no row: another program or record set deleted
+// it (or gave its rowid to a newer row) since it was read.
+void checkRowChanged(Connection *connection)
+{
+    if (sqlite3_changes(connection->handle()) == 0)
+        throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
+}
+
 QString invalidInteger(const QString &text, const FieldDef &f)
 {
     return QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, f.displayTitle());
@@ -221,6 +229,8 @@ void RecordSet::post()
         }
         const QString sql = postSql();
         m_connection->executeDirect(sql);
+        if (m_mode == Mode::Editing)
+            checkRowChanged(m_connection);
         if (ownTransaction)
             m_connection->executeDirect(QStringLiteral("COMMIT"));
     } catch (...) {
@@ -285,6 +295,7 @@ void RecordSet::remove()
     if (m_readOnly || !table)
         throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
     m_connection->executeDirect(table->deleteSql());
+    checkRowChanged(m_connection);
 
     const bool wasEditing = m_mode == Mode::Editing;
     d->buffer.clear();

@@ -8,6 +8,27 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
+// The rowid alone could name a newer row: the tables have no INTEGER PRIMARY
+// KEY, so SQLite reuses the rowid of a row another program deleted. Where the
+// table has its identifier column (named like the table) the stored
+// identifier must match as well, compared in the text form it was read in.
+QString Table::rowCondition() const
+{
+    const Row &row = d->rows[size_t(m_current)];
+    QString where = QStringLiteral(" where rowid='") + QString::number(row.key) + QLatin1Char('\'');
+    const int id = fieldIndex(m_table.trimmed());
+    const int slot = d->slotOfField(id);
+    if (slot < 0 || !row.cells)
+        return where;
+    const CellRef cell = cellOf(row, slot, d->slotCount);
+    where += QStringLiteral(" and cast(") + d->fields[id].name + QStringLiteral(" as text) is ");
+    if (cell.null)
+        return where + QStringLiteral("null");
+    QString text = decodeText(cell.data, cell.size, d->encoding);
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    return where + QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
 Table::Table(Connection *connection, QObject *parent) : RecordSet(Variant::Table, connection, parent) {}
 
 Table::Table(Connection *connection, const QString &tableName, QObject *parent)
@@ -64,8 +85,7 @@ QString Table::postSql() const
             pairs.back() = QLatin1Char(' ');
         return QStringLiteral("update ") + m_table + QStringLiteral(" set ") + kCrLf
             + pairs + kCrLf
-            + QStringLiteral(" where rowid='") + QString::number(d->rows[size_t(m_current)].key)
-            + QLatin1Char('\'') + kCrLf;
+            + rowCondition() + kCrLf;
     }
     if (names.endsWith(QLatin1Char(',')))
         names.back() = QLatin1Char(')');
@@ -80,8 +100,7 @@ QString Table::deleteSql() const
 {
     if (m_current < 0 || m_current >= recordCount() || !d->rows[size_t(m_current)].cells)
         throw Error(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    return QStringLiteral("delete from ") + m_table + QStringLiteral(" where rowid='")
-        + QString::number(d->rows[size_t(m_current)].key) + QLatin1Char('\'');
+    return QStringLiteral("delete from ") + m_table + rowCondition();
 }
 
 } // namespace zdb

@@ -31,6 +31,19 @@ struct DbFixture
 
     void exec(const QString &sql) { conn.executeDirect(sql); }
 
+    // Runs SQL through a second connection, as another program would.
+    static void execOther(const QString &path, const QString &sql)
+    {
+        sqlite3 *other = nullptr;
+        QVERIFY(sqlite3_open(path.toUtf8().constData(), &other) == SQLITE_OK);
+        char *error = nullptr;
+        const int rc = sqlite3_exec(other, sql.toUtf8().constData(), nullptr, nullptr, &error);
+        const QString message = error ? QString::fromUtf8(error) : QString();
+        sqlite3_free(error);
+        sqlite3_close(other);
+        QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+    }
+
     // The first column of the first row, as stored: bytes, or "<null>".
     QByteArray raw(const QByteArray &sql) const
     {

@@ -49,7 +49,8 @@ private Q_SLOTS:
         QCOMPARE(errorOf([&] { q.selectSql(); }), QStringLiteral("no query specified"));
     }
 
-    // Every data field is written with its literal; the row is found by rowid.
+    // Every data field is written with its literal; the row is found by rowid
+    // and its identifier as read.
     void updateText()
     {
         DbFixture db;
@@ -62,12 +63,12 @@ private Q_SLOTS:
         QCOMPARE(t.postSql(),
                  QStringLiteral("update dolog3 set \r\n"
                                 "dolog3='3',datum='2005-01-31',rovid='O''Brien',ugyfel='5',dat_kesz=null,kesz='N' \r\n"
-                                " where rowid='17'\r\n"));
+                                " where rowid='17' and cast(dolog3 as text) is '3'\r\n"));
         t.post();
         QCOMPARE(db.raw("select rovid from dolog3 where rowid=17"), QByteArray("O'Brien"));
         QCOMPARE(db.raw("select typeof(ugyfel) from dolog3"), QByteArray("integer"));
         QCOMPARE(db.raw("select dat_kesz from dolog3"), QByteArray("<null>"));
-        QCOMPARE(t.deleteSql(), QStringLiteral("delete from dolog3 where rowid='17'"));
+        QCOMPARE(t.deleteSql(), QStringLiteral("delete from dolog3 where rowid='17' and cast(dolog3 as text) is '3'"));
     }
 
     // An inserted row gets SQLite's new rowid, and a later edit updates that row.
@@ -91,11 +92,56 @@ private Q_SLOTS:
 
         t.edit();
         t.setValue(QStringLiteral("kesz"), QStringLiteral("I"));
-        QVERIFY(t.postSql().endsWith(QStringLiteral(" where rowid='18'\r\n")));
+        QVERIFY(t.postSql().endsWith(QStringLiteral(" where rowid='18' and cast(dolog3 as text) is '4'\r\n")));
         t.post();
         QCOMPARE(db.raw("select kesz from dolog3 where rowid=18"), QByteArray("I"));
         QCOMPARE(db.raw("select kesz from dolog3 where rowid=17"), QByteArray("N"));
         QCOMPARE(db.raw("select count(*) from dolog3"), QByteArray("2"));
+    }
+
+    // A row that another program deleted, or whose rowid SQLite gave to a
+    // newer row, is never written: the post or delete fails and the record
+    // set keeps its mode and what was typed.
+    void staleRowsAreNotWritten_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("deleted") << QStringLiteral("dolog3") << QStringLiteral("delete from dolog3;");
+        // Without an INTEGER PRIMARY KEY the largest rowid is given again
+        // after its row is deleted.
+        QTest::newRow("rowid reused") << QStringLiteral("dolog3")
+                                      << QStringLiteral("insert into dolog3 (rowid, dolog3) values (16, 8);"
+                                                        "delete from dolog3 where rowid = 17;"
+                                                        "insert into dolog3 (dolog3, rovid) values (9, 'Újabb');"
+                                                        "delete from dolog3 where rowid = 16;");
+        QTest::newRow("no identifier column") << QStringLiteral("feladat") << QStringLiteral("delete from feladat;");
+    }
+    void staleRowsAreNotWritten()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, meanwhile);
+        DbFixture db;
+        makeTasks(db);
+        db.exec(QStringLiteral("create table feladat (dolog3 integer, datum date, rovid varchar(50), ugyfel integer,"
+                               " dat_kesz date, kesz varchar(1), dat_hatid date);"
+                               "insert into feladat (rowid, dolog3, datum, rovid, ugyfel, kesz) values (17, 3, '2005-01-31', 'Hívás', 5, 'N');"));
+        Table t(&db.conn, table);
+        declareTasks(t);
+        t.open();
+
+        DbFixture::execOther(db.path(), meanwhile.replace(QStringLiteral("dolog3"), table));
+        const QByteArray before = db.raw(QStringLiteral("select group_concat(rowid || ':' || dolog3 || ':' || rovid) from %1").arg(table).toUtf8());
+
+        t.edit();
+        t.setValue(QStringLiteral("rovid"), QStringLiteral("Elavult"));
+        const QString stale = QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát.");
+        QCOMPARE(errorOf([&] { t.post(); }), stale);
+        QCOMPARE(t.mode(), RecordSet::Mode::Editing);
+        QCOMPARE(t.text(QStringLiteral("rovid")), QStringLiteral("Elavult"));
+        t.cancel();
+        QCOMPARE(errorOf([&] { t.remove(); }), stale);
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(db.raw(QStringLiteral("select group_concat(rowid || ':' || dolog3 || ':' || rovid) from %1").arg(table).toUtf8()), before);
     }
 
     void parameters()
