@@ -30,7 +30,12 @@ bool WheelToArrows::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::Wheel)
         return QObject::eventFilter(watched, event);
     const auto *wheel = static_cast<QWheelEvent *>(event);
-    const int rotation = wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->angleDelta().x();
+    // Touchpad gestures begin and end with empty wheel messages, and sideways
+    // scrolling moves nothing up or down: neither is an arrow press. They are
+    // still swallowed, as every wheel message is.
+    const int rotation = wheel->angleDelta().y();
+    if (rotation == 0)
+        return true;
     const int key = rotation > 0 ? Qt::Key_Up : Qt::Key_Down;
     QWidget *target = QApplication::focusWidget();
     if (!target)

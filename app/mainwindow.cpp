@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 const char *const MakerHomePage = "https://www.zentavo.hu";
 const char *const MakerSupportEmail = "tamogatas@zentavo.hu";
@@ -181,9 +182,8 @@ void Tfrm_Main::createActions()
     aUjdonsag = add(QStringLiteral("aUjdonsag"), QStringLiteral("Újdonságok honlapomon"), none, {}, QStringLiteral("ujdonsag"));
     connect(aUjdonsag, &QAction::triggered, this, [] {
                 // The side program is optional here; without it the news page itself is opened.
-                const QString program = ProgramPath(QStringLiteral("Ujdonsag"));
-                OpenDocument(QFileInfo::exists(program) ? program
-                                                        : QString::fromLatin1(MakerHomePage) + QStringLiteral("/ujdonsagok"));
+                if (!StartSideProgram(ProgramPath(QStringLiteral("Ujdonsag"))))
+                    OpenDocument(QString::fromLatin1(MakerHomePage) + QStringLiteral("/ujdonsagok"));
             });
     aNevjegy = add(QStringLiteral("aNevjegy"), QStringLiteral("Névjegy"), none, {}, QStringLiteral("nevjegy"));
     connect(aNevjegy, &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
@@ -362,15 +362,29 @@ void Tfrm_Main::fromTray()
     showMain();
 }
 
+QSize FullScreenClientSize(const QRect &workArea, const QMargins &frame)
+{
+    return QSize(qMax(1, workArea.right() + 1 - frame.left() - frame.right()),
+                 qMax(1, workArea.bottom() + 1 - frame.top() - frame.bottom()));
+}
+
+void Tfrm_Main::fitFullScreen()
+{
+    if (!Beall().FullScreen)
+        return;
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The window manager's frame lies around the client area: the whole
+    // window, frame included, must stay inside the work area.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(FullScreenClientSize(screen->availableGeometry(), frame));
+}
+
 void Tfrm_Main::showMain()
 {
     move(0, 0);
-    if (Beall().FullScreen) {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            resize(area.right() + 1, area.bottom() + 1);
-        }
-    }
+    fitFullScreen();
     if (isMinimized())
         showNormal();
     else
@@ -378,6 +392,10 @@ void Tfrm_Main::showMain()
     raise();
     activateWindow();
     move(0, 0);
+    // The frame is known once the window is mapped; a window manager may
+    // report it a moment later still.
+    fitFullScreen();
+    QTimer::singleShot(0, this, [this] { fitFullScreen(); });
     // Shown after the main window so that it stands above it.
     ShowSplash()->raise();
 }
@@ -512,6 +530,11 @@ void Tfrm_Main::closeEvent(QCloseEvent *e)
         e->ignore();
         return;
     }
+    // The quick list is a window of its own: its close releases the shared
+    // record sets and stores its bounds before the connection goes.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frm_GyorsLista"))
+            w->close();
     writeIni();
     m_tray->hide();
     // One copy a day to go back to; a failure is said, the close goes on.

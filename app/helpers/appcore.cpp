@@ -77,14 +77,15 @@ void OpenDocument(const QString &target)
         openHook()(target);
         return;
     }
-    const QUrl url = QUrl::fromUserInput(target, ProgramDir(), QUrl::AssumeLocalFile);
-    if (url.isLocalFile()) {
-        const QFileInfo info(url.toLocalFile());
-        // A program is started on its own; everything else goes to the desktop's handler.
-        if (info.isFile() && info.isExecutable() && info.suffix().isEmpty()) {
-            QProcess::startDetached(info.absoluteFilePath(), {}, ProgramDir());
-            return;
-        }
-    }
-    QDesktopServices::openUrl(url);
+    // Always through the desktop's handler, never executed: stored paths come
+    // from USB sticks and Windows shares where every file is executable.
+    QDesktopServices::openUrl(QUrl::fromUserInput(target, ProgramDir(), QUrl::AssumeLocalFile));
+}
+
+bool StartSideProgram(const QString &program)
+{
+    const QFileInfo info(program);
+    if (!info.isFile() || !info.isExecutable())
+        return false;
+    return QProcess::startDetached(info.absoluteFilePath(), {}, ProgramDir());
 }

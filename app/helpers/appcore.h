@@ -66,5 +66,8 @@ enum class SqlErrors { Ignore, Report };
 void RunSql(const QString &sql, const QVariantMap &params = {}, SqlErrors errors = SqlErrors::Ignore);
 // Hand a document, web address, mail link or program to the desktop.
 void OpenDocument(const QString &target);
+// Starts one of the program's own side programs from the program folder;
+// false when it is missing or could not start.
+bool StartSideProgram(const QString &program);
 // Tests replace the desktop hand-off to see what would be opened.
 void SetOpenDocumentHook(std::function<void(const QString &)> hook);

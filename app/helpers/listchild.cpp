@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -44,10 +43,6 @@ ListChild::ListChild(int kind, const QString &formName, const QString &caption, 
     layout->addWidget(m_header);
     layout->addWidget(m_grid, 1);
     setFocusProxy(m_grid);
-
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    esc->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(esc, &QShortcut::activated, this, &ListChild::closeWindow);
 }
 
 ListChild::~ListChild()

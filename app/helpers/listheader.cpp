@@ -1,5 +1,6 @@
 #include "app/helpers/listheader.h"
 
+#include <QAction>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,12 @@ ListHeader::ListHeader(const QString &title, QWidget *parent) : QWidget(parent)
     m_search->setClearButtonEnabled(true);
     m_search->setMaxLength(255);
     m_search->setFixedWidth(qMax(160, m_search->fontMetrics().averageCharWidth() * 24));
+    // Esc in the search box starts the search over; it never closes the list.
+    auto *clear = new QAction(m_search);
+    clear->setShortcut(QKeySequence(Qt::Key_Escape));
+    clear->setShortcutContext(Qt::WidgetShortcut);
+    connect(clear, &QAction::triggered, m_search, &QLineEdit::clear);
+    m_search->addAction(clear);
 
     m_title = new QLabel(title, this);
     m_title->setObjectName(QStringLiteral("titleLabel"));

@@ -11,6 +11,7 @@
 #include "db/recordset.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -40,6 +41,16 @@ public:
 
 private:
     int m_kind;
+};
+
+// Stands for the desktop's handler of a URL scheme.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
 };
 
 class KeyCounter : public QWidget
@@ -125,27 +136,35 @@ private Q_SLOTS:
 
     void wheelBecomesOneArrowKey_data()
     {
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<int>("key");
-        QTest::newRow("away") << 120 << int(Qt::Key_Up);
-        QTest::newRow("large") << 720 << int(Qt::Key_Up);
-        QTest::newRow("towards") << -120 << int(Qt::Key_Down);
-        QTest::newRow("zero") << 0 << int(Qt::Key_Down);
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<int>("phase");
+        QTest::addColumn<QList<int>>("keys");
+        const int none = Qt::NoScrollPhase;
+        QTest::newRow("away") << QPoint(0, 120) << none << QList<int>{Qt::Key_Up};
+        QTest::newRow("large") << QPoint(0, 720) << none << QList<int>{Qt::Key_Up};
+        QTest::newRow("towards") << QPoint(0, -120) << none << QList<int>{Qt::Key_Down};
+        QTest::newRow("slanted") << QPoint(40, -15) << none << QList<int>{Qt::Key_Down};
+        // No vertical movement: no arrow press.
+        QTest::newRow("zero") << QPoint(0, 0) << none << QList<int>{};
+        QTest::newRow("sideways") << QPoint(120, 0) << none << QList<int>{};
+        QTest::newRow("gesture begins") << QPoint(0, 0) << int(Qt::ScrollBegin) << QList<int>{};
+        QTest::newRow("gesture ends") << QPoint(0, 0) << int(Qt::ScrollEnd) << QList<int>{};
     }
     void wheelBecomesOneArrowKey()
     {
-        QFETCH(int, delta);
-        QFETCH(int, key);
+        QFETCH(QPoint, delta);
+        QFETCH(int, phase);
+        QFETCH(QList<int>, keys);
         KeyCounter w;
         w.setFocusPolicy(Qt::StrongFocus);
         w.show();
         w.activateWindow();
         w.setFocus();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), delta, Qt::NoButton, Qt::NoModifier,
+                          Qt::ScrollPhase(phase), false);
         QApplication::sendEvent(&w, &wheel);
-        QCOMPARE(w.keys, QList<int>{key});
+        QCOMPARE(w.keys, keys);
     }
 
     void listCommandsNeedAChildAndArrangingNeedsOne()
@@ -279,6 +298,35 @@ private Q_SLOTS:
         QVERIFY(opened[0].endsWith(QStringLiteral("Help/index.htm")));
         QVERIFY(opened[1].startsWith(QStringLiteral("mailto:")));
         QVERIFY(opened[1].endsWith(QStringLiteral("?subject=Zentavo")));
+    }
+
+    // A stored document goes to the desktop's handler even when it carries
+    // the executable bit and no extension; only the program's own side
+    // program is started.
+    void documentsAreOpenedNeverExecuted()
+    {
+        AppFixture f;
+        const auto script = [&](const QString &rel, const QString &body) {
+            QFile file(f.path(rel));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+            file.close();
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        };
+        script(QStringLiteral("szerzodes"), QStringLiteral("touch '%1'").arg(f.path(QStringLiteral("executed"))));
+        script(QStringLiteral("Ujdonsag"), QStringLiteral("touch '%1'").arg(f.path(QStringLiteral("side-program-ran"))));
+
+        UrlCatcher desktop;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+        OpenDocument(f.path(QStringLiteral("szerzodes")));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(desktop.urls, QList<QUrl>{QUrl::fromLocalFile(f.path(QStringLiteral("szerzodes")))});
+        QTest::qWait(300);
+        QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("executed"))));
+
+        Tfrm_Main main;
+        main.action(QStringLiteral("aUjdonsag"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(f.path(QStringLiteral("side-program-ran"))), 5000);
     }
 
     void trayWithoutSystemTrayMinimises()

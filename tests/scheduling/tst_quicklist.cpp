@@ -475,7 +475,10 @@ private Q_SLOTS:
         // With the task list: the task record set stays for it.
         const bool realTaskList = bool(ListWindowFactoryOf(KindTasks));
         if (realTaskList) {
-            f.main->openListWindow(KindTasks);
+            auto *list = dynamic_cast<ListWindow *>(f.main->openListWindow(KindTasks));
+            QVERIFY(list);
+            // Sorted by another column than the quick list's deadline order.
+            Q_EMIT list->listGrid()->titleClicked(list->listGrid()->columnOfField(QStringLiteral("rovid")));
         } else {
             Beall().TaskWindowOpen = true;   // as the task list leaves things
             tasks->setOrder(QStringLiteral("ugyfel_nevs"));
@@ -483,6 +486,7 @@ private Q_SLOTS:
         }
         QVERIFY(Beall().TaskWindowOpen);
         const QString taskOrder = tasks->order();
+        QVERIFY(taskOrder != QLatin1String("dat_hatid"));
         q = openQuickList(f);
         QCOMPARE(tasks->order(), taskOrder);   // the task list's order is kept
         closeQuickList(q);
@@ -507,6 +511,25 @@ private Q_SLOTS:
         q->move(150, 60);
         f.main.reset();
         QVERIFY(q.isNull());
+    }
+
+    // Closing the main window closes the quick list the way its own close
+    // does: record sets released, bounds stored.
+    void closesWithTheMainWindow()
+    {
+        AppFixture f;
+        f.makeDb(demoSql());
+        QVERIFY(f.start());
+        QPointer<Tfrm_GyorsLista> q = openQuickList(f);
+        q->move(150, 60);
+        f.closeMain();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(q.isNull());
+        QVERIFY(!Beall().QuickListOpen);
+        QVERIFY(!Shared().TblFeladat->isOpen() && !Shared().TblNaptar->isOpen());
+        QSettings ini = f.ini();
+        QCOMPARE(ini.value(QStringLiteral("frm_GyorsLista/Left")).toInt(), 150);
+        QCOMPARE(ini.value(QStringLiteral("frm_GyorsLista/Top")).toInt(), 60);
     }
 };
 

@@ -135,13 +135,22 @@ private Q_SLOTS:
         QVERIFY(f->main->mdiArea()->subWindowList().isEmpty());
     }
 
-    void escClosesAndDestroyingClearsTheFlag()
+    // Esc never closes a list window; in the quick search box it empties the box.
+    void escClearsTheSearchAndDestroyingClearsTheFlag()
     {
         Tfrm_Feladat *w = open();
+        QLineEdit *search = w->header()->searchBox();
+        search->setFocus();
+        QTest::keyClicks(search, QStringLiteral("Hol"));
+        QCOMPARE(search->text(), QStringLiteral("Hol"));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QCOMPARE(search->text(), QString());
         w->grid()->setFocus();
         QTest::keyClick(w->grid(), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(f->main->mdiArea()->subWindowList().isEmpty());
+        QCOMPARE(f->main->mdiArea()->subWindowList().size(), 1);
+        QVERIFY(Beall().TaskWindowOpen);
+        closeAndFlush(w);
         QVERIFY(!Beall().TaskWindowOpen);
 
         // Torn down with its frame, without a close: the flag and the record set still go.
