@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -80,7 +81,34 @@ DelimitedWriter::DelimitedWriter(const zdb::RecordSet &rs, const DelimitedOption
     }
 }
 
-void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &used) const
+bool DelimitedWriter::breaksField(QStringView text) const
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\r' || u == u'\n' || u == u'"' || u == char16_t(m_separator))
+            return true;
+    }
+    return false;
+}
+
+void DelimitedWriter::appendField(QStringView text, QByteArray &out, qsizetype &used) const
+{
+    // Without a qualifier a value holding the separator, a line break or a
+    // double quote would fall apart into several fields or lines: such a
+    // value alone is enclosed in double quotes, inner ones doubled, the way
+    // spreadsheets read it. Every other value goes out exactly as it is.
+    if (m_qualifier || !breaksField(text)) {
+        appendText(text, out, used, m_qualifier);
+        return;
+    }
+    *room(out, used, 1) = '"';
+    ++used;
+    appendText(text, out, used, '"');
+    *room(out, used, 1) = '"';
+    ++used;
+}
+
+void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &used, char doubled) const
 {
     const qsizetype n = text.size();
     char *p = room(out, used, 2 * n);
@@ -89,7 +117,7 @@ void DelimitedWriter::appendText(QStringView text, QByteArray &out, qsizetype &u
         const char16_t c = s[i];
         if (c < 0x80) {
             *p++ = char(c);
-            if (c == char16_t(m_qualifier) && m_qualifier)
+            if (doubled && c == char16_t(doubled))
                 *p++ = char(c);
             continue;
         }
@@ -109,13 +137,13 @@ void DelimitedWriter::appendValue(int row, const Column &c, QByteArray &out, qsi
 {
     switch (c.how) {
     case How::Text:
-        appendText(m_rs.textAt(row, c.field), out, used);
+        appendField(m_rs.textAt(row, c.field), out, used);
         return;
     case How::Blob:
-        appendText(u"BLOB", out, used);
+        appendText(u"BLOB", out, used, m_qualifier);
         return;
     case How::Memo:
-        appendText(JoinLines(m_rs.textAt(row, c.field)), out, used);
+        appendField(JoinLines(m_rs.textAt(row, c.field)), out, used);
         return;
     case How::Value:
         break;
@@ -161,7 +189,7 @@ void DelimitedWriter::appendValue(int row, const Column &c, QByteArray &out, qsi
     default:
         break;
     }
-    appendText(m_rs.textAt(row, c.field), out, used);
+    appendField(m_rs.textAt(row, c.field), out, used);
 }
 
 void DelimitedWriter::appendHeader(QByteArray &out) const
@@ -172,7 +200,7 @@ void DelimitedWriter::appendHeader(QByteArray &out) const
             *room(out, used, 1) = m_qualifier;
             ++used;
         }
-        appendText(m_rs.field(c.field).displayTitle(), out, used);
+        appendField(m_rs.field(c.field).displayTitle(), out, used);
         char *p = room(out, used, 2);
         if (m_qualifier)
             *p++ = m_qualifier;
@@ -465,13 +493,34 @@ void Tfrm_Excelbe::setAllChecked(bool checked)
 
 void Tfrm_Excelbe::browse()
 {
-    QString path = chooseSaveFile(this, QStringLiteral("Mentés másként"), m_fileName->text(),
-                                  QStringLiteral("CSV állományok (*.csv);;Text állományok (*.txt);;Minden állomány (*)"));
+    const QString csv = QStringLiteral("CSV állományok (*.csv)");
+    const QString txt = QStringLiteral("Text állományok (*.txt)");
+    QString filter = csv;
+    QString path = chooseSaveFile(this, QStringLiteral("Mentés másként"), resolvedFileName(),
+                                  csv + QStringLiteral(";;") + txt + QStringLiteral(";;Minden állomány (*)"), &filter);
     if (path.isEmpty())
         return;
+    // A name without an extension gets the one of the chosen file type.
     if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".csv");
+        path += filter == txt ? QStringLiteral(".txt") : QStringLiteral(".csv");
+    m_folder = QFileInfo(path).absolutePath();
     m_fileName->setText(QDir::toNativeSeparators(path));
+}
+
+QString Tfrm_Excelbe::resolvedFileName() const
+{
+    const QString name = QDir::fromNativeSeparators(fileName());
+    if (name.isEmpty() || QDir::isAbsolutePath(name))
+        return name;
+    // A bare name would land in the program's working folder, which the user
+    // never sees: it goes into the folder last chosen here, else into the
+    // user's documents.
+    QString folder = m_folder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).absoluteFilePath(name);
 }
 
 void Tfrm_Excelbe::setRunning(bool running)
@@ -490,12 +539,14 @@ void Tfrm_Excelbe::startExport()
 {
     if (m_running)
         return;
-    const QString path = fileName();
-    if (path.isEmpty()) {
+    if (fileName().isEmpty()) {
         ShowError(QStringLiteral("Nincs filenév megadva."), this);
         m_fileName->setFocus(Qt::OtherFocusReason);
         return;
     }
+    // The box and the message show where the file really goes.
+    const QString path = QDir::toNativeSeparators(resolvedFileName());
+    m_fileName->setText(path);
     if (runExport(path)) {
         m_progress->setValue(0);
         ShowInfo(path + QStringLiteral(" file kész."), this);

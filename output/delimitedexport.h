@@ -42,7 +42,8 @@ QList<int> AllDelimitedFields(const zdb::RecordSet &rs);
 // Builds the lines. A value is the record set's plain text form (null is
 // empty). With a qualifier, a qualifier character inside a title or value is
 // doubled so that the file reads back as written; without one, values go out
-// unchanged. Each field is followed by the separator, the last one too, and
+// unchanged, except one holding the separator, CR, LF or a double quote,
+// which is enclosed in double quotes with inner ones doubled. Each field is followed by the separator, the last one too, and
 // every line ends with CR LF.
 class DelimitedWriter
 {
@@ -61,7 +62,9 @@ private:
     };
 
     void appendValue(int row, const Column &c, QByteArray &out, qsizetype &used) const;
-    void appendText(QStringView text, QByteArray &out, qsizetype &used) const;
+    bool breaksField(QStringView text) const;
+    void appendField(QStringView text, QByteArray &out, qsizetype &used) const;
+    void appendText(QStringView text, QByteArray &out, qsizetype &used, char doubled) const;
 
     const zdb::RecordSet &m_rs;
     std::vector<Column> m_columns;
@@ -114,6 +117,7 @@ protected:
 private:
     void setRunning(bool running);
     bool runExport(const QString &path);
+    QString resolvedFileName() const;   // the box's name as a full path
 
     QPointer<zdb::RecordSet> m_rs;
     bool m_running = false;
@@ -128,6 +132,7 @@ private:
     QCheckBox *m_multiLine = nullptr;
     QLineEdit *m_fileName = nullptr;
     QPushButton *m_browse = nullptr;
+    QString m_folder;                   // the folder last chosen with the browser
     QPushButton *m_stop = nullptr;
     QPushButton *m_start = nullptr;
     QPushButton *m_close = nullptr;

@@ -1,6 +1,7 @@
 #include "output/htmlexport.h"
 
 #include "output/output.h"
+#include "output/printgrid.h"
 
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
@@ -126,21 +127,14 @@ QByteArray encoded(const QString &text)
     return HtmlPageText(text);
 }
 
-bool isNumeric(zdb::FieldKind kind)
-{
-    return kind == zdb::FieldKind::Integer || kind == zdb::FieldKind::Float || kind == zdb::FieldKind::Currency;
-}
-
-// A column that states right or centre keeps it; otherwise numbers go right.
+// A column's stated alignment, numbers right by default, as on paper.
 QByteArray alignmentPrefix(const GridColumn &column, const zdb::RecordSet *rs, int field)
 {
-    const Qt::Alignment h = column.alignment & Qt::AlignHorizontal_Mask;
-    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+    const Qt::Alignment h = zrep::cellAlignment(column, rs, field);
+    if (h & Qt::AlignRight)
         return QByteArrayLiteral("<p align=\"right\">");
     if (h & Qt::AlignHCenter)
         return QByteArrayLiteral("<p align=\"center\">");
-    if (rs && field >= 0 && isNumeric(rs->field(field).kind))
-        return QByteArrayLiteral("<p align=\"right\">");
     return {};
 }
 

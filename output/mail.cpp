@@ -11,14 +11,12 @@
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace {
 
-// How long the hand-off may take before we stop waiting for its answer.
-constexpr int kHandOffWaitMs = 10000;
-
-// A header value must stay on one line: a line break in a name or subject
-// would let the text smuggle extra header lines into the message.
+// A header value must stay on one line: a line break in a subject would let
+// the text smuggle extra header lines into the message.
 QString oneLine(const QString &text)
 {
     QString out = text;
@@ -28,31 +26,78 @@ QString oneLine(const QString &text)
     return out.trimmed();
 }
 
-// "Name <address>", just the address without a name, nothing without an
-// address. A text that xdg-email could take for one of its options (leading
-// "-") or that holds address punctuation gets the name quoted.
-QString recipientArgument(const QString &address, const QString &name)
+// Line breaks of any kind become CR LF, the form a mailto: body carries.
+QString crLfLines(const QString &text)
 {
-    const QString addr = oneLine(address);
-    // Without "@" xdg-email refuses the whole message; the user is better
-    // served by a compose window with an empty recipient list.
-    if (!addr.contains(QLatin1Char('@')))
-        return {};
-    const QString display = oneLine(name);
-    if (display.isEmpty())
-        return addr.startsWith(QLatin1Char('-')) ? QLatin1Char('<') + addr + QLatin1Char('>') : addr;
-    static const QString specials = QStringLiteral("\"(),:;<>@[\\]");
-    bool quote = display.startsWith(QLatin1Char('-'));
-    for (const QChar c : display)
-        quote = quote || specials.contains(c);
-    QString shown = display;
-    if (quote) {
-        shown.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-        shown.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-        shown = QLatin1Char('"') + shown + QLatin1Char('"');
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            out += QStringLiteral("\r\n");
+        } else if (c == QLatin1Char('\n')) {
+            out += QStringLiteral("\r\n");
+        } else {
+            out += c;
+        }
     }
-    return shown + QStringLiteral(" <") + addr + QLatin1Char('>');
+    return out;
 }
+
+QString percentEncoded(const QString &text, const QByteArray &keep = {})
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, keep));
+}
+
+} // namespace
+
+bool IsPlainMailAddress(const QString &address)
+{
+    const QString a = address.trimmed();
+    if (a.count(QLatin1Char('@')) != 1 || a.startsWith(QLatin1Char('@')) || a.endsWith(QLatin1Char('@')))
+        return false;
+    // A scheme ("mailto:") or URI punctuation would let a stored address add
+    // hidden recipients, headers or attachments to the message.
+    static const QString forbidden = QStringLiteral("?&<>,;:\"%#()[]\\");
+    for (const QChar c : a)
+        if (c.isSpace() || c.unicode() < 0x20 || forbidden.contains(c))
+            return false;
+    return true;
+}
+
+QString MailToUri(const QString &subject, const QString &body, const QString &toAddress)
+{
+    QString uri = QStringLiteral("mailto:");
+    if (IsPlainMailAddress(toAddress))
+        uri += percentEncoded(toAddress.trimmed(), "@");
+    QStringList fields;
+    const QString subjectLine = oneLine(subject);
+    if (!subjectLine.isEmpty())
+        fields << QStringLiteral("subject=") + percentEncoded(subjectLine);
+    if (!body.isEmpty())
+        fields << QStringLiteral("body=") + percentEncoded(crLfLines(body));
+    if (!fields.isEmpty())
+        uri += QLatin1Char('?') + fields.join(QLatin1Char('&'));
+    return uri;
+}
+
+QStringList MailHandOffArguments(const QString &subject, const QString &body, const QString &attachment,
+                                 const QString &toAddress)
+{
+    // Only the URI carries the texts: xdg-email would pass --subject and
+    // --body through "echo" under /bin/sh, which reads backslash sequences
+    // ("\c" ends the text) and doubles the CR of CR LF. The URI holds
+    // nothing but unreserved characters and percent escapes.
+    QStringList args{QStringLiteral("--utf8")};
+    if (!attachment.isEmpty())
+        args << QStringLiteral("--attach") << attachment;
+    args << MailToUri(subject, body, toAddress);
+    return args;
+}
+
+namespace {
 
 // A field of the record set's current row as text; empty when there is none.
 QString currentText(const zdb::RecordSet *rs, const QString &field)
@@ -92,58 +137,25 @@ void mailEntry(const zdb::RecordSet *rs)
 
 } // namespace
 
-QStringList MailHandOffArguments(const QString &subject, const QString &body, const QString &attachment,
-                                 const QString &toAddress, const QString &toName)
-{
-    // The arguments travel as UTF-8; xdg-email refuses an option with an
-    // empty value, so empty parts are left out altogether.
-    QStringList args{QStringLiteral("--utf8")};
-    const QString subjectLine = oneLine(subject);
-    if (!subjectLine.isEmpty())
-        args << QStringLiteral("--subject") << subjectLine;
-    if (!body.isEmpty())
-        args << QStringLiteral("--body") << body;
-    if (!attachment.isEmpty())
-        args << QStringLiteral("--attach") << attachment;
-    const QString to = recipientArgument(toAddress, toName);
-    if (!to.isEmpty())
-        args << to;
-    return args;
-}
-
 int SendMail(const QString &subject, const QString &body, const QString &attachment, const QString &toAddress,
              const QString &toName, const QString &fromAddress, const QString &fromName)
 {
-    // xdg-email has no way to name a sender: a mailto hand-off always leaves
-    // the From line to the account the user has set up in the mail client,
-    // so the sender data stops here.
+    // A mailto: URI names neither the recipient's display name nor a sender:
+    // the mail client shows the address and sends from the account the user
+    // has set up there.
+    Q_UNUSED(toName)
     Q_UNUSED(fromAddress)
     Q_UNUSED(fromName)
 
+    // Started on its own, never waited for: some mail clients keep xdg-email
+    // until their compose window closes. Arguments never pass a shell.
     const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
-    if (program.isEmpty())
-        return -1;
-
-    // Arguments go straight to the program, never through a shell.
-    auto *process = new QProcess;
-    process->setProgram(program);
-    process->setArguments(MailHandOffArguments(subject, body, attachment, toAddress, toName));
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start();
-    if (!process->waitForStarted(kHandOffWaitMs)) {
-        delete process;
+    if (program.isEmpty()
+        || !QProcess::startDetached(program, MailHandOffArguments(subject, body, attachment, toAddress))) {
+        ShowError(QStringLiteral("A levelezőprogram nem indítható (xdg-email)."));
         return -1;
     }
-    if (!process->waitForFinished(kHandOffWaitMs)) {
-        // Some mail clients keep xdg-email until their compose window is
-        // closed. Killing it could take the window with it: let it run on.
-        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-        return 0;
-    }
-    const int result = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : 1;
-    delete process;
-    return result;
+    return 0;
 }
 
 void MailListEntry(ListWindow *window)

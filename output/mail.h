@@ -12,6 +12,14 @@ class ListWindow;
 // list to the current customer; the other lists have no customer to write to.
 void MailListEntry(ListWindow *window);
 
+// An address that can be handed over as it is: one "@" and no scheme, URI
+// punctuation, brackets, list separators or whitespace. Others are left out.
+bool IsPlainMailAddress(const QString &address);
+
+// The message as a mailto: URI (RFC 6068): the address, then subject and
+// body percent-encoded as UTF-8, line breaks as %0D%0A.
+QString MailToUri(const QString &subject, const QString &body, const QString &toAddress);
+
 // The command line handed to xdg-email for a message (without the program).
 QStringList MailHandOffArguments(const QString &subject, const QString &body, const QString &attachment,
-                                 const QString &toAddress, const QString &toName);
+                                 const QString &toAddress);

@@ -53,6 +53,21 @@ QList<GridColumnPlace> placeGridColumns(const QList<GridColumn> &columns, int gr
     return out;
 }
 
+Qt::Alignment cellAlignment(const GridColumn &column, const zdb::RecordSet *recordSet, int field)
+{
+    const Qt::Alignment h = column.alignment & Qt::AlignHorizontal_Mask;
+    if (h & (Qt::AlignRight | Qt::AlignTrailing))
+        return Qt::AlignRight;
+    if (h & Qt::AlignHCenter)
+        return Qt::AlignHCenter;
+    if (recordSet && field >= 0 && field < recordSet->fieldCount()) {
+        const zdb::FieldKind kind = recordSet->field(field).kind;
+        if (kind == zdb::FieldKind::Integer || kind == zdb::FieldKind::Float || kind == zdb::FieldKind::Currency)
+            return Qt::AlignRight;
+    }
+    return Qt::AlignLeft;
+}
+
 ReportLayout makeGridReport(const QList<GridColumn> &columns, int gridWidth, zdb::RecordSet *recordSet,
                             bool portrait, const QString &subtitle, int fontSize, const QString &title,
                             const ReportOwner &owner)
@@ -97,7 +112,7 @@ ReportLayout makeGridReport(const QList<GridColumn> &columns, int gridWidth, zdb
     for (const GridColumnPlace &p : places) {
         const GridColumn &c = columns[p.column];
         const int field = c.field.isEmpty() ? -1 : recordSet->fieldIndex(c.field);
-        const Qt::Alignment align = (c.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
+        const Qt::Alignment align = cellAlignment(c, recordSet, field) | Qt::AlignVCenter;
         cells.append(Cell{field, float(p.x), float(p.w), quint16(align.toInt()), &c});
     }
 

@@ -30,6 +30,11 @@ struct GridColumnPlace
 // between columns.
 QList<GridColumnPlace> placeGridColumns(const QList<GridColumn> &columns, int gridWidth, double pageWidth);
 
+// The horizontal alignment a column's cells take in print and export: what
+// the column states (right or centre), otherwise right for numeric fields
+// and left for the rest.
+Qt::Alignment cellAlignment(const GridColumn &column, const zdb::RecordSet *recordSet, int field);
+
 // The list report of the grid's record set (all its rows, in its order and
 // under its filter), read by row so that the grid does not move.
 ReportLayout makeGridReport(DataGrid *grid, bool portrait, const QString &subtitle, int fontSize,

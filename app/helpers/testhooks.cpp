@@ -21,6 +21,7 @@ struct State
     QQueue<bool> answers;
     QQueue<std::pair<bool, QString>> inputs;
     QQueue<QString> fileNames;
+    QString fileFilter;
     QQueue<QString> folders;
     QQueue<std::function<void(QDialog *)>> dialogCallbacks;
     QList<ShownMessage> messages;
@@ -49,6 +50,7 @@ bool automatic() { return state().automatic; }
 void setNextAnswer(bool yes) { state().answers.enqueue(yes); }
 void setNextInput(bool ok, const QString &text) { state().inputs.enqueue({ok, text}); }
 void setNextFileName(const QString &fileName) { state().fileNames.enqueue(fileName); }
+void setNextFileFilter(const QString &filter) { state().fileFilter = filter; }
 void setNextFolder(const QString &folder) { state().folders.enqueue(folder); }
 
 QList<ShownMessage> shownMessages() { return state().messages; }
@@ -74,6 +76,7 @@ void reset()
     s.answers.clear();
     s.inputs.clear();
     s.fileNames.clear();
+    s.fileFilter.clear();
     s.folders.clear();
     s.dialogCallbacks.clear();
     s.messages.clear();
@@ -92,6 +95,7 @@ bool takeInput(bool &ok, QString &text)
 }
 
 bool takeFileName(QString &fileName) { return takeFrom(state().fileNames, fileName); }
+QString takeFileFilter() { return std::exchange(state().fileFilter, QString()); }
 bool takeFolder(QString &folder) { return takeFrom(state().folders, folder); }
 void recordMessage(const ShownMessage &m) { state().messages.append(m); }
 
@@ -143,14 +147,18 @@ QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &d
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
-QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                       QString *selectedFilter)
 {
     if (testhooks::automatic()) {
         QString name;
         testhooks::takeFileName(name);
+        const QString chosen = testhooks::takeFileFilter();
+        if (selectedFilter && !chosen.isEmpty())
+            *selectedFilter = chosen;
         return name;
     }
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter, selectedFilter);
 }
 
 QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir)

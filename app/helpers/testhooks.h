@@ -28,6 +28,8 @@ void setNextAnswer(bool yes);
 void setNextInput(bool ok, const QString &text = {});
 // File and folder choosers; an empty name means the user cancelled.
 void setNextFileName(const QString &fileName);
+// The filter the user leaves chosen in the next save-file dialog.
+void setNextFileFilter(const QString &filter);
 void setNextFolder(const QString &folder);
 
 QList<ShownMessage> shownMessages();
@@ -44,6 +46,7 @@ void reset();   // clears every queue and the recorded messages
 bool takeAnswer(bool &yes);
 bool takeInput(bool &ok, QString &text);
 bool takeFileName(QString &fileName);
+QString takeFileFilter();
 bool takeFolder(QString &folder);
 void recordMessage(const ShownMessage &m);
 
@@ -56,5 +59,7 @@ int execDialog(QDialog *dialog);
 QWidget *DialogParent();
 // File choosers that honour the hooks.
 QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
-QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+// selectedFilter, when given, receives the filter chosen in the dialog.
+QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                       QString *selectedFilter = nullptr);
 QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir);

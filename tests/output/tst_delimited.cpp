@@ -179,8 +179,15 @@ private Q_SLOTS:
                                                     << "kód|név|cim|dátum|megjegyzés|kep|\r\n";
         QTest::newRow("nulls, memo off, blob") << opts(';', 0, false, all) << 0 << "12;Kis Kft;;;BLOB;BLOB;\r\n";
         QTest::newRow("nulls quoted") << opts(';', '"', true, all) << 0 << "\"12\";\"Kis Kft\";\"\";\"\";\"\";\"BLOB\";\r\n";
-        QTest::newRow("Semmi keeps separator and quotes") << opts(';', 0, false, {Nev, Datum}) << 1
-                                                          << "Árvíztűrő \"tükör\" fúrógép; Kft;2005.01.31.;\r\n";
+        // Without a qualifier, a value that would break the line apart is
+        // enclosed in double quotes; the others go out as they are.
+        QTest::newRow("Semmi encloses separator and quotes") << opts(';', 0, false, {Nev, Datum}) << 1
+                                                             << "\"Árvíztűrő \"\"tükör\"\" fúrógép; Kft\";2005.01.31.;\r\n";
+        QTest::newRow("Semmi leaves plain values") << opts(';', 0, false, {Kod, Nev}) << 2 << "300;O'Brian & Társa;\r\n";
+        QTest::newRow("Semmi, quotes without separator") << opts(',', 0, false, {Nev}) << 1
+                                                         << "\"Árvíztűrő \"\"tükör\"\" fúrógép; Kft\",\r\n";
+        QTest::newRow("Semmi, memo bars under the bar separator") << opts('|', 0, true, {Kod, Megj}) << 2
+                                                                  << "300|\"egy|kettő|\"|\r\n";
         QTest::newRow("double quote doubled") << opts(';', '"', false, {Nev}) << 1
                                               << "\"Árvíztűrő \"\"tükör\"\" fúrógép; Kft\";\r\n";
         QTest::newRow("apostrophe doubled") << opts(',', '\'', false, {Nev}) << 2 << "'O''Brian & Társa',\r\n";
@@ -190,8 +197,9 @@ private Q_SLOTS:
         QTest::newRow("memo off") << opts(';', 0, false, {Megj}) << 1 << "BLOB;\r\n";
         QTest::newRow("memo LF, tab") << opts('\t', '"', true, {Kod, Megj}) << 2 << "\"300\"\t\"egy|kettő|\"\t\r\n";
         QTest::newRow("empty memo, blob stays BLOB") << opts(';', 0, true, {Megj, Kep}) << 3 << ";BLOB;\r\n";
-        QTest::newRow("line break in text kept, ? outside code page")
-            << opts(';', 0, false, {Kod, Nev}) << 3 << ";sor\r\ntörés ?€;\r\n";
+        QTest::newRow("line break enclosed, ? outside code page")
+            << opts(';', 0, false, {Kod, Nev}) << 3 << ";\"sor\r\ntörés ?€\";\r\n";
+        QTest::newRow("line break, apostrophe qualifier") << opts(';', '\'', false, {Nev}) << 3 << "'sor\r\ntörés ?€';\r\n";
         QTest::newRow("no field checked") << opts(';', '"', true, {}) << 1 << "\r\n";
         QTest::newRow("no field checked, header") << opts(';', '"', true, {}) << -1 << "\r\n";
     }
@@ -230,11 +238,6 @@ private Q_SLOTS:
         device.open(QIODevice::WriteOnly);
         QCOMPARE(WriteDelimited(*sample, options, device), 4);
         const QByteArray bytes = device.data();
-        if (qEnvironmentVariableIsSet("ZENTAVO_UPDATE_GOLDEN")) {
-            QFile out(goldenPath(golden));
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(bytes);
-        }
         QFile file(goldenPath(golden));
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(goldenPath(golden)));
         QCOMPARE(bytes, file.readAll());
@@ -322,6 +325,11 @@ private Q_SLOTS:
             testhooks::setNextFileName(QString());   // cancelled: the box keeps its text
             child<QPushButton>(d, "btTallozas")->click();
             QCOMPARE(d->fileName(), QDir::toNativeSeparators(outPath(QStringLiteral("lista.csv"))));
+            // With the text-file type chosen the name gets ".txt".
+            testhooks::setNextFileName(outPath(QStringLiteral("lista")));
+            testhooks::setNextFileFilter(QStringLiteral("Text állományok (*.txt)"));
+            child<QPushButton>(d, "btTallozas")->click();
+            QCOMPARE(d->fileName(), QDir::toNativeSeparators(outPath(QStringLiteral("lista.txt"))));
         });
         QVERIFY(f->ini().childGroups().contains(QStringLiteral("frm_Excelbe")));
     }
@@ -348,6 +356,38 @@ private Q_SLOTS:
         QCOMPARE(testhooks::lastMessage().text, path + QStringLiteral(" file kész."));
         QCOMPARE(testenv::fileBytes(path), testenv::fileBytes(goldenPath(QStringLiteral("delimited_comma_quote_memo.csv"))));
         QCOMPARE(sample->currentRow(), 2);
+    }
+
+    // A bare name never lands in the working folder: it goes into the folder
+    // last browsed to, else the user's documents, and the message names the
+    // full path.
+    void bareFileNameGoesWhereTheUserLooks()
+    {
+        const QString work = outPath(QStringLiteral("munka"));
+        const QString home = outPath(QStringLiteral("otthon"));
+        const QString chosen = outPath(QStringLiteral("valasztott"));
+        for (const QString &dir : {work, home, home + QStringLiteral("/Documents"), chosen})
+            QVERIFY(QDir().mkpath(dir));
+        const QString oldCwd = QDir::currentPath();
+        const QByteArray oldHome = qgetenv("HOME");
+        QDir::setCurrent(work);
+        qputenv("HOME", QFile::encodeName(home));
+        withDialog(sample.get(), [&](Tfrm_Excelbe *d) {
+            d->setFileName(QStringLiteral("ugyfelek.csv"));
+            child<QPushButton>(d, "btExport")->click();
+            testhooks::setNextFileName(chosen + QStringLiteral("/elso.csv"));
+            child<QPushButton>(d, "btTallozas")->click();
+            d->setFileName(QStringLiteral("masodik.csv"));
+            child<QPushButton>(d, "btExport")->click();
+            QCOMPARE(d->fileName(), QDir::toNativeSeparators(chosen + QStringLiteral("/masodik.csv")));
+        });
+        QDir::setCurrent(oldCwd);
+        qputenv("HOME", oldHome);
+        QVERIFY(QDir(work).isEmpty());
+        const QString first = home + QStringLiteral("/Documents/ugyfelek.csv");
+        QVERIFY(QFileInfo::exists(first));
+        QVERIFY(QFileInfo::exists(chosen + QStringLiteral("/masodik.csv")));
+        QCOMPARE(testhooks::shownMessages().at(0).text, QDir::toNativeSeparators(first) + QStringLiteral(" file kész."));
     }
 
     void emptyFileNameIsRefused()

@@ -231,6 +231,26 @@ private Q_SLOTS:
         QCOMPARE(inkIn(144.5, 300), 0);
     }
 
+    // A column left at its default alignment takes its field's: numbers to
+    // the right, as in the HTML export; a stated alignment is kept.
+    void defaultAlignmentFollowsTheField()
+    {
+        // Task 7: identifier 7, priority 3.
+        zdb::Query q(Db1(), QStringLiteral("SELECT dolog3 AS n, rovid AS t, fontos AS c FROM dolog3 WHERE dolog3 = 7"));
+        q.open();
+        const QList<GridColumn> cols{col(QStringLiteral("n"), QStringLiteral("szám"), 60),
+                                     col(QStringLiteral("t"), QStringLiteral("név"), 60),
+                                     col(QStringLiteral("c"), QStringLiteral("közép"), 60, Qt::AlignHCenter)};
+        const ReportLayout l = makeGridReport(cols, 180, &q, true, {}, 8, QStringLiteral("Teszt"), {});
+        const auto alignOf = [&](const QString &text) {
+            const ReportText *t = l.pages()[0].findText(text);
+            return t ? int(t->align & Qt::AlignHorizontal_Mask) : -1;
+        };
+        QCOMPARE(alignOf(QStringLiteral("7")), int(Qt::AlignRight));
+        QCOMPARE(alignOf(QStringLiteral("Hálózati nyomtató beállítása")), int(Qt::AlignLeft));
+        QCOMPARE(alignOf(QStringLiteral("3")), int(Qt::AlignHCenter));
+    }
+
     void largerFontGivesTallerLines()
     {
         zdb::Query q(Db1(), QStringLiteral("SELECT 'első' AS a UNION ALL SELECT 'második' ORDER BY 1"));
