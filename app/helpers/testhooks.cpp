@@ -22,6 +22,7 @@ struct State
     QQueue<std::pair<bool, QString>> inputs;
     QQueue<QString> fileNames;
     QString fileFilter;
+    bool trayAssumed = false;
     QQueue<QString> folders;
     QQueue<std::function<void(QDialog *)>> dialogCallbacks;
     QList<ShownMessage> messages;
@@ -50,6 +51,8 @@ bool automatic() { return state().automatic; }
 void setNextAnswer(bool yes) { state().answers.enqueue(yes); }
 void setNextInput(bool ok, const QString &text) { state().inputs.enqueue({ok, text}); }
 void setNextFileName(const QString &fileName) { state().fileNames.enqueue(fileName); }
+void setSystemTrayAssumed(bool on) { state().trayAssumed = on; }
+bool systemTrayAssumed() { return state().trayAssumed; }
 void setNextFileFilter(const QString &filter) { state().fileFilter = filter; }
 void setNextFolder(const QString &folder) { state().folders.enqueue(folder); }
 
@@ -77,6 +80,7 @@ void reset()
     s.inputs.clear();
     s.fileNames.clear();
     s.fileFilter.clear();
+    s.trayAssumed = false;
     s.folders.clear();
     s.dialogCallbacks.clear();
     s.messages.clear();

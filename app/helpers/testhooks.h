@@ -22,6 +22,10 @@ struct ShownMessage
 void setAutomatic(bool on);
 bool automatic();
 
+// Offscreen there is no system tray; tests of the tray path pretend one.
+void setSystemTrayAssumed(bool on);
+bool systemTrayAssumed();
+
 // AskYesNo answers; with the queue empty an automatic AskYesNo answers No.
 void setNextAnswer(bool yes);
 // InputWithMask answers; with the queue empty an automatic input is cancelled.

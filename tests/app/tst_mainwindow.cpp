@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -325,7 +326,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("executed"))));
 
         Tfrm_Main main;
-        main.action(QStringLiteral("aUjdonsag"))->trigger();
+        actionOf(main, QStringLiteral("aUjdonsag"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(f.path(QStringLiteral("side-program-ran"))), 5000);
     }
 
@@ -337,12 +338,48 @@ private Q_SLOTS:
         f.main->showMain();
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable()); // offscreen has none
         actionOf(f.main, QStringLiteral("aTray"))->trigger();
-        QVERIFY(f.main->isMinimized() || f.main->isVisible());
+        QVERIFY(f.main->isMinimized());
+        QVERIFY(f.main->isVisible());
         QVERIFY(!f.main->trayIcon()->isVisible());
         actionOf(f.main, QStringLiteral("aTrFokepernyo"))->trigger();
         QVERIFY(f.main->isVisible());
         QVERIFY(!f.main->isMinimized());
         QCOMPARE(f.main->pos(), QPoint(0, 0));
+    }
+
+    // With a system tray: hidden behind the icon, back by a double click or
+    // through the tray menu, whose list commands also open their window.
+    void trayHidesAndBringsBack()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        testhooks::setSystemTrayAssumed(true);
+        f.main->showMain();
+        QSystemTrayIcon *tray = f.main->trayIcon();
+        QCOMPARE(tray->toolTip(), QStringLiteral("Zentavo"));
+        QStringList menu;
+        for (QAction *a : tray->contextMenu()->actions())
+            menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(menu, (QStringList{"Főképernyő", "Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek",
+                                    "Termékek", "Projektek", "-", "Bezár"}));
+
+        f.main->move(50, 40);
+        actionOf(f.main, QStringLiteral("aTray"))->trigger();
+        QVERIFY(!f.main->isVisible());
+        QVERIFY(tray->isVisible());
+        Q_EMIT tray->activated(QSystemTrayIcon::Trigger);   // a single click does nothing
+        QVERIFY(!f.main->isVisible());
+        Q_EMIT tray->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(f.main->isVisible());
+        QVERIFY(!tray->isVisible());
+        QCOMPARE(f.main->pos(), QPoint(0, 0));
+
+        actionOf(f.main, QStringLiteral("aTray"))->trigger();
+        QVERIFY(!f.main->isVisible());
+        actionOf(f.main, QStringLiteral("aTrFokepernyo"))->trigger();
+        QVERIFY(f.main->isVisible());
+        QVERIFY(!tray->isVisible());
     }
 
     void splashClosesItselfAfterFourSeconds()
@@ -397,6 +434,35 @@ private Q_SLOTS:
         f.closeMain();
         QCOMPARE(f.ini().value(QStringLiteral("Screen/FullScreen")).toString(), QStringLiteral("1"));
         QCOMPARE(f.ini().value(QStringLiteral("Database/Path")).toString(), oldPath);
+    }
+
+    // The login switch ticked in the settings is stored, and the next start
+    // asks for the password.
+    void tickingLoginMakesTheNextStartAsk()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        testhooks::onNextDialog([](QDialog *dialog) {
+            auto *d = static_cast<Tfrm_Beallit *>(dialog);
+            QVERIFY(!d->loginBox()->isChecked());
+            d->loginBox()->click();
+            d->accept();
+        });
+        actionOf(f.main, QStringLiteral("aBeallit"))->trigger();
+        f.closeMain();
+        f.main.reset();
+        QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT vanbelep FROM beallit")).toString(),
+                 QStringLiteral("I"));
+
+        Beall() = TBeall{};
+        QString asked;
+        testhooks::onNextDialog([&](QDialog *d) {
+            asked = d->objectName();
+            d->reject();
+        });
+        QVERIFY(!f.start());   // the login was cancelled: the program ends
+        QCOMPARE(asked, QStringLiteral("frm_Login"));
     }
 
     void aboutAndReadme()
