@@ -142,6 +142,8 @@ private Q_SLOTS:
         open->trigger();
         QVERIFY(seen);
         QCOMPARE(testhooks::pendingDialogCallbacks(), 0);
+        // Its place is remembered for the next time.
+        QVERIFY(f->ini().childGroups().contains(QStringLiteral("frm_Sql")));
     }
 
     void queriesShowTheirRowsInTheGrid()
@@ -158,6 +160,12 @@ private Q_SLOTS:
         for (const GridColumn &c : columns)
             QCOMPARE(c.width, 64);
         QCOMPARE(console->grid()->model()->rowCount(), 2);
+
+        // "Export" hands the result to the delimited export.
+        QString exportDialog;
+        testhooks::onNextDialog([&](QDialog *d) { exportDialog = d->objectName(); });
+        console->aExport->trigger();
+        QCOMPARE(exportDialog, QStringLiteral("frm_Excelbe"));
 
         // A colon and a name is a parameter the console leaves empty: NULL.
         QVERIFY(run(QStringLiteral("select * from jegyzet where rovid = :mit")).isEmpty());
