@@ -87,7 +87,7 @@ private Q_SLOTS:
     void opensFromTheMainWindowWithItsCommands()
     {
         console.reset();
-        QAction *open = f->main->action(QStringLiteral("aSql"));
+        QAction *open = f->main->aSql;
         QVERIFY(open->isEnabled());
         bool seen = false;
         testhooks::onNextDialog([&](QDialog *d) {
