@@ -15,6 +15,7 @@
 #include "app/settingsdialog.h"
 #include "app/splash.h"
 #include "app/usersdialog.h"
+#include "output/sqlconsole.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"
@@ -163,6 +164,7 @@ void Tfrm_Main::createActions()
     aFelhasznalo = add(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók"), none, {}, QStringLiteral("felhasznalo"));
     connect(aFelhasznalo, &QAction::triggered, this, Guarded([this] { ShowUsers(this); }));
     aSql = add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
+    connect(aSql, &QAction::triggered, this, Guarded([this] { ShowSqlConsole(this); }));
     aBeallit = add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit"));
     connect(aBeallit, &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
     aVisszaallit = add(QStringLiteral("aVisszaallit"), QStringLiteral("Visszaállítás..."),
@@ -233,7 +235,6 @@ void Tfrm_Main::createActions()
     const bool quick = bool(QuickListOpener());
     aGyorsLista->setEnabled(quick);
     aTrGyorslista->setEnabled(quick);
-    aSql->setEnabled(false);
 }
 
 void Tfrm_Main::createMenus()

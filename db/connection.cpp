@@ -201,6 +201,11 @@ void Connection::rollback()
     executeDirect(QStringLiteral("rollback"));
 }
 
+bool Connection::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
 QString Connection::lastErrorMessage() const
 {
     if (!m_db)

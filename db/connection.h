@@ -46,6 +46,8 @@ public:
     void beginTransaction();
     void commit();
     void rollback();
+    // True while a transaction is open (BEGIN without COMMIT or ROLLBACK yet).
+    bool inTransaction() const;
 
     sqlite3 *handle() const { return m_db; }
     QByteArray encode(QStringView text) const { return encodeText(text, encoding); }

@@ -241,4 +241,34 @@ void Query::execute()
         throw Error(m_connection->lastErrorMessage());
 }
 
+bool Query::hasMoreStatements() const
+{
+    if (!m_connection || !m_connection->isConnected() || m_sql.trimmed().isEmpty())
+        return false;
+    const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
+    const QByteArray bytes = m_connection->encode(text);
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_connection->handle(), bytes.constData(), int(bytes.size()), &stmt, &tail);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK || !tail)
+        return false;
+    // What follows is read as text rather than compiled: it may well name a
+    // table that only the first statement creates.
+    const QString rest = m_connection->decode(tail, bytes.constData() + bytes.size() - tail);
+    qsizetype i = 0;
+    while (i < rest.size()) {
+        const qsizetype j = skipLiteral(rest, i);
+        const bool comment = j != i && (rest[i] == QLatin1Char('-') || rest[i] == QLatin1Char('/'));
+        if (comment) {
+            i = j;
+            continue;
+        }
+        if (!rest[i].isSpace() && rest[i] != QLatin1Char(';'))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
 } // namespace zdb

@@ -231,6 +231,10 @@ public:
     // invalid QVariant is written as NULL.
     void setParam(const QString &name, const QVariant &value);
     void execute();                        // runs the first statement, keeps closed
+    // Whether the text holds more than its first statement: anything but
+    // blanks, ";" and comments after it. False when the first statement does
+    // not compile (running it reports that).
+    bool hasMoreStatements() const;
 
     QString selectSql() const override;
 

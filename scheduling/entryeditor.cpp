@@ -1,6 +1,6 @@
 #include "scheduling/entryeditor.h"
 
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 #include "scheduling/entries.h"
 #include "scheduling/prioritychooser.h"
 #include "scheduling/records.h"

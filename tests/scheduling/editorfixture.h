@@ -4,7 +4,7 @@
 // way another program would, and answering an editor like a user.
 
 #include "tests/app/appfixture.h"
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 #include "scheduling/entryeditor.h"
 #include "scheduling/prioritychooser.h"
 

@@ -12,6 +12,7 @@
 #define ZENTAVO_QSCI_KEYWORDS
 #endif
 #include <Qsci/qsciscintilla.h>
+#include <Qsci/qscilexersql.h>
 #ifdef ZENTAVO_QSCI_KEYWORDS
 #undef signals
 #undef slots
@@ -28,6 +29,10 @@ public:
     // stored); 0 means no limit. Text loaded with setPlainText is never cut.
     void setMaxLength(int characters);
     int maxLength() const { return m_maxLength; }
+
+    // For SQL texts: standard SQL colouring (comments green, numbers blue,
+    // string literals red, keywords bold) in a fixed-pitch font, no wrapping.
+    void setSqlSyntax();
 
     // Loads a text as the unmodified starting point (no undo step back past it).
     void setPlainText(const QString &text);

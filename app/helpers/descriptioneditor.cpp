@@ -1,10 +1,16 @@
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
+#include "app/helpers/textfile.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+
+namespace {
+const QColor kCursorLine(255, 250, 214);
+}
 
 DescriptionEditor::DescriptionEditor(QWidget *parent)
     : QsciScintilla(parent)
@@ -26,10 +32,36 @@ DescriptionEditor::DescriptionEditor(QWidget *parent)
     SendScintilla(SCI_SETMARGINLEFT, 0UL, 4L);   // the text does not touch the line numbers
 
     setCaretLineVisible(true);
-    setCaretLineBackgroundColor(QColor(255, 250, 214));
+    setCaretLineBackgroundColor(kCursorLine);
     setAutoIndent(false);
     setTabWidth(4);
     setIndentationsUseTabs(true);
+}
+
+void DescriptionEditor::setSqlSyntax()
+{
+    auto *lexer = new QsciLexerSQL(this);
+    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lexer->setDefaultFont(font);
+    lexer->setFont(font);
+    QFont bold = font;
+    bold.setBold(true);
+    lexer->setFont(bold, QsciLexerSQL::Keyword);
+    lexer->setColor(QColor(0, 0, 128), QsciLexerSQL::Keyword);
+    for (int style : {QsciLexerSQL::Comment, QsciLexerSQL::CommentLine, QsciLexerSQL::CommentDoc,
+                      QsciLexerSQL::CommentLineHash, QsciLexerSQL::CommentDocKeyword})
+        lexer->setColor(QColor(0, 128, 0), style);
+    lexer->setColor(QColor(0, 0, 255), QsciLexerSQL::Number);
+    lexer->setColor(QColor(192, 0, 0), QsciLexerSQL::SingleQuotedString);
+    lexer->setColor(QColor(192, 0, 0), QsciLexerSQL::DoubleQuotedString);
+    setLexer(lexer);
+
+    setWrapMode(WrapNone);
+    setMarginsFont(font);
+    setMarginWidth(0, QFontMetrics(font).horizontalAdvance(QStringLiteral("0000")) + 10);
+    // A lexer brings colours of its own; the cursor line keeps the program's.
+    setCaretLineVisible(true);
+    setCaretLineBackgroundColor(kCursorLine);
 }
 
 void DescriptionEditor::setMaxLength(int characters)
@@ -53,11 +85,7 @@ QString DescriptionEditor::plainText() const
 
 QString DescriptionEditor::withCrLf(const QString &text)
 {
-    QString result = text;
-    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    result.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return result;
+    return WithCrLf(text);
 }
 
 QString DescriptionEditor::cutTo(const QString &text, int characters)

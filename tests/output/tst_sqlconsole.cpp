@@ -1,0 +1,367 @@
+// The SQL console: what runs as a query and what as a command, the messages,
+// the result grid and its export switch, the ".sql" files, several statements
+// in one text, and a transaction left open when the window closes.
+
+#include "tests/app/appfixture.h"
+
+#include "app/helpers/datagrid.h"
+#include "app/helpers/descriptioneditor.h"
+#include "output/sqlconsole.h"
+
+#include "db/codec.h"
+#include "db/connection.h"
+#include "db/recordset.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+
+
+namespace {
+
+const char *const kData = R"(
+INSERT INTO jegyzet (jegyzet, datum, kategoria, rovid, szoveg) VALUES
+ (1, '2026-01-05', 'Munka', 'Első jegyzet', 'árvíztűrő'),
+ (2, '2026-01-06', 'Otthon', 'Második', NULL);
+)";
+
+const QString kDone = QStringLiteral("SQL futtatás kész.");
+
+QStringList captionsOf(const QList<QAction *> &actions)
+{
+    QStringList out;
+    for (const QAction *a : actions)
+        out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+QStringList split(const char *captions)
+{
+    return QString::fromUtf8(captions).split(QLatin1Char('|'));
+}
+
+QString rovidOf(const QString &dbPath, int id)
+{
+    return testenv::storedValue(dbPath, QStringLiteral("select rovid from jegyzet where jegyzet=%1").arg(id)).toString();
+}
+
+} // namespace
+
+class TestSqlConsole : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<AppFixture> f;
+    std::unique_ptr<Tfrm_Sql> console;
+
+    // Runs `text` (the whole editor text) and returns the messages it showed.
+    QList<testhooks::ShownMessage> run(const QString &text)
+    {
+        testhooks::clearMessages();
+        console->editor()->setText(text);
+        console->aFuttat->trigger();
+        return testhooks::shownMessages();
+    }
+    QString db() const { return f->dbPath(); }
+
+private Q_SLOTS:
+    void initTestCase() { initAppTests(); }
+    void init()
+    {
+        f = std::make_unique<AppFixture>();
+        f->makeDb(QString::fromUtf8(kData));
+        QVERIFY(f->start());
+        console = std::make_unique<Tfrm_Sql>(f->main.get());
+    }
+    void cleanup()
+    {
+        console.reset();
+        f.reset();
+    }
+
+    void opensFromTheMainWindowWithItsCommands()
+    {
+        console.reset();
+        QAction *open = f->main->aSql;
+        QVERIFY(open->isEnabled());
+        bool seen = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *c = qobject_cast<Tfrm_Sql *>(d);
+            QVERIFY(c);
+            seen = true;
+            QCOMPARE(c->objectName(), QStringLiteral("frm_Sql"));
+            QCOMPARE(c->windowTitle(), QStringLiteral("SQL lekérdezés"));
+            QCOMPARE(c->pages()->tabText(0), QStringLiteral("SQL"));
+            QCOMPARE(c->pages()->tabText(1), QStringLiteral("Eredmény"));
+            QCOMPARE(c->pages()->currentWidget(), c->editor());
+
+            const struct { QAction *action; const char *name, *caption, *key; } commands[] = {
+                {c->aUj, "aUj", "Új SQL", "Ctrl+N"},
+                {c->aMegnyit, "aMegnyit", "SQL megnyitása", "Ctrl+O"},
+                {c->aMent, "aMent", "SQL mentése", "Ctrl+S"},
+                {c->aExport, "aExport", "Export", "Ctrl+E"},
+                {c->aFuttat, "aFuttat", "SQL lekérdezés", "F5"},
+                {c->aKivag, "aKivag", "Kivág", "Ctrl+X"},
+                {c->aMasol, "aMasol", "Másol", "Ctrl+C"},
+                {c->aBeilleszt, "aBeilleszt", "Beilleszt", "Ctrl+V"},
+                {c->aMindet, "aMindet", "Mindet kijelöl", "Ctrl+A"},
+                {c->aBezar, "aBezar", "Bezár", ""},
+            };
+            for (const auto &cmd : commands) {
+                QCOMPARE(cmd.action->objectName(), QString::fromLatin1(cmd.name));
+                QCOMPARE(cmd.action->text(), QString::fromUtf8(cmd.caption));
+                QCOMPARE(cmd.action->shortcut(), QKeySequence(QString::fromLatin1(cmd.key)));
+                QVERIFY(!cmd.action->statusTip().isEmpty());
+            }
+            QVERIFY(!c->aExport->isEnabled());
+
+            const QList<QAction *> menus = c->findChild<QMenuBar *>()->actions();
+            QCOMPARE(captionsOf(menus), split("Fájl|Szerkesztés|SQL"));
+            QCOMPARE(captionsOf(menus[0]->menu()->actions()), split("Új SQL|SQL megnyitása|SQL mentése|-|Export|-|Bezár"));
+            QCOMPARE(captionsOf(menus[1]->menu()->actions()), split("Kivág|Másol|Beilleszt|-|Mindet kijelöl"));
+            QCOMPARE(captionsOf(menus[2]->menu()->actions()), split("SQL lekérdezés"));
+            QCOMPARE(captionsOf(c->toolBar()->actions()),
+                     split("Új SQL|SQL megnyitása|SQL mentése|-|Export|-|SQL lekérdezés|-|Kivág|Másol|Beilleszt|-|Bezár"));
+            QCOMPARE(captionsOf(c->editorPopup()->actions()),
+                     split("SQL lekérdezés|-|Új SQL|SQL megnyitása|SQL mentése|-|Kivág|Másol|Beilleszt|Mindet kijelöl"));
+            std::unique_ptr<QMenu> gridMenu(c->grid()->createPopupMenu());
+            QCOMPARE(captionsOf(gridMenu->actions()), split("Másol|-|Export"));
+
+            // Line numbers, the cursor's line and SQL colouring.
+            QVERIFY(c->editor()->marginWidth(0) > 0);
+            QVERIFY(qobject_cast<QsciLexerSQL *>(c->editor()->lexer()));
+            QVERIFY(!c->grid()->horizontalHeader()->sectionsClickable());
+
+            c->aBezar->trigger();
+        });
+        open->trigger();
+        QVERIFY(seen);
+        QCOMPARE(testhooks::pendingDialogCallbacks(), 0);
+        // Its place is remembered for the next time.
+        QVERIFY(f->ini().childGroups().contains(QStringLiteral("frm_Sql")));
+    }
+
+    void queriesShowTheirRowsInTheGrid()
+    {
+        QVERIFY(run(QStringLiteral("\r\n\r\n   select jegyzet, rovid, szoveg from jegyzet order by jegyzet")).isEmpty());
+        QVERIFY(console->onResultPage());
+        QVERIFY(console->aExport->isEnabled());
+        zdb::Query *q = console->query();
+        QCOMPARE(q->recordCount(), 2);
+        QCOMPARE(q->textAt(0, 1), QStringLiteral("Első jegyzet"));
+        QCOMPARE(q->textAt(0, 2), QStringLiteral("árvíztűrő"));
+        const QList<GridColumn> columns = console->grid()->columns();
+        QCOMPARE(columns.size(), 3);
+        for (const GridColumn &c : columns)
+            QCOMPARE(c.width, 64);
+        QCOMPARE(console->grid()->model()->rowCount(), 2);
+
+        // "Export" hands the result to the delimited export.
+        QString exportDialog;
+        testhooks::onNextDialog([&](QDialog *d) { exportDialog = d->objectName(); });
+        console->aExport->trigger();
+        QCOMPARE(exportDialog, QStringLiteral("frm_Excelbe"));
+
+        // A colon and a name is a parameter the console leaves empty: NULL.
+        QVERIFY(run(QStringLiteral("select * from jegyzet where rovid = :mit")).isEmpty());
+        QCOMPARE(console->query()->recordCount(), 0);
+        QVERIFY(console->aExport->isEnabled());
+    }
+
+    void commandsAndTheirMessages_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");   // the one message shown
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("rovid1");    // jegyzet 1's rovid afterwards
+
+        const QString first = QStringLiteral("Első jegyzet");
+        QTest::newRow("update") << "update jegyzet set rovid='Új' where jegyzet=1" << kDone << "information" << "Új";
+        QTest::newRow("comment first") << "-- a sorok\nselect * from jegyzet" << kDone << "information" << first;
+        QTest::newRow("with") << "WITH x AS (select 1) select * from x" << kDone << "information" << first;
+        QTest::newRow("pragma") << "pragma user_version" << kDone << "information" << first;
+        QTest::newRow("explain") << "explain select * from jegyzet" << kDone << "information" << first;
+        QTest::newRow("missing table") << "select * from nincsilyen" << "SQL hiba:\nno such table: nincsilyen" << "error"
+                                       << first;
+        QTest::newRow("syntax") << "update jegyzet sett rovid='x'" << "SQL hiba:\nnear \"sett\": syntax error" << "error"
+                                << first;
+        QTest::newRow("empty") << "  \r\n" << "SQL hiba:\nno query specified" << "error" << first;
+    }
+    void commandsAndTheirMessages()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        QFETCH(QString, icon);
+        QFETCH(QString, rovid1);
+        // A result from before is closed by any run.
+        run(QStringLiteral("select * from jegyzet"));
+        QVERIFY(console->aExport->isEnabled());
+
+        const auto shown = run(sql);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, message);
+        QCOMPARE(shown[0].icon, icon);
+        QCOMPARE(shown[0].caption, icon == QLatin1String("error") ? QStringLiteral("Hiba") : QStringLiteral("Üzenet"));
+        QVERIFY(!console->aExport->isEnabled());
+        QVERIFY(!console->query()->isOpen());
+        QCOMPARE(console->grid()->model()->rowCount(), 0);
+        QCOMPARE(console->grid()->model()->columnCount(), 0);
+        QCOMPARE(console->editor()->text(), sql);   // the statement stays
+        QCOMPARE(rovidOf(db(), 1), rovid1);
+    }
+
+    void theSelectionAloneRuns()
+    {
+        console->editor()->setText(QStringLiteral("delete from jegyzet;\nupdate jegyzet set rovid='B' where jegyzet=2;"));
+        console->editor()->setSelection(1, 0, 1, console->editor()->lineLength(1));
+        testhooks::clearMessages();
+        console->aFuttat->trigger();
+        QCOMPARE(testhooks::lastMessage().text, kDone);
+        QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
+        QCOMPARE(rovidOf(db(), 2), QStringLiteral("B"));
+    }
+
+    void onlyTheFirstOfSeveralStatementsRunsAndTheConsoleSaysSo()
+    {
+        // A command: done, and the rest named as not run, in one box.
+        auto shown = run(QStringLiteral("update jegyzet set rovid='A' where jegyzet=1;\n"
+                                        "update jegyzet set rovid='B' where jegyzet=2;"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("warning"));
+        QVERIFY(shown[0].text.startsWith(kDone));
+        QVERIFY(shown[0].text.contains(QStringLiteral("csak az első futott le")));
+        QCOMPARE(rovidOf(db(), 1), QStringLiteral("A"));
+        QCOMPARE(rovidOf(db(), 2), QStringLiteral("Második"));
+
+        // A query: its rows, then the warning; the delete after it never runs.
+        shown = run(QStringLiteral("select * from jegyzet; delete from jegyzet"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("warning"));
+        QCOMPARE(console->query()->recordCount(), 2);
+        QVERIFY(testenv::storedValue(db(), QStringLiteral("select count(*) from jegyzet")).toInt() == 2);
+
+        // The rest may name what the first statement makes.
+        shown = run(QStringLiteral("create table uj (a integer); insert into uj values (1)"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("warning"));
+        QCOMPARE(testenv::storedValue(db(), QStringLiteral("select count(*) from uj")).toInt(), 0);
+
+        // Semicolons, blanks and comments after the statement are nothing more.
+        shown = run(QStringLiteral("select * from jegyzet;\r\n-- vége\r\n;; /* tényleg */ "));
+        QVERIFY(shown.isEmpty());
+        shown = run(QStringLiteral("update jegyzet set rovid='x;y' where jegyzet=2; -- ';' a szövegben"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, kDone);
+        QCOMPARE(rovidOf(db(), 2), QStringLiteral("x;y"));
+    }
+
+    void copyWorksOnTheShownPage()
+    {
+        run(QStringLiteral("select jegyzet, rovid, szoveg from jegyzet order by jegyzet desc"));
+        QVERIFY(console->onResultPage());
+        QVERIFY(!console->aKivag->isEnabled());
+        QVERIFY(!console->aBeilleszt->isEnabled());
+        QVERIFY(!console->aMindet->isEnabled());
+        QVERIFY(console->aMasol->isEnabled());
+        console->aMasol->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("2\tMásodik\t"));
+
+        console->pages()->setCurrentWidget(console->editor());
+        QVERIFY(console->aKivag->isEnabled());
+        console->editor()->setText(QStringLiteral("select 1"));
+        console->aMindet->trigger();
+        console->aKivag->trigger();
+        QCOMPARE(console->editor()->text(), QString());
+        console->aBeilleszt->trigger();
+        QCOMPARE(console->editor()->text(), QStringLiteral("select 1"));
+    }
+
+    void filesAreReadAndWrittenWhole()
+    {
+        QDir(f->dir.path()).mkdir(QStringLiteral("SQL"));
+        QCOMPARE(Tfrm_Sql::sqlFolder(), f->path(QStringLiteral("SQL")));
+        const QString path = f->path(QStringLiteral("SQL/lista"));
+
+        // Saved in Windows-1250 with CR LF, the ".sql" extension added.
+        console->editor()->setText(QStringLiteral("select 'árvíztűrő'\nfrom jegyzet"));
+        testhooks::setNextFileName(path);
+        console->aMent->trigger();
+        QCOMPARE(testenv::fileBytes(path + QStringLiteral(".sql")),
+                 QByteArray("select '\xe1rv\xedzt\xfbr\xf5'\r\nfrom jegyzet"));
+        QCOMPARE(console->fileName(), QDir::toNativeSeparators(path + QStringLiteral(".sql")));
+
+        // "Új SQL" empties the text and keeps the name for the next save.
+        console->aUj->trigger();
+        QCOMPARE(console->editor()->text(), QString());
+        QCOMPARE(console->fileName(), QDir::toNativeSeparators(path + QStringLiteral(".sql")));
+
+        // Read back: Windows-1250, UTF-8 with and without its mark.
+        const struct { const char *name; QByteArray bytes; } files[] = {
+            {"cp.sql", QByteArray("select '\xe1rv\xedzt\xfbr\xf5'\r\n")},
+            {"bom.sql", QByteArray("\xef\xbb\xbfselect '\xc3\xa1rv\xc3\xadzt\xc5\xb1r\xc5\x91'\r\n")},
+            {"utf8.sql", QByteArray("select '\xc3\xa1rv\xc3\xadzt\xc5\xb1r\xc5\x91'\r\n")},
+        };
+        for (const auto &file : files) {
+            QFile out(f->path(QStringLiteral("SQL/") + QString::fromLatin1(file.name)));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(file.bytes);
+            out.close();
+            testhooks::setNextFileName(out.fileName());
+            console->aMegnyit->trigger();
+            QCOMPARE(console->editor()->text(), QStringLiteral("select 'árvíztűrő'\r\n"));
+            QCOMPARE(console->fileName(), QDir::toNativeSeparators(out.fileName()));
+        }
+
+        // Failures are reported and change nothing.
+        testhooks::clearMessages();
+        const QString before = console->fileName();
+        QVERIFY(!console->loadFile(f->path(QStringLiteral("SQL/nincs.sql"))));
+        QVERIFY(!console->saveFile(f->path(QStringLiteral("nincs/mappa/x.sql"))));
+        const auto shown = testhooks::shownMessages();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].text.contains(QStringLiteral("nincs.sql")));
+        QCOMPARE(shown[1].icon, QStringLiteral("error"));
+        QVERIFY(shown[1].text.contains(QStringLiteral("x.sql")));
+        QCOMPARE(console->fileName(), before);
+        QCOMPARE(console->editor()->text(), QStringLiteral("select 'árvíztűrő'\r\n"));
+    }
+
+    void anOpenTransactionIsSettledOnClose_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("commit") << true;
+        QTest::newRow("rollback") << false;
+    }
+    void anOpenTransactionIsSettledOnClose()
+    {
+        QFETCH(bool, commit);
+        run(QStringLiteral("begin"));
+        run(QStringLiteral("update jegyzet set rovid='T' where jegyzet=1"));
+        QVERIFY(Db1()->inTransaction());
+        testhooks::clearMessages();
+        testhooks::setNextAnswer(commit);
+        console->reject();
+        const auto shown = testhooks::shownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("question"));
+        QCOMPARE(shown[0].caption, QStringLiteral("Megerősítés"));
+        QVERIFY(!Db1()->inTransaction());
+        QCOMPARE(rovidOf(db(), 1), commit ? QStringLiteral("T") : QStringLiteral("Első jegyzet"));
+
+        // Without a transaction of its own the console closes without asking.
+        console = std::make_unique<Tfrm_Sql>(f->main.get());
+        run(QStringLiteral("update jegyzet set rovid='U' where jegyzet=2"));
+        testhooks::clearMessages();
+        console->reject();
+        QVERIFY(testhooks::shownMessages().isEmpty());
+        QCOMPARE(rovidOf(db(), 2), QStringLiteral("U"));
+    }
+};
+
+QTEST_MAIN(TestSqlConsole)
+#include "tst_sqlconsole.moc"
