@@ -8,6 +8,7 @@
 #include "db/recordset.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,7 +47,9 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     setWindowIcon(ZIcon(QStringLiteral("ugyfel")));
     auto *grid = new QGridLayout;
     int row = 0;
-    auto addLine = [&](const QString &caption, const QString &objectName, const QString &field, int size) {
+    // A row's extra widget (the picture button) stands right of its input.
+    auto addLine = [&](const QString &caption, const QString &objectName, const QString &field, int size,
+                       QWidget *extra = nullptr) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(objectName);
         if (size > 0)
@@ -56,7 +59,15 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
         auto *label = new QLabel(caption, this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1);
+        if (extra) {
+            auto *line = new QHBoxLayout;
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(edit, 1);
+            line->addWidget(extra);
+            grid->addLayout(line, row, 1);
+        } else {
+            grid->addWidget(edit, row, 1);
+        }
         ++row;
         return edit;
     };
@@ -72,10 +83,8 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     btNevMasol->setIcon(ZIcon(QStringLiteral("nevjegy")));
     btNevMasol->setToolTip(QStringLiteral("Az ügyfél neve a kapcsolattartó"));
     btNevMasol->setAutoRaise(true);
-    grid->addWidget(btNevMasol, row, 0, Qt::AlignRight);
-    ++row;
     edKapcsolattarto = addLine(QStringLiteral("kapcs.tartó"), QStringLiteral("edKapcsolattarto"),
-                               QStringLiteral("kapcsolattarto"), 50);
+                               QStringLiteral("kapcsolattarto"), 50, btNevMasol);
     edEmil = addLine(QStringLiteral("e-mail"), QStringLiteral("edEmil"), QStringLiteral("emil"), 75);
     edIrsz = addLine(QStringLiteral("irsz"), QStringLiteral("edIrsz"), QStringLiteral("irsz"), 6);
     edIrsz->setMaximumWidth(100);
@@ -85,6 +94,7 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     edMegjegyzes = new QPlainTextEdit(this);
     edMegjegyzes->setObjectName(QStringLiteral("edMegjegyzes"));
     edMegjegyzes->setTabChangesFocus(true);
+    edMegjegyzes->setFixedHeight(edMegjegyzes->fontMetrics().lineSpacing() * 5 + 12);
     auto *noteLabel = new QLabel(QStringLiteral("megjegyzés"), this);
     noteLabel->setBuddy(edMegjegyzes);
     grid->addWidget(noteLabel, row, 0, Qt::AlignTop);

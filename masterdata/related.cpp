@@ -17,7 +17,9 @@
 #include "db/recordset.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -148,7 +150,9 @@ RelatedView::RelatedView(const QString &formName, const QString &caption, const 
     m_text->setObjectName(QStringLiteral("memGenszoveg"));
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text->setFixedWidth(280);
+    // The labels of the text are padded to line up, which needs even letters.
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setFixedWidth(300);
     gridRow()->addWidget(m_text);
 
     setToolBarCommands({aSzur, nullptr, aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr, aBezar});
@@ -169,6 +173,7 @@ void RelatedView::start(zdb::Table *tbl, const QList<GridColumn> &columns, const
     tbl->setReadOnly(true);
     tbl->setOrder(order);
     showRecordSet(tbl, columns);
+    grid()->horizontalHeader()->setStretchLastSection(true);
     connect(tbl, &zdb::RecordSet::currentChanged, this, &RelatedView::showCurrent);
     connect(tbl, &zdb::RecordSet::reset, this, &RelatedView::showCurrent);
     openFiltered(openRowsFilter(m_keyField, m_id));
