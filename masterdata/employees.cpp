@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -52,6 +53,7 @@ Tfrm_Alkalmazott::Tfrm_Alkalmazott(int customerId, const QString &customerName, 
                                QStringLiteral("alkalmazott_nevs")),
                         column(QStringLiteral("emil"), QStringLiteral("emil"), 180),
                         column(QStringLiteral("telefon"), QStringLiteral("telefon"), 120)});
+    grid()->horizontalHeader()->setStretchLastSection(true);
     addQuickSearch(QStringLiteral("alkalmazott_nev"));
     // Re-sorting stays on the employee the user was on.
     sorter()->setKeepRowField(QStringLiteral("alkalmazott"));
