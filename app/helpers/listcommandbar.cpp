@@ -50,8 +50,17 @@ void ListCommandBar::setDropDown(QAction *action, const QList<QAction *> &menuAc
 {
     auto *menu = new QMenu(m_owner);
     AddActions(menu, menuActions);
-    action->setMenu(menu);
-    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action)))
+    auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action));
+    // A menu that lists its own command stays the button's: as the command's
+    // menu, the toolkit's shortcut lookup would go command -> menu -> command
+    // without end whenever the focus is outside the window (a dialog over it).
+    if (menuActions.contains(action)) {
+        if (button)
+            button->setMenu(menu);
+    } else {
+        action->setMenu(menu);
+    }
+    if (button)
         button->setPopupMode(menuOnly ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
 }
 

@@ -1,0 +1,184 @@
+#include "masterdata/customerlist.h"
+
+#include "masterdata/customereditor.h"
+#include "masterdata/entries.h"
+#include "masterdata/mastercolumns.h"
+
+#include "scheduling/entries.h"
+#include "scheduling/listcolumns.h"
+#include "scheduling/schedulingevents.h"
+
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
+
+#include "db/catalog.h"
+#include "db/recordset.h"
+
+#include <QAction>
+
+namespace {
+
+QList<GridColumn> customerColumns()
+{
+    return {
+        CommentMarkerColumn(),
+        TextColumn(QStringLiteral("ugyfelkod"), QStringLiteral("kód")),
+        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
+        TextColumn(QStringLiteral("kapcsolattarto"), QStringLiteral("kapcs.tartó"), QStringLiteral("kapcsolattartos")),
+        TextColumn(QStringLiteral("telefon"), QStringLiteral("telefon")),
+    };
+}
+
+} // namespace
+
+void RewriteCustomerName(int customerId, const QString &name)
+{
+    // 0 is "no customer": every unlinked task would get the name.
+    if (customerId == 0)
+        return;
+    // The name is bound, never part of the statement, and the sort-key copy
+    // moves with it so a list sorted by customer puts the rows in their place.
+    const QVariantMap params{{QStringLiteral("nev"), name},
+                             {QStringLiteral("nevs"), SortKeyOf(name.left(20))},
+                             {QStringLiteral("id"), customerId}};
+    for (const char *table : {"dolog3", "dolog1"})
+        RunSql(QStringLiteral("UPDATE %1 SET ugyfel_nev=:nev, ugyfel_nevs=:nevs WHERE ugyfel=:id").arg(QLatin1String(table)),
+               params, SqlErrors::Report);
+}
+
+Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
+    : ListChild(KindCustomers, QStringLiteral("frm_Ugyfel"), QStringLiteral("Ügyfelek"), &TBeall::CustomerWindowOpen,
+                QStringLiteral("ugyfel"), parent)
+{
+    auto *tbl = new zdb::Table(Db1(), QStringLiteral("ugyfel"), this);
+    zdb::UseCatalogue(*tbl, QStringLiteral("ugyfel"));
+    tbl->fieldDef(QStringLiteral("ugyfelkod")).displayFormat = QStringLiteral("00000");
+    onClosing([tbl] { tbl->close(); });
+
+    aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új ügyfél"), QStringLiteral("Új ügyfél"),
+                     QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newCustomer(); });
+    aImport = addCommand(QStringLiteral("aImport"), QStringLiteral("Adatok betöltése import"),
+                         QStringLiteral("Adatok betöltése import"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert),
+                         QStringLiteral("import"));
+    aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+                            QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editCustomer(); });
+    aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
+                        QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteCustomer(); });
+    aFeladat = addCommand(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), QStringLiteral("Feladatok"), {},
+                          QStringLiteral("feladat"), [this] { showTasks(); });
+    aUjFeladat = addCommand(QStringLiteral("aUjFeladat"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"), {},
+                            QStringLiteral("uj"), [this] { newTask(); });
+    aNaptar = addCommand(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), QStringLiteral("Naptár"), {},
+                         QStringLiteral("naptar"), [this] { showCalendar(); });
+    aUjNaptar = addCommand(QStringLiteral("aUjNaptar"), QStringLiteral("Új naptár bejegyzés"),
+                           QStringLiteral("Új naptár bejegyzés"), {}, QStringLiteral("uj"), [this] { newCalendarEntry(); });
+    aAlkalmazott = addCommand(QStringLiteral("aAlkalmazott"), QStringLiteral("Alkalmazott"), QStringLiteral("Alkalmazottak"),
+                              {}, QStringLiteral("alkalmazott"), [this] { showEmployees(); });
+    aMegjegyzes = addCommand(QStringLiteral("aMegjegyzes"), QStringLiteral("Megj."), QStringLiteral("Megjegyzések"),
+                             QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"));
+    aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
+                        QStringLiteral("bezar"), [this] { closeWindow(); });
+
+    setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aFeladat, aNaptar, nullptr, aAlkalmazott, nullptr, aMegjegyzes,
+                        aBezar});
+    setDropDown(aUj, {aUj, aImport});
+    setDropDown(aFeladat, {aFeladat, aUjFeladat});
+    setDropDown(aNaptar, {aNaptar, aUjNaptar});
+    setPopupCommands({aUj, aSzerkeszt, aTorol, nullptr, aFeladat, aUjFeladat, nullptr, aNaptar, aUjNaptar, nullptr,
+                      aMegjegyzes, nullptr, aBezar});
+    setActivateCommand(aSzerkeszt);
+
+    // Editing stays available on an empty list: it starts a blank customer.
+    setRowCommands({aTorol, aFeladat, aUjFeladat, aNaptar, aUjNaptar, aAlkalmazott});
+    // The comments dialog (ShowComments) and the CSV import (ImportCustomers)
+    // are windows of their own; these two commands are connected to them and
+    // enabled when those windows become part of the program.
+    aMegjegyzes->setEnabled(false);
+    aImport->setEnabled(false);
+
+    showTable(tbl, customerColumns());
+    setWidthShares(52, {{QStringLiteral("ugyfelkod"), 10, 64},
+                        {QStringLiteral("ugyfel_nev"), 40, 150},
+                        {QStringLiteral("kapcsolattarto"), 25, 120},
+                        {QStringLiteral("telefon"), 24, 120}});
+    initialSort(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"));
+}
+
+bool Tfrm_Ugyfel::hasCurrentCustomer() const
+{
+    const zdb::Table *tbl = table();
+    return tbl && tbl->isOpen() && tbl->currentRow() >= 0;
+}
+
+int Tfrm_Ugyfel::currentId() const
+{
+    // A value another program stored as text counts as no identifier.
+    return hasCurrentCustomer() ? IntOrZero(table()->value(QStringLiteral("ugyfel"))) : 0;
+}
+
+QString Tfrm_Ugyfel::currentName() const
+{
+    return hasCurrentCustomer() ? table()->text(QStringLiteral("ugyfel_nev")) : QString();
+}
+
+void Tfrm_Ugyfel::newCustomer()
+{
+    EditCustomer(table(), true);
+    grid()->syncFromRecordSet();
+}
+
+void Tfrm_Ugyfel::editCustomer()
+{
+    if (!hasCurrentCustomer()) {
+        // Nothing to edit: a blank customer, its code left for the user.
+        EditCustomer(table(), true, false);
+        grid()->syncFromRecordSet();
+        return;
+    }
+    EditCustomer(table(), false);
+    grid()->syncFromRecordSet();
+    // Also after "Mégsem": the copies are brought in line with the stored name.
+    RewriteCustomerName(currentId(), currentName());
+}
+
+void Tfrm_Ugyfel::deleteCustomer()
+{
+    if (!hasCurrentCustomer())
+        return;
+    if (!AskYesNo(QStringLiteral("Valóban töröljem az ügyfelet?"), QStringLiteral("Megerősítés"), this))
+        return;
+    // Only the customer row goes; its tasks, entries, employees and comments stay.
+    table()->remove();
+}
+
+void Tfrm_Ugyfel::showTasks()
+{
+    if (hasCurrentCustomer())
+        ShowRelatedTasks(LinkCustomer, currentId());
+}
+
+void Tfrm_Ugyfel::newTask()
+{
+    if (!hasCurrentCustomer())
+        return;
+    EditTask(true, LinkCustomer, currentId(), currentName());
+    Q_EMIT SchedulingEvents::instance()->tasksChanged();
+}
+
+void Tfrm_Ugyfel::showCalendar()
+{
+    if (hasCurrentCustomer())
+        ShowRelatedCalendar(LinkCustomer, currentId());
+}
+
+void Tfrm_Ugyfel::newCalendarEntry()
+{
+    if (hasCurrentCustomer())
+        EditCalendarEntry(true, LinkCustomer, currentId(), currentName());
+}
+
+void Tfrm_Ugyfel::showEmployees()
+{
+    if (hasCurrentCustomer())
+        ShowEmployees(currentId(), currentName());
+}
