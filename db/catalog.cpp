@@ -284,7 +284,10 @@ int NextIdOn(Connection *connection, const QString &field, const QString &table)
 {
     const QString from = table.isEmpty() ? field : table;
     Query qryMax(connection);
-    qryMax.setSql(QStringLiteral("SELECT MAX(") + field + QStringLiteral(") AS maxid FROM ") + from + QLatin1Char(';'));
+    // Numbers sort before texts: a text another program left in the column
+    // ('abc') is passed over, and the index still answers at once.
+    qryMax.setSql(QStringLiteral("SELECT MAX(") + field + QStringLiteral(") AS maxid FROM ") + from
+                  + QStringLiteral(" WHERE ") + field + QStringLiteral(" < '';"));
     qryMax.open();
     const QVariant v = qryMax.value(QStringLiteral("maxid"));
     bool ok = false;

@@ -247,6 +247,9 @@ private Q_SLOTS:
         QCOMPARE(NextId(QStringLiteral("jegyzet")), 1);
         testenv::execSql(f.dbPath(), QStringLiteral("INSERT INTO jegyzet (jegyzet) VALUES (3); INSERT INTO jegyzet (jegyzet) VALUES (41);"));
         QCOMPARE(NextId(QStringLiteral("jegyzet")), 42);
+        // A text another program left in the column is passed over.
+        testenv::execSql(f.dbPath(), QStringLiteral("INSERT INTO jegyzet (jegyzet) VALUES ('abc');"));
+        QCOMPARE(NextId(QStringLiteral("jegyzet")), 42);
         QCOMPARE(NextId(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel")), 1);
 
         RunSql(QStringLiteral("UPDATE jegyzet SET rovid='ok' WHERE jegyzet=41"));

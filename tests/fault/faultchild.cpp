@@ -52,7 +52,9 @@ int run(int argc, char **argv)
     testhooks::setAutomatic(true);
     zdb::Connection db;
     db.setPath(QString::fromLocal8Bit(argv[2]));
-    db.timeOut = 5000;
+    // Longer than the program's wait: a loaded test machine must not turn
+    // the other program's turn into a failure.
+    db.timeOut = 30000;
     db.open();
     Shared().Db1 = &db;
     zdb::Table notes(&db);
