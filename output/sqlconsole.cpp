@@ -1,5 +1,6 @@
 #include "output/sqlconsole.h"
 
+#include "app/helpers/restorecopies.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -233,10 +234,17 @@ bool Tfrm_Sql::runStatement()
         // Asked before running: the first statement may change what the rest
         // would mean (a dropped table, say).
         more = m_qry->hasMoreStatements();
-        if (isQuery)
+        if (isQuery) {
             m_qry->open();
-        else
+        } else {
+            // The first writing statement of a session may undo much: a copy
+            // to go back to comes first.
+            if (!m_copyTaken) {
+                MakeRestoreCopy(m_qry->connection(), CopyCause::Sql);
+                m_copyTaken = true;
+            }
             m_qry->execute();
+        }
     } catch (const zdb::Error &e) {
         closeResult();
         ShowError(sqlError(e.message()), this);

@@ -90,6 +90,7 @@ private:
     QString m_fileName;
     bool m_positioned = false;
     bool m_transactionAtStart = false;
+    bool m_copyTaken = false;   // the restore copy of this session
 };
 
 // The main window's "Szabad lekérdezés": runs the console modally.

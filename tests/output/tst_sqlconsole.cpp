@@ -4,6 +4,7 @@
 
 #include "tests/app/appfixture.h"
 
+#include "app/helpers/restorecopies.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/descriptioneditor.h"
 #include "output/sqlconsole.h"
@@ -224,6 +225,18 @@ private Q_SLOTS:
         QCOMPARE(testhooks::lastMessage().text, kDone);
         QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
         QCOMPARE(rovidOf(db(), 2), QStringLiteral("B"));
+    }
+
+    void theFirstWritingStatementLeavesARestoreCopy()
+    {
+        run(QStringLiteral("select * from jegyzet"));
+        QVERIFY(RestoreCopies().isEmpty());
+        run(QStringLiteral("update jegyzet set rovid='X'"));
+        QCOMPARE(RestoreCopies().size(), 1);
+        QCOMPARE(RestoreCopies().first().cause, CopyCause::Sql);
+        QCOMPARE(rovidOf(RestoreCopies().first().path, 1), QStringLiteral("Első jegyzet"));
+        run(QStringLiteral("delete from jegyzet"));
+        QCOMPARE(RestoreCopies().size(), 1);   // one a session
     }
 
     void onlyTheFirstOfSeveralStatementsRunsAndTheConsoleSaysSo()
