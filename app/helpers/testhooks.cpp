@@ -9,6 +9,7 @@
 #include <QQueue>
 #include <QTimer>
 
+#include <cstdio>
 #include <utility>
 
 namespace testhooks {
@@ -24,6 +25,7 @@ struct State
     QQueue<QString> folders;
     QQueue<std::function<void(QDialog *)>> dialogCallbacks;
     QList<ShownMessage> messages;
+    bool echo = false;
 };
 
 State &state()
@@ -93,7 +95,36 @@ bool takeInput(bool &ok, QString &text)
 
 bool takeFileName(QString &fileName) { return takeFrom(state().fileNames, fileName); }
 bool takeFolder(QString &folder) { return takeFrom(state().folders, folder); }
-void recordMessage(const ShownMessage &m) { state().messages.append(m); }
+void recordMessage(const ShownMessage &m)
+{
+    state().messages.append(m);
+    if (state().echo) {
+        QString text = m.text;
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        std::fprintf(stderr, "zentavo-message: %s: %s\n", m.caption.toUtf8().constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+    }
+}
+
+void armFromEnvironment()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("ZENTAVO_TEST_QUIT_MS", &ok);
+    if (!ok || ms < 0)
+        return;
+    setAutomatic(true);
+    state().echo = true;
+    QTimer::singleShot(ms, QCoreApplication::instance(), [] {
+        const QList<QWidget *> windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows) {
+            if (w->objectName() == QLatin1String("frm_Main")) {
+                w->close();
+                return;
+            }
+        }
+        QCoreApplication::quit();
+    });
+}
 
 // For execDialog only: the callback that answers the next dialog.
 static bool takeDialogCallback(std::function<void(QDialog *)> &callback)

@@ -139,7 +139,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
         QTest::newRow("not a database") << QByteArray("Ez egy sima szövegfájl, nem adatbázis.\n").repeated(200)
-                                        << QStringLiteral("file is not a database.");
+                                        << QStringLiteral("A megadott fájl nem adatbázis. Ellenőrizze az adatbázis "
+                                                          "elérési útját a beállításokban.\nfile is not a database.");
         QTest::newRow("missing table") << QByteArray() << QStringLiteral("no such table: beallit.");
     }
     void badDatabasesAreReportedAndLeftUntouched()
