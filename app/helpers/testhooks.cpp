@@ -114,16 +114,25 @@ void armFromEnvironment()
         return;
     setAutomatic(true);
     state().echo = true;
-    QTimer::singleShot(ms, QCoreApplication::instance(), [] {
+    // Tried again until the main window is shown and no dialog runs: a quit
+    // asked for before the event loop starts would be lost.
+    auto *timer = new QTimer(QCoreApplication::instance());
+    timer->setInterval(ms);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
         const QList<QWidget *> windows = QApplication::topLevelWidgets();
         for (QWidget *w : windows) {
-            if (w->objectName() == QLatin1String("frm_Main")) {
-                w->close();
+            if (w->objectName() != QLatin1String("frm_Main"))
+                continue;
+            if (!w->isVisible() || QApplication::activeModalWidget())
                 return;
-            }
+            timer->stop();
+            w->close();
+            return;
         }
+        timer->stop();
         QCoreApplication::quit();
     });
+    timer->start();
 }
 
 // For execDialog only: the callback that answers the next dialog.
