@@ -53,6 +53,8 @@ void SetUpApplication(QApplication &app)
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     app.setApplicationName(QStringLiteral("Zentavo"));
     app.setApplicationDisplayName(QString());
+    // Lets the desktop match the windows to the menu entry and its icon.
+    app.setDesktopFileName(QStringLiteral("hu.zentavo.Zentavo"));
     app.setQuitOnLastWindowClosed(false);
     // Password inputs show "*" for each typed character, on every style.
     app.setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 #include "app/mainwindow.h"
 #include "app/modules.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     ZApplication app(argc, argv);
     InitProgramDir();
     SetUpApplication(app);
+    testhooks::armFromEnvironment();
     RegisterModules();
 
     int rc = 0;

@@ -211,7 +211,8 @@ QString Connection::lastErrorMessage() const
     if (!m_db)
         return QString();
     const char *msg = sqlite3_errmsg(m_db);
-    return decode(msg, qsizetype(std::strlen(msg)));
+    // Every SQLite failure of the layer is reported through here.
+    return sqliteErrorText(sqlite3_extended_errcode(m_db), decode(msg, qsizetype(std::strlen(msg))));
 }
 
 void Connection::attach(RecordSet *rs)

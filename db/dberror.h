@@ -20,6 +20,14 @@ private:
     QByteArray m_utf8;
 };
 
+// The Hungarian explanation of an SQLite result code (primary or extended),
+// empty for the codes that SQLite's message says enough about (SQL errors).
+QString sqliteExplanation(int resultCode);
+
+// SQLite's own message, with that explanation in front of it on a line of its
+// own; messages of other codes are returned as they are.
+QString sqliteErrorText(int resultCode, const QString &sqliteMessage);
+
 // The text shown by the general error handling: a full stop is added when the
 // message's last character sorts after ".".
 QString errorDisplayText(const QString &message);

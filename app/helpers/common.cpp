@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <cmath>
 #include <limits>
@@ -24,6 +26,12 @@ QString &programDirStorage()
     return dir;
 }
 
+QString &sharedDirStorage()
+{
+    static QString dir;
+    return dir;
+}
+
 // No trailing separator, except for the root folder itself.
 QString withoutTrailingSeparator(QString dir)
 {
@@ -34,6 +42,24 @@ QString withoutTrailingSeparator(QString dir)
 
 } // namespace
 
+ProgramFolders ResolveProgramFolders(const QString &executableDir, const QString &envDir, const QString &dataHome)
+{
+    ProgramFolders folders;
+#ifdef ZENTAVO_SHARE_FROM_BIN
+    const QString shared = QDir::cleanPath(executableDir + QLatin1Char('/') + QLatin1String(ZENTAVO_SHARE_FROM_BIN));
+    if (QFileInfo(shared).isDir())
+        folders.sharedDir = shared;
+#endif
+    if (!envDir.trimmed().isEmpty())
+        folders.programDir = QDir(envDir).absolutePath();
+    else if (!folders.sharedDir.isEmpty() && !dataHome.isEmpty())
+        // An installed program may not write beside itself.
+        folders.programDir = QDir::cleanPath(dataHome + QStringLiteral("/zentavo"));
+    else
+        folders.programDir = executableDir;
+    return folders;
+}
+
 const QString &ProgramDir()
 {
     // Reached before InitProgramDir() only by tests and tools; the ini file
@@ -43,25 +69,29 @@ const QString &ProgramDir()
     return programDirStorage();
 }
 
-void InitProgramDir()
+const QString &SharedFilesDir()
 {
-    const QString fromEnv = qEnvironmentVariable("ZENTAVO_DIR");
-    QString dir;
-    if (!fromEnv.trimmed().isEmpty())
-        dir = QDir(fromEnv).absolutePath();
-    else
-        dir = QCoreApplication::applicationDirPath();
-    SetProgramDir(dir);
+    return sharedDirStorage();
 }
 
-void SetProgramDir(const QString &dir)
+void InitProgramDir()
+{
+    const ProgramFolders folders = ResolveProgramFolders(QCoreApplication::applicationDirPath(),
+                                                         qEnvironmentVariable("ZENTAVO_DIR"),
+                                                         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    SetProgramDir(folders.programDir, folders.sharedDir);
+}
+
+void SetProgramDir(const QString &dir, const QString &sharedDir)
 {
     programDirStorage() = QDir::toNativeSeparators(withoutTrailingSeparator(dir));
+    sharedDirStorage() = QDir::toNativeSeparators(withoutTrailingSeparator(sharedDir));
 }
 
 void ClearProgramDir()
 {
     programDirStorage().clear();
+    sharedDirStorage().clear();
 }
 
 QString ProgramPath(const QString &relative)
@@ -75,7 +105,14 @@ QString ProgramPath(const QString &relative)
     QString dir = QDir::fromNativeSeparators(ProgramDir());
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
-    return QDir::toNativeSeparators(dir + rel);
+    const QString own = dir + rel;
+    const QString &shared = SharedFilesDir();
+    if (!shared.isEmpty() && !rel.isEmpty() && !QFileInfo::exists(own)) {
+        const QString installed = QDir::fromNativeSeparators(shared) + QLatin1Char('/') + rel;
+        if (QFileInfo::exists(installed))
+            return QDir::toNativeSeparators(installed);
+    }
+    return QDir::toNativeSeparators(own);
 }
 
 QString IniFilePath()

@@ -10,13 +10,26 @@
 #include <QString>
 #include <QVariant>
 
-// The program folder: the executable's folder (no trailing separator), or the
-// folder named by ZENTAVO_DIR. Set once at start by InitProgramDir().
+// The program folder (no trailing separator): the folder named by ZENTAVO_DIR,
+// else for an installed program (<prefix>/bin beside <prefix>/share/zentavo)
+// the user's data folder $XDG_DATA_HOME/zentavo, else the executable's folder.
+// An installed program takes the read-only files (help, pictures) from the
+// shared folder when the program folder has no copy of its own.
+// Set once at start by InitProgramDir().
+struct ProgramFolders
+{
+    QString programDir;
+    QString sharedDir;   // empty when the program is not installed
+};
+ProgramFolders ResolveProgramFolders(const QString &executableDir, const QString &envDir, const QString &dataHome);
 const QString &ProgramDir();
-void InitProgramDir();                       // reads ZENTAVO_DIR, else the executable's folder
-void SetProgramDir(const QString &dir);      // tests
+const QString &SharedFilesDir();
+void InitProgramDir();                       // reads ZENTAVO_DIR, the executable's folder, the data folder
+void SetProgramDir(const QString &dir, const QString &sharedDir = {});   // tests
 void ClearProgramDir();
-QString ProgramPath(const QString &relative); // ProgramDir + separator + relative, native separators
+// ProgramDir + separator + relative, native separators; a file missing there
+// but present in the shared folder gives the shared one.
+QString ProgramPath(const QString &relative);
 QString IniFilePath();                        // ProgramDir/Zentavo.ini
 
 // Null-safe readers of record-set values (an invalid QVariant is empty).

@@ -9,6 +9,7 @@
 #include <QQueue>
 #include <QTimer>
 
+#include <cstdio>
 #include <utility>
 
 namespace testhooks {
@@ -26,6 +27,7 @@ struct State
     QQueue<QString> folders;
     QQueue<std::function<void(QDialog *)>> dialogCallbacks;
     QList<ShownMessage> messages;
+    bool echo = false;
 };
 
 State &state()
@@ -101,7 +103,45 @@ bool takeInput(bool &ok, QString &text)
 bool takeFileName(QString &fileName) { return takeFrom(state().fileNames, fileName); }
 QString takeFileFilter() { return std::exchange(state().fileFilter, QString()); }
 bool takeFolder(QString &folder) { return takeFrom(state().folders, folder); }
-void recordMessage(const ShownMessage &m) { state().messages.append(m); }
+void recordMessage(const ShownMessage &m)
+{
+    state().messages.append(m);
+    if (state().echo) {
+        QString text = m.text;
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        std::fprintf(stderr, "zentavo-message: %s: %s\n", m.caption.toUtf8().constData(), text.toUtf8().constData());
+        std::fflush(stderr);
+    }
+}
+
+void armFromEnvironment()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("ZENTAVO_TEST_QUIT_MS", &ok);
+    if (!ok || ms < 0)
+        return;
+    setAutomatic(true);
+    state().echo = true;
+    // Tried again until the main window is shown and no dialog runs: a quit
+    // asked for before the event loop starts would be lost.
+    auto *timer = new QTimer(QCoreApplication::instance());
+    timer->setInterval(ms);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        const QList<QWidget *> windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows) {
+            if (w->objectName() != QLatin1String("frm_Main"))
+                continue;
+            if (!w->isVisible() || QApplication::activeModalWidget())
+                return;
+            timer->stop();
+            w->close();
+            return;
+        }
+        timer->stop();
+        QCoreApplication::quit();
+    });
+    timer->start();
+}
 
 // For execDialog only: the callback that answers the next dialog.
 static bool takeDialogCallback(std::function<void(QDialog *)> &callback)

@@ -46,6 +46,13 @@ void onNextDialog(std::function<void(QDialog *)> callback);
 int pendingDialogCallbacks();
 void reset();   // clears every queue and the recorded messages
 
+// A whole-program run under a test script (the installed program): with
+// ZENTAVO_TEST_QUIT_MS=n in the environment every box is answered
+// automatically, each message is also written to the standard error as
+// "zentavo-message: <caption>: <text>", and the main window is closed, as the
+// user would close it, n ms after the event loop starts. Without it, nothing.
+void armFromEnvironment();
+
 // Used by the program itself.
 bool takeAnswer(bool &yes);
 bool takeInput(bool &ok, QString &text);

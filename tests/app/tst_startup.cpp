@@ -174,7 +174,9 @@ private Q_SLOTS:
         // Whether a password is required cannot be read from a file that is
         // no database: the start ends.
         QTest::newRow("not a database") << QByteArray("Ez egy sima szövegfájl, nem adatbázis.\n").repeated(200)
-                                        << QStringLiteral("file is not a database.") << false;
+                                        << QStringLiteral("A megadott fájl nem adatbázis. Ellenőrizze az adatbázis "
+                                                          "elérési útját a beállításokban.\nfile is not a database.")
+                                        << false;
         QTest::newRow("missing table") << QByteArray() << QStringLiteral("no such table: beallit.") << true;
     }
     void badDatabasesAreReportedAndLeftUntouched()

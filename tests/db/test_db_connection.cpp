@@ -4,6 +4,8 @@
 
 #include "tests/db/dbfixture.h"
 
+#include "db/dberror.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -145,17 +147,79 @@ private Q_SLOTS:
         QCOMPARE(sqlite3_open(db.path().toUtf8().constData(), &other), SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
 
-        QCOMPARE(errorOf([&] { t.post(); }), QStringLiteral("database is locked"));
+        const QString locked = QStringLiteral("Az adatbázist most egy másik program használja. "
+                                              "Próbálja újra egy kicsit később.\ndatabase is locked");
+        QCOMPARE(errorOf([&] { t.post(); }), locked);
         QCOMPARE(t.mode(), RecordSet::Mode::Editing);
         QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("y"));
         Table reader(&db.conn, QStringLiteral("t"));
-        QCOMPARE(errorOf([&] { reader.open(); }), QStringLiteral("database is locked"));
+        QCOMPARE(errorOf([&] { reader.open(); }), locked);
         QVERIFY(!reader.isOpen());
 
         QCOMPARE(sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(other);
         t.post();
         QCOMPARE(db.raw("select s from t"), QByteArray("y"));
+    }
+
+    // The failures a user can act on get a Hungarian sentence in front of
+    // SQLite's own text; SQL errors keep SQLite's text alone.
+    void sqliteFailuresAreExplained()
+    {
+        {
+            DbFixture db;
+            db.exec(QStringLiteral("create table t (a integer, b blob); pragma query_only = 1"));
+            QCOMPARE(errorOf([&] { db.exec(QStringLiteral("insert into t (a) values (1)")); }),
+                     QStringLiteral("Az adatbázis csak olvasható, a változás nem menthető. Ellenőrizze, hogy a fájl és "
+                                    "a mappája írható-e.\nattempt to write a readonly database"));
+            db.exec(QStringLiteral("pragma query_only = 0"));
+            QCOMPARE(errorOf([&] { db.exec(QStringLiteral("select * from nincs")); }), QStringLiteral("no such table: nincs"));
+
+            // A disk that fills up: the file may not grow beyond its pages.
+            db.exec(QStringLiteral("pragma max_page_count = 8"));
+            QCOMPARE(errorOf([&] { db.exec(QStringLiteral("insert into t values (1, zeroblob(100000))")); }),
+                     QStringLiteral("Megtelt a lemez, a változás nem menthető. Szabadítson fel helyet, majd próbálja "
+                                    "újra.\ndatabase or disk is full"));
+        }
+        {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("szoveg.sqb"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("Ez egy sima szövegfájl.\n").repeated(300));
+            file.close();
+            Connection c;
+            c.setPath(path);
+            c.open();
+            QCOMPARE(errorOf([&] { c.executeDirect(QStringLiteral("select * from sqlite_master")); }),
+                     QStringLiteral("A megadott fájl nem adatbázis. Ellenőrizze az adatbázis elérési útját a "
+                                    "beállításokban.\nfile is not a database"));
+        }
+        {
+            // The table's first page overwritten: a damaged file.
+            DbFixture db;
+            db.exec(QStringLiteral("pragma page_size = 4096; create table t (a integer); insert into t values (1)"));
+            QCOMPARE(db.raw("select rootpage from sqlite_master where name = 't'"), QByteArray("2"));
+            db.conn.close();
+            QFile file(db.path());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(4096));
+            file.write(QByteArray(64, '\xff'));
+            file.close();
+            Table t(&db.conn, QStringLiteral("t"));
+            t.addInteger(QStringLiteral("a"));
+            QCOMPARE(errorOf([&] { t.open(); }),
+                     QStringLiteral("Az adatbázis megsérült. Állítsa vissza egy biztonsági mentésből.\n"
+                                    "database disk image is malformed"));
+        }
+        // Extended codes are explained by their primary code.
+        QCOMPARE(sqliteErrorText(SQLITE_BUSY_SNAPSHOT, QStringLiteral("x")),
+                 sqliteErrorText(SQLITE_BUSY, QStringLiteral("x")));
+        QCOMPARE(sqliteErrorText(SQLITE_READONLY_DBMOVED, QStringLiteral("x")),
+                 sqliteErrorText(SQLITE_READONLY, QStringLiteral("x")));
+        QVERIFY(sqliteErrorText(SQLITE_IOERR_WRITE, QStringLiteral("disk I/O error")).startsWith(QStringLiteral("Az adatbázisfájl olvasása")));
+        QCOMPARE(sqliteErrorText(SQLITE_CONSTRAINT_UNIQUE, QStringLiteral("UNIQUE constraint failed: t.a")),
+                 QStringLiteral("UNIQUE constraint failed: t.a"));
     }
 
     void lifetimes()

@@ -205,7 +205,9 @@ private Q_SLOTS:
         AppFixture f;
         writeFile(f.dbPath(), QByteArray(4096, 'n'));
         f.start();
-        QCOMPARE(testhooks::shownMessages().last().text, QStringLiteral("file is not a database."));
+        QCOMPARE(testhooks::shownMessages().last().text,
+                 QStringLiteral("A megadott fájl nem adatbázis. Ellenőrizze az adatbázis elérési útját a "
+                                "beállításokban.\nfile is not a database."));
         QCOMPARE(testenv::fileBytes(f.dbPath()), QByteArray(4096, 'n'));
         f.main.reset();
 

@@ -45,6 +45,7 @@ private Q_SLOTS:
 
     void programDir();
     void programDirFromEnvironment();
+    void installedProgramFolders();
 
     void formPositionDefaults();
     void formPositionRoundTrip();
@@ -273,6 +274,58 @@ void TextHelpersTest::programDir()
     QCOMPARE(IniFilePath(), QStringLiteral("/opt/Zentavo Program/Zentavo.ini"));
     SetProgramDir(QStringLiteral("/"));
     QCOMPARE(IniFilePath(), QStringLiteral("/Zentavo.ini"));
+}
+
+// An installed program (bin/ beside share/zentavo/) keeps its writable files
+// in the user's data folder and reads help and pictures from share/zentavo/.
+void TextHelpersTest::installedProgramFolders()
+{
+    const QString prefix = m_dir.path() + QStringLiteral("/usr");
+    const QString bin = prefix + QStringLiteral("/bin");
+    const QString shared = prefix + QStringLiteral("/share/zentavo");
+    const QString data = m_dir.path() + QStringLiteral("/home/.local/share");
+    const QString own = m_dir.path() + QStringLiteral("/own");
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(QDir().mkpath(shared + QStringLiteral("/Help")));
+    QVERIFY(QDir().mkpath(shared + QStringLiteral("/Pics")));
+    QVERIFY(QDir().mkpath(own + QStringLiteral("/Pics")));
+    for (const QString &f : {shared + QStringLiteral("/Help/index.htm"), shared + QStringLiteral("/Pics/save16.ico"),
+                             own + QStringLiteral("/Pics/save16.ico")}) {
+        QFile file(f);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    // Build tree: no share/zentavo beside the executable's folder.
+    const QString buildTree = m_dir.path() + QStringLiteral("/build/zentavo");
+    QVERIFY(QDir().mkpath(buildTree));
+    ProgramFolders f = ResolveProgramFolders(buildTree, QString(), data);
+    QCOMPARE(f.programDir, buildTree);
+    QVERIFY(f.sharedDir.isEmpty());
+    QCOMPARE(ResolveProgramFolders(buildTree, own, data).programDir, own);
+
+    // Installed: the data folder, with the shared folder behind it.
+    f = ResolveProgramFolders(bin, QString(), data);
+    QCOMPARE(f.programDir, data + QStringLiteral("/zentavo"));
+    QCOMPARE(f.sharedDir, shared);
+    SetProgramDir(f.programDir, f.sharedDir);
+    QCOMPARE(IniFilePath(), data + QStringLiteral("/zentavo/Zentavo.ini"));
+    QCOMPARE(ProgramPath(QStringLiteral("Zentavo.sqb")), data + QStringLiteral("/zentavo/Zentavo.sqb"));
+    QCOMPARE(ProgramPath(QStringLiteral("Html")), data + QStringLiteral("/zentavo/Html"));
+    QCOMPARE(ProgramPath(QStringLiteral("Help\\index.htm")), shared + QStringLiteral("/Help/index.htm"));
+    QCOMPARE(ProgramPath(QStringLiteral("Help/nincs.htm")), data + QStringLiteral("/zentavo/Help/nincs.htm"));
+
+    // ZENTAVO_DIR wins; its own copy of a file wins over the shared one.
+    f = ResolveProgramFolders(bin, own + QLatin1Char('/'), data);
+    QCOMPARE(f.programDir, own);
+    QCOMPARE(f.sharedDir, shared);
+    SetProgramDir(f.programDir, f.sharedDir);
+    QCOMPARE(ProgramPath(QStringLiteral("Pics/save16.ico")), own + QStringLiteral("/Pics/save16.ico"));
+    QCOMPARE(ProgramPath(QStringLiteral("Help/index.htm")), shared + QStringLiteral("/Help/index.htm"));
+    QCOMPARE(IniFilePath(), own + QStringLiteral("/Zentavo.ini"));
+
+    // No home to put a data folder in: the executable's folder, as before.
+    QCOMPARE(ResolveProgramFolders(bin, QString(), QString()).programDir, bin);
+    SetProgramDir(m_dir.path());
 }
 
 void TextHelpersTest::programDirFromEnvironment()
