@@ -1,10 +1,12 @@
 #include "app/modules.h"
 
+#include "masterdata/entries.h"
 #include "scheduling/entries.h"
 #include "app/listcommands.h"
 
 void RegisterModules()
 {
     RegisterSchedulingWindows();
+    RegisterMasterDataWindows();
     RegisterListCommands();
 }

@@ -88,3 +88,22 @@ void OpenDocument(const QString &target)
     }
     QDesktopServices::openUrl(url);
 }
+
+bool OpenDocumentFile(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    QFileInfo info(trimmed);
+    if (!trimmed.isEmpty() && info.isRelative())
+        info.setFile(QDir(ProgramDir()), trimmed);
+    if (trimmed.isEmpty() || !info.exists()) {
+        // The desktop would show nothing at all for a missing file.
+        ShowError(QStringLiteral("A dokumentum nem található ezen a gépen:\n%1").arg(trimmed));
+        return false;
+    }
+    const QString target = QDir::toNativeSeparators(info.absoluteFilePath());
+    if (openHook())
+        openHook()(target);
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+    return true;
+}

@@ -66,5 +66,9 @@ enum class SqlErrors { Ignore, Report };
 void RunSql(const QString &sql, const QVariantMap &params = {}, SqlErrors errors = SqlErrors::Ignore);
 // Hand a document, web address, mail link or program to the desktop.
 void OpenDocument(const QString &target);
+// An attached document file: handed to the desktop's handler for its type,
+// never started as a program. A path that names no file here (a drive or
+// network path written on another machine) is reported by name; false then.
+bool OpenDocumentFile(const QString &path);
 // Tests replace the desktop hand-off to see what would be opened.
 void SetOpenDocumentHook(std::function<void(const QString &)> hook);

@@ -1,0 +1,12 @@
+#include "masterdata/entries.h"
+
+#include "masterdata/productlist.h"
+#include "masterdata/projectlist.h"
+
+#include "app/helpers/listwindow.h"
+
+void RegisterMasterDataWindows()
+{
+    RegisterListWindow(KindProducts, [](QWidget *) -> QWidget * { return new Tfrm_Termek; });
+    RegisterListWindow(KindProjects, [](QWidget *) -> QWidget * { return new Tfrm_Projekt; });
+}
