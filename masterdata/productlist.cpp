@@ -44,9 +44,10 @@ Tfrm_Termek::Tfrm_Termek(QWidget *parent)
     m_tbl = new zdb::Table(Db1(), this);
     m_tbl->setObjectName(QStringLiteral("TblTermek"));
     SetUpProductTable(m_tbl);
-    onClosing([this] {
+    // Runs from the base's destructor too: only the table, never this window.
+    onClosing([tbl = m_tbl] {
         SetCommentOwnerList(LinkProduct, nullptr);
-        m_tbl->close();
+        tbl->close();
     });
 
     aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új termék"), QStringLiteral("Új termék"),

@@ -46,9 +46,10 @@ Tfrm_Projekt::Tfrm_Projekt(QWidget *parent)
     zdb::UseCatalogue(*m_tbl, QStringLiteral("projekt"));
     m_tbl->setFilter(QString::fromLatin1(kOpenProjectsFilter));
     m_tbl->setFiltered(true);
-    onClosing([this] {
+    // Runs from the base's destructor too: only the table, never this window.
+    onClosing([tbl = m_tbl] {
         SetCommentOwnerList(LinkProject, nullptr);
-        m_tbl->close();
+        tbl->close();
     });
 
     aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűrés"), QStringLiteral("Szűrés"),
