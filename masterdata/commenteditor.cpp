@@ -80,10 +80,8 @@ bool runOn(zdb::Table *tbl, RecordEditor &dlg, bool isNew, int linkKind, int own
 
 QString CommentTextToStore(const QString &text)
 {
-    QString out = DescriptionEditor::withCrLf(text);
-    if (!out.isEmpty() && !out.endsWith(kCrLf))
-        out += kCrLf;
-    return out;
+    // The editor's last line has no line end of its own; the stored form gives it one.
+    return text.isEmpty() ? QString() : DescriptionEditor::withCrLf(text) + kCrLf;
 }
 
 QString CommentTextToShow(const QString &stored)
