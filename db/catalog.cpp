@@ -234,6 +234,44 @@ void ApplyBeforeSave(RecordSet &rs, const TableDecl &t)
     }
 }
 
+QList<int> RowsBeforeSaveWouldChange(const RecordSet &rs, const TableDecl &t)
+{
+    const int id = t.idField.isEmpty() ? -1 : rs.fieldIndex(t.idField);
+    const int flag = (t.extras & CommentFlagDefault) ? rs.fieldIndex(QStringLiteral("vanmegj")) : -1;
+    const int day = (t.extras & DayKeyFromDate) ? rs.fieldIndex(QStringLiteral("datum")) : -1;
+    const int dayKey = day >= 0 ? rs.fieldIndex(QStringLiteral("datumstr")) : -1;
+    QList<std::pair<int, int>> keys;
+    for (const SortKeyDecl &k : t.sortKeys) {
+        const int source = rs.fieldIndex(k.source);
+        const int key = rs.fieldIndex(k.key);
+        if (source >= 0 && key >= 0)
+            keys.append({source, key});
+    }
+    QList<int> out;
+    const int n = rs.recordCount();
+    for (int row = 0; row < n; ++row) {
+        bool differs = (id >= 0 && needsId(rs.valueAt(row, id))) || (flag >= 0 && isEmptyText(rs.valueAt(row, flag)));
+        if (!differs && dayKey >= 0) {
+            const QVariant d = rs.valueAt(row, day);
+            differs = d.isValid() && d.toDate().isValid()
+                && rs.textAt(row, dayKey) != d.toDate().toString(QStringLiteral("yyyyMMdd"));
+        }
+        for (qsizetype i = 0; !differs && i < keys.size(); ++i) {
+            const QVariant v = rs.valueAt(row, keys[i].first);
+            QString folded = foldSortKey((v.isValid() ? v.toString() : QString()).left(20));
+            // The stored key is cut to its column, like every posted text.
+            if (const int size = rs.field(keys[i].second).size; size > 0)
+                folded.truncate(size);
+            const QVariant stored = rs.valueAt(row, keys[i].second);
+            // An empty key and a NULL one are the same to every reader.
+            differs = (stored.isValid() ? stored.toString() : QString()) != folded;
+        }
+        if (differs)
+            out.append(row);
+    }
+    return out;
+}
+
 void UseCatalogue(Table &tbl, const QString &table, const QStringList &only, std::function<void(RecordSet &)> extraRule)
 {
     const TableDecl &t = CatalogueTable(table);

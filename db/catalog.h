@@ -65,6 +65,11 @@ void DeclareFields(RecordSet &rs, const QString &table, const QStringList &only 
 // are left alone.
 void ApplyBeforeSave(RecordSet &rs, const TableDecl &table);
 
+// The loaded rows of `rs` that the before-save rule would change if posted
+// as they stand (an identifier to give, a flag default, a stale sort key):
+// bulk re-save passes write only these.
+QList<int> RowsBeforeSaveWouldChange(const RecordSet &rs, const TableDecl &table);
+
 // A table record set over `table`, its fields declared from the catalogue and
 // the before-save rule set. `extraRule`, when given, runs first (a window's
 // own defaults), then the common rule.

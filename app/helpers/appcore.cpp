@@ -89,3 +89,18 @@ bool StartSideProgram(const QString &program)
         return false;
     return QProcess::startDetached(info.absoluteFilePath(), {}, ProgramDir());
 }
+
+bool OpenDocumentFile(const QString &path)
+{
+    const QString trimmed = path.trimmed();
+    QFileInfo info(trimmed);
+    if (!trimmed.isEmpty() && info.isRelative())
+        info.setFile(QDir(ProgramDir()), trimmed);
+    if (trimmed.isEmpty() || !info.exists()) {
+        // The desktop would show nothing at all for a missing file.
+        ShowError(QStringLiteral("A dokumentum nem található ezen a gépen:\n%1").arg(trimmed));
+        return false;
+    }
+    OpenDocument(QDir::toNativeSeparators(info.absoluteFilePath()));
+    return true;
+}

@@ -69,5 +69,8 @@ void OpenDocument(const QString &target);
 // Starts one of the program's own side programs from the program folder;
 // false when it is missing or could not start.
 bool StartSideProgram(const QString &program);
+// An attached document file, through OpenDocument. A path that names no file here (a drive or
+// network path written on another machine) is reported by name; false then.
+bool OpenDocumentFile(const QString &path);
 // Tests replace the desktop hand-off to see what would be opened.
 void SetOpenDocumentHook(std::function<void(const QString &)> hook);

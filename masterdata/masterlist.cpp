@@ -1,0 +1,134 @@
+#include "masterdata/masterlist.h"
+
+#include "masterdata/entries.h"
+#include "scheduling/entries.h"
+
+#include "app/helpers/actions.h"
+#include "app/helpers/appcore.h"
+#include "app/helpers/datagrid.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/listchild.h"
+
+#include "db/recordset.h"
+
+#include <QAction>
+#include <QPixmapCache>
+
+namespace {
+
+constexpr int kMarkerWidth = 18;
+
+// Every visible cell asks for its picture on each paint; draw each one once.
+QPixmap cachedPicture(const QString &name)
+{
+    const QString key = QStringLiteral("zentavo-marker-") + name;
+    QPixmap pm;
+    if (!QPixmapCache::find(key, &pm)) {
+        pm = ZPicture(name, 16);
+        QPixmapCache::insert(key, pm);
+    }
+    return pm;
+}
+
+GridColumn markerColumn(const QString &field, const QString &title, const QString &otherPicture)
+{
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.width = kMarkerWidth;
+    c.titleAlignment = Qt::AlignCenter;
+    c.picture = [otherPicture](const QVariant &v) {
+        return cachedPicture(VarToStrNull(v) == QLatin1String("N") ? QStringLiteral("nem") : otherPicture);
+    };
+    return c;
+}
+
+} // namespace
+
+GridColumn CommentMarkerColumn()
+{
+    return markerColumn(QStringLiteral("vanmegj"), QStringLiteral("!"), QStringLiteral("megjegyzes_i"));
+}
+
+GridColumn ClosedMarkerColumn()
+{
+    return markerColumn(QStringLiteral("lezarva"), QStringLiteral("?"), QStringLiteral("lakat"));
+}
+
+void RewriteCopiedName(const QString &idField, const QString &nameField, int id, const QString &name)
+{
+    // The column names are the program's own; only the values are bound.
+    for (const char *table : {"dolog3", "dolog1"})
+        RunSql(QStringLiteral("UPDATE %1 SET %2=:nev WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
+               {{QStringLiteral("nev"), name}, {QStringLiteral("id"), id}});
+}
+
+int CurrentMasterId(const ListChild *w, const QString &idField)
+{
+    const zdb::Table *tbl = w->table();
+    if (!tbl || !tbl->isOpen() || tbl->currentRow() < 0)
+        return 0;
+    return IntOrZero(tbl->value(idField));
+}
+
+QString CurrentMasterName(const ListChild *w, const QString &nameField)
+{
+    const zdb::Table *tbl = w->table();
+    if (!tbl || !tbl->isOpen() || tbl->currentRow() < 0)
+        return {};
+    return VarToStrNull(tbl->value(nameField));
+}
+
+LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idField, const QString &nameField,
+                                 const QString &commentCaption)
+{
+    LinkedCommands c;
+    auto target = [w, idField, nameField](const std::function<void(int, const QString &)> &run) {
+        return [w, idField, nameField, run] {
+            // Nothing is linked to an empty list.
+            if (!w->table() || w->table()->currentRow() < 0)
+                return;
+            run(CurrentMasterId(w, idField), CurrentMasterName(w, nameField));
+        };
+    };
+    // The related views of tasks and calendar entries enable when they exist;
+    // until then the two commands stay disabled.
+    c.aFeladat = w->addCommand(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), QStringLiteral("Feladatok"), {},
+                               QStringLiteral("feladat"));
+    c.aFeladat->setEnabled(false);
+    c.aUjFeladat = w->addCommand(QStringLiteral("aUjFeladat"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
+                                 {}, QStringLiteral("uj"), target([linkKind](int id, const QString &name) {
+                                     EditTask(true, linkKind, id, name);
+                                 }));
+    c.aNaptar = w->addCommand(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), QStringLiteral("Naptár"), {},
+                              QStringLiteral("naptar"));
+    c.aNaptar->setEnabled(false);
+    c.aUjNaptar = w->addCommand(QStringLiteral("aUjNaptar"), QStringLiteral("Új naptár bejegyzés"),
+                                QStringLiteral("Új naptár bejegyzés"), {}, QStringLiteral("uj"),
+                                target([linkKind](int id, const QString &name) {
+                                    EditCalendarEntry(true, linkKind, id, name);
+                                }));
+    c.aMegjegyzes = w->addCommand(QStringLiteral("aMegjegyzes"), commentCaption, QStringLiteral("Megjegyzések"),
+                                  QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"),
+                                  target([linkKind](int id, const QString &name) { ShowComments(linkKind, id, name); }));
+    return c;
+}
+
+QList<QAction *> LinkedCommands::rowCommands() const
+{
+    QList<QAction *> out;
+    for (QAction *a : {aFeladat, aUjFeladat, aNaptar, aUjNaptar, aMegjegyzes})
+        if (a && a->isEnabled())
+            out << a;
+    return out;
+}
+
+void PostOrCancel(zdb::RecordSet *recordSet)
+{
+    try {
+        recordSet->post();
+    } catch (...) {
+        recordSet->cancel();
+        throw;
+    }
+}

@@ -1,0 +1,122 @@
+#include "masterdata/producteditor.h"
+
+#include "scheduling/descriptioneditor.h"
+
+#include "app/helpers/appcore.h"
+#include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
+
+#include "db/recordset.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+// Article numbers are capitals however they are typed or pasted.
+class UpperCaseValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+QStringList ProductCategories()
+{
+    zdb::Query qry(Db1());
+    qry.setSql(QStringLiteral("SELECT DISTINCT COALESCE(kategoria, '') AS kategoria FROM termek ORDER BY 1;"));
+    qry.open();
+    QStringList out;
+    for (int r = 0; r < qry.recordCount(); ++r)
+        out << qry.textAt(r, 0);
+    return out;
+}
+
+Tfrm_Termek_Szerkeszt::Tfrm_Termek_Szerkeszt(zdb::Table *tbl, QWidget *parent)
+    : RecordEditor(tbl, QStringLiteral("frm_Termek_Szerkeszt"), QStringLiteral("Termék szerkesztés"), parent)
+{
+    m_cikkszam = new QLineEdit(this);
+    m_cikkszam->setObjectName(QStringLiteral("edCikkszam"));
+    m_cikkszam->setMaxLength(15);
+    m_cikkszam->setValidator(new UpperCaseValidator(m_cikkszam));
+    m_nev = new QLineEdit(this);
+    m_nev->setObjectName(QStringLiteral("edTermekNev"));
+    m_nev->setMaxLength(50);
+    m_kategoria = new QComboBox(this);
+    m_kategoria->setObjectName(QStringLiteral("cbKategoria"));
+    m_kategoria->setEditable(true);
+    m_kategoria->setInsertPolicy(QComboBox::NoInsert);
+    m_kategoria->lineEdit()->setMaxLength(20);
+    m_kategoria->addItems(ProductCategories());
+    m_megjegyzes = new DescriptionEditor(this);
+    m_megjegyzes->setObjectName(QStringLiteral("edMegjegyzes"));
+    m_megjegyzes->setMaxLength(255);
+    m_megjegyzes->setMinimumSize(360, 110);
+
+    auto *grid = new QGridLayout;
+    auto row = [&](int r, const QString &label, QWidget *w) {
+        auto *l = new QLabel(label, this);
+        l->setBuddy(w);
+        grid->addWidget(l, r, 0, Qt::AlignLeft | Qt::AlignTop);
+        grid->addWidget(w, r, 1);
+    };
+    row(0, QStringLiteral("cikkszám"), m_cikkszam);
+    row(1, QStringLiteral("termék neve"), m_nev);
+    row(2, QStringLiteral("kategória"), m_kategoria);
+    row(3, QStringLiteral("megjegyzés"), m_megjegyzes);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttonRow());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(m_cikkszam, m_nev);
+    setTabOrder(m_nev, m_kategoria);
+    setTabOrder(m_kategoria, m_megjegyzes);
+    setTabOrder(m_megjegyzes, okButton());
+    setTabOrder(okButton(), cancelButton());
+    m_cikkszam->setFocus();
+}
+
+void Tfrm_Termek_Szerkeszt::loadFields()
+{
+    zdb::Table *tbl = table();
+    m_cikkszam->setText(tbl->text(QStringLiteral("cikkszam")));
+    m_nev->setText(tbl->text(QStringLiteral("termek_nev")));
+    m_kategoria->setEditText(tbl->text(QStringLiteral("kategoria")));
+    m_megjegyzes->setPlainText(tbl->text(QStringLiteral("megjegyzes")));
+}
+
+void Tfrm_Termek_Szerkeszt::storeFields()
+{
+    zdb::Table *tbl = table();
+    // Only what the user changed is written: a text another program stored
+    // longer than its column stays whole unless it was edited.
+    auto put = [tbl](const QString &field, const QString &text) {
+        if (tbl->text(field) != text)
+            tbl->setValue(field, text);
+    };
+    put(QStringLiteral("cikkszam"), m_cikkszam->text().toUpper());
+    put(QStringLiteral("termek_nev"), m_nev->text());
+    put(QStringLiteral("kategoria"), m_kategoria->currentText());
+    if (m_megjegyzes->userModified())
+        put(QStringLiteral("megjegyzes"), m_megjegyzes->plainText());
+}
+
+bool EditProduct(zdb::Table *tbl, bool isNew)
+{
+    Tfrm_Termek_Szerkeszt dlg(tbl, DialogParent());
+    return RunRecordEditor(tbl, dlg, isNew);
+}
