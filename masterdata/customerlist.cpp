@@ -2,7 +2,7 @@
 
 #include "masterdata/customereditor.h"
 #include "masterdata/entries.h"
-#include "masterdata/mastercolumns.h"
+#include "masterdata/masterlist.h"
 
 #include "scheduling/entries.h"
 #include "scheduling/listcolumns.h"
@@ -30,21 +30,6 @@ QList<GridColumn> customerColumns()
 }
 
 } // namespace
-
-void RewriteCustomerName(int customerId, const QString &name)
-{
-    // 0 is "no customer": every unlinked task would get the name.
-    if (customerId == 0)
-        return;
-    // The name is bound, never part of the statement, and the sort-key copy
-    // moves with it so a list sorted by customer puts the rows in their place.
-    const QVariantMap params{{QStringLiteral("nev"), name},
-                             {QStringLiteral("nevs"), SortKeyOf(name.left(20))},
-                             {QStringLiteral("id"), customerId}};
-    for (const char *table : {"dolog3", "dolog1"})
-        RunSql(QStringLiteral("UPDATE %1 SET ugyfel_nev=:nev, ugyfel_nevs=:nevs WHERE ugyfel=:id").arg(QLatin1String(table)),
-               params, SqlErrors::Report);
-}
 
 Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
     : ListChild(KindCustomers, QStringLiteral("frm_Ugyfel"), QStringLiteral("Ügyfelek"), &TBeall::CustomerWindowOpen,
@@ -75,7 +60,10 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
     aAlkalmazott = addCommand(QStringLiteral("aAlkalmazott"), QStringLiteral("Alkalmazott"), QStringLiteral("Alkalmazottak"),
                               {}, QStringLiteral("alkalmazott"), [this] { showEmployees(); });
     aMegjegyzes = addCommand(QStringLiteral("aMegjegyzes"), QStringLiteral("Megj."), QStringLiteral("Megjegyzések"),
-                             QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"));
+                             QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"), [this] {
+                                 if (hasCurrentCustomer())
+                                     ShowComments(LinkCustomer, currentId(), currentName());
+                             });
     aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                         QStringLiteral("bezar"), [this] { closeWindow(); });
 
@@ -89,12 +77,13 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
     setActivateCommand(aSzerkeszt);
 
     // Editing stays available on an empty list: it starts a blank customer.
-    setRowCommands({aTorol, aFeladat, aUjFeladat, aNaptar, aUjNaptar, aAlkalmazott});
-    // The comments dialog (ShowComments) and the CSV import (ImportCustomers)
-    // are windows of their own; these two commands are connected to them and
-    // enabled when those windows become part of the program.
-    aMegjegyzes->setEnabled(false);
+    setRowCommands({aTorol, aFeladat, aUjFeladat, aNaptar, aUjNaptar, aAlkalmazott, aMegjegyzes});
+    // The CSV import is a window of its own; the command is connected to it
+    // and enabled when it becomes part of the program.
     aImport->setEnabled(false);
+    // The comments dialog writes the comment flag into this list's row.
+    SetCommentOwnerList(LinkCustomer, tbl);
+    onClosing([] { SetCommentOwnerList(LinkCustomer, nullptr); });
 
     showTable(tbl, customerColumns());
     setWidthShares(52, {{QStringLiteral("ugyfelkod"), 10, 64},
@@ -138,7 +127,7 @@ void Tfrm_Ugyfel::editCustomer()
     EditCustomer(table(), false);
     grid()->syncFromRecordSet();
     // Also after "Mégsem": the copies are brought in line with the stored name.
-    RewriteCustomerName(currentId(), currentName());
+    RewriteCopiedName(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nev"), currentId(), currentName());
 }
 
 void Tfrm_Ugyfel::deleteCustomer()

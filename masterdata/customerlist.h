@@ -42,7 +42,3 @@ private:
     QString currentName() const;
 };
 
-// Writes a customer's name into the copies its tasks and calendar entries
-// keep (with their sort keys). Does nothing for identifier 0, which stands
-// for "no customer". A failed statement throws.
-void RewriteCustomerName(int customerId, const QString &name);

@@ -57,10 +57,18 @@ GridColumn ClosedMarkerColumn()
 
 void RewriteCopiedName(const QString &idField, const QString &nameField, int id, const QString &name)
 {
-    // The column names are the program's own; only the values are bound.
+    // 0 is "no master record": every unlinked task would get the name.
+    if (id == 0)
+        return;
+    // The column names are the program's own; the values are bound. The
+    // sort-key copy moves with the name, so a list sorted by that column puts
+    // the rows in their place; a failure is reported, never swallowed.
+    const QVariantMap params{{QStringLiteral("nev"), name},
+                             {QStringLiteral("nevs"), SortKeyOf(name.left(20))},
+                             {QStringLiteral("id"), id}};
     for (const char *table : {"dolog3", "dolog1"})
-        RunSql(QStringLiteral("UPDATE %1 SET %2=:nev WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
-               {{QStringLiteral("nev"), name}, {QStringLiteral("id"), id}});
+        RunSql(QStringLiteral("UPDATE %1 SET %2=:nev, %2s=:nevs WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
+               params, SqlErrors::Report);
 }
 
 int CurrentMasterId(const ListChild *w, const QString &idField)
@@ -91,18 +99,16 @@ LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idFi
             run(CurrentMasterId(w, idField), CurrentMasterName(w, nameField));
         };
     };
-    // The related views of tasks and calendar entries enable when they exist;
-    // until then the two commands stay disabled.
     c.aFeladat = w->addCommand(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), QStringLiteral("Feladatok"), {},
-                               QStringLiteral("feladat"));
-    c.aFeladat->setEnabled(false);
+                               QStringLiteral("feladat"),
+                               target([linkKind](int id, const QString &) { ShowRelatedTasks(linkKind, id); }));
     c.aUjFeladat = w->addCommand(QStringLiteral("aUjFeladat"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
                                  {}, QStringLiteral("uj"), target([linkKind](int id, const QString &name) {
                                      EditTask(true, linkKind, id, name);
                                  }));
     c.aNaptar = w->addCommand(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), QStringLiteral("Naptár"), {},
-                              QStringLiteral("naptar"));
-    c.aNaptar->setEnabled(false);
+                              QStringLiteral("naptar"),
+                              target([linkKind](int id, const QString &) { ShowRelatedCalendar(linkKind, id); }));
     c.aUjNaptar = w->addCommand(QStringLiteral("aUjNaptar"), QStringLiteral("Új naptár bejegyzés"),
                                 QStringLiteral("Új naptár bejegyzés"), {}, QStringLiteral("uj"),
                                 target([linkKind](int id, const QString &name) {
@@ -118,7 +124,7 @@ QList<QAction *> LinkedCommands::rowCommands() const
 {
     QList<QAction *> out;
     for (QAction *a : {aFeladat, aUjFeladat, aNaptar, aUjNaptar, aMegjegyzes})
-        if (a && a->isEnabled())
+        if (a)
             out << a;
     return out;
 }

@@ -22,9 +22,9 @@ GridColumn CommentMarkerColumn();
 // any other value.
 GridColumn ClosedMarkerColumn();
 
-// Sets `nameField` to `name` in every task (dolog3) and calendar entry
-// (dolog1) whose `idField` is `id`. Errors are ignored: the master row is
-// already stored, and the copies are refreshed on their next save.
+// Sets `nameField` and its sort key to `name` in every task (dolog3) and
+// calendar entry (dolog1) whose `idField` is `id` (not for id 0). Errors go
+// up to the general error handling.
 void RewriteCopiedName(const QString &idField, const QString &nameField, int id, const QString &name);
 
 // The commands acting on the selected master record, made on `w`. Their

@@ -296,7 +296,7 @@ private Q_SLOTS:
     {
         testenv::execSql(f->dbPath(), QStringLiteral("DELETE FROM ugyfel"));
         Tfrm_Ugyfel *w = open();
-        for (QAction *a : {w->aTorol, w->aFeladat, w->aUjFeladat, w->aNaptar, w->aUjNaptar, w->aAlkalmazott})
+        for (QAction *a : {w->aTorol, w->aFeladat, w->aUjFeladat, w->aNaptar, w->aUjNaptar, w->aAlkalmazott, w->aMegjegyzes})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(w->aSzerkeszt->isEnabled());
         QString code = QStringLiteral("unset");
