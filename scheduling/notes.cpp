@@ -5,6 +5,7 @@
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagridsorter.h"
+#include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listheader.h"
 
@@ -64,7 +65,12 @@ Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
 
     QPointer<zdb::Table> notes(m_notes);
     QPointer<zdb::Query> categories(m_categories);
-    onClosing([notes, categories] {
+    QObject *self = this;
+    onClosing([self, notes, categories] {
+        // Closing must not filter or show anything in a window that is going.
+        for (QObject *rs : {static_cast<QObject *>(categories), static_cast<QObject *>(notes)})
+            if (rs)
+                QObject::disconnect(rs, nullptr, self, nullptr);
         if (categories)
             categories->close();
         if (notes)
@@ -135,9 +141,10 @@ Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
         m_categoryChosen = false;
         RunGuarded([this] { applyCategory(); }, this);
     });
-    for (auto signal : {&zdb::RecordSet::reset, &zdb::RecordSet::rowChanged, &zdb::RecordSet::rowRemoved})
+    // The text follows the current row, wherever it moves or changes.
+    connect(m_notes, &zdb::RecordSet::reset, this, &Tfrm_Jegyzetek::showCurrentText);
+    for (auto signal : {&zdb::RecordSet::rowChanged, &zdb::RecordSet::rowRemoved, &zdb::RecordSet::currentChanged})
         connect(m_notes, signal, this, &Tfrm_Jegyzetek::showCurrentText);
-    connect(m_notes, &zdb::RecordSet::currentChanged, this, &Tfrm_Jegyzetek::showCurrentText);
     showCurrentText();
 }
 

@@ -19,6 +19,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -75,9 +76,10 @@ Tfrm_Munka::Tfrm_Munka(int taskId, QWidget *parent)
     m_remark->setFixedHeight(110);
     mainLayout()->addWidget(m_remark);
 
-    for (auto signal : {&zdb::RecordSet::reset, &zdb::RecordSet::rowChanged, &zdb::RecordSet::rowRemoved})
+    // The text follows the current row, wherever it moves or changes.
+    connect(m_entries, &zdb::RecordSet::reset, this, &Tfrm_Munka::showRemark);
+    for (auto signal : {&zdb::RecordSet::rowChanged, &zdb::RecordSet::rowRemoved, &zdb::RecordSet::currentChanged})
         connect(m_entries, signal, this, &Tfrm_Munka::showRemark);
-    connect(m_entries, &zdb::RecordSet::currentChanged, this, &Tfrm_Munka::showRemark);
 
     // The entries come in their stored order; the date column is shaded as the sort column.
     openFiltered(WorkLogFilter(taskId));
