@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,9 +114,10 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
             m_category->lineEdit()->setCursorPosition(cursor);
         }
     });
+    // A category chosen from the list is taken as it stands.
     connect(m_category, &QComboBox::currentTextChanged, this, [this](const QString &text) {
-        if (table()->isEditing())
-            RunGuarded([&] { table()->setValue(kCategory, text.toLower()); }, this);
+        if (table()->isEditing() && text != table()->text(kCategory))
+            RunGuarded([&] { table()->setValue(kCategory, text); }, this);
     });
 
     m_date = new DateField(this);
@@ -124,6 +126,8 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
     m_text = new DescriptionEditor(this);
     m_text->setObjectName(QStringLiteral("edSzoveg"));
     m_text->setMaxLength(kTextLimit);
+    // Notes are read and printed in a fixed-pitch font, as the notes window shows them.
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("rövid"), m_rovid);

@@ -54,12 +54,7 @@ Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
     header()->setTitle(QStringLiteral("Jegyzetek"));
 
     m_notes = new zdb::Table(Db1(), QStringLiteral("jegyzet"), this);
-    // A category is kept in lower case, however it was typed.
-    zdb::UseCatalogue(*m_notes, QStringLiteral("jegyzet"), {}, [](zdb::RecordSet &rs) {
-        const QString category = rs.text(kCategory);
-        if (category != category.toLower())
-            rs.setValue(kCategory, category.toLower());
-    });
+    zdb::UseCatalogue(*m_notes, QStringLiteral("jegyzet"));
     m_categories = new zdb::Query(Db1(), NoteCategorySql(), this);
     zdb::DeclareFields(*m_categories, QStringLiteral("jegyzet"), {kCategory});
 

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -67,6 +68,7 @@ Tfrm_Munka::Tfrm_Munka(int taskId, QWidget *parent)
     zdb::UseCatalogue(*m_entries, QStringLiteral("munka"));
     showRecordSet(m_entries, {{kDatum, QStringLiteral("dátum"), 80}, {kRovid, QStringLiteral("rövid"), 330}});
     setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aNyomtat, nullptr, aBezar});
+    grid()->horizontalHeader()->setStretchLastSection(true);
     setRowCommands({aSzerkeszt, aTorol});
 
     m_remark = new QPlainTextEdit(this);

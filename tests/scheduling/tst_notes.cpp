@@ -262,6 +262,36 @@ private Q_SLOTS:
         QCOMPARE(w->textPane()->toPlainText().size(), 4096);
     }
 
+    void keysOfTheEditor()
+    {
+        Tfrm_Jegyzetek *w = open();
+        QVERIFY(w->notes()->locate(QStringLiteral("jegyzet"), 1));
+        // Esc in the text cancels the dialog; Ctrl+Enter there stores.
+        bool closed = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *e = static_cast<Tfrm_Jegyzet *>(d);
+            e->textEditor()->setFocus();
+            e->textEditor()->append(QStringLiteral(" elvetve"));
+            QTest::keyClick(e->textEditor(), Qt::Key_Escape);
+            closed = !e->isVisible() && e->result() == QDialog::Rejected;
+        });
+        w->aSzerkeszt->trigger();
+        QVERIFY(closed);
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *e = static_cast<Tfrm_Jegyzet *>(d);
+            e->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(e));
+            e->textEditor()->setFocus();
+            e->textEditor()->append(QStringLiteral(" megtartva"));
+            QTest::keyClick(e->textEditor(), Qt::Key_Return, Qt::ControlModifier);
+            closed = !e->isVisible() && e->result() == QDialog::Accepted;
+        });
+        w->aSzerkeszt->trigger();
+        QVERIFY(closed);
+        QCOMPARE(dbValue(f->dbPath(), QStringLiteral("SELECT szoveg FROM jegyzet WHERE jegyzet=1")),
+                 QVariant(QStringLiteral("Az árvíztűrő tükörfúrógép ára megtartva")));
+    }
+
     void deleteAsksAndKeepsTheCategoryListed()
     {
         Tfrm_Jegyzetek *w = open();
