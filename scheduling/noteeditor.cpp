@@ -114,11 +114,6 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
             m_category->lineEdit()->setCursorPosition(cursor);
         }
     });
-    // A category chosen from the list is taken as it stands.
-    connect(m_category, &QComboBox::currentTextChanged, this, [this](const QString &text) {
-        if (table()->isEditing() && text != table()->text(kCategory))
-            RunGuarded([&] { table()->setValue(kCategory, text); }, this);
-    });
 
     m_date = new DateField(this);
     m_date->setObjectName(QStringLiteral("edDatum"));
@@ -167,6 +162,11 @@ void Tfrm_Jegyzet::loadFields()
 void Tfrm_Jegyzet::storeFields()
 {
     zdb::Table *tbl = table();
+    // What the box shows: typed letters lower-cased, a category chosen from
+    // the list as it stands.
+    const QString category = m_category->currentText();
+    if (category != tbl->text(kCategory))
+        tbl->setValue(kCategory, category);
     tbl->setValue(kText, m_text->plainText());
     storeDate(m_date, QStringLiteral("datum"));
 }
