@@ -16,6 +16,7 @@
 #include "app/helpers/listheader.h"
 #include "app/modules.h"
 #include "output/report.h"
+#include "output/reportoutput.h"
 
 #include "db/codec.h"
 #include "db/recordset.h"
@@ -542,6 +543,22 @@ private Q_SLOTS:
         QVERIFY(printed.contains(QStringLiteral("Határidő")));
         QVERIFY(printed.contains(QStringLiteral("Árajánlat")));
         QVERIFY(!printed.contains(QStringLiteral("Bevásárlás")));
+
+        // "Adatlap" on the current note, "Adatlap lista" on every note of the list.
+        for (const bool all : {false, true}) {
+            testhooks::onNextDialog([](QDialog *d) {
+                auto *choice = qobject_cast<Tfrm_NyomtatasTipus *>(d);
+                QVERIFY(choice);
+                choice->setChoice(0);
+                d->accept();
+            });
+            printed.clear();
+            QVERIFY(w->notes()->locate(QStringLiteral("jegyzet"), 5));
+            actionOf(f->main, all ? QStringLiteral("aReszletes") : QStringLiteral("aAdatlap"))->trigger();
+            QVERIFY(printed.join(QLatin1Char(' ')).contains(QStringLiteral("Határidő")));
+            QCOMPARE(printed.join(QLatin1Char(' ')).contains(QStringLiteral("Árajánlat")), all);
+            QVERIFY(!printed.join(QLatin1Char(' ')).contains(QStringLiteral("Bevásárlás")));
+        }
     }
 };
 
