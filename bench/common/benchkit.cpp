@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #ifndef ZENTAVO_BENCH_DATA_DIR
 #error "ZENTAVO_BENCH_DATA_DIR must name the default data folder"
@@ -82,7 +83,8 @@ QByteArray sortKey(const QString &s)
     return zdb::toCp1250(zdb::foldSortKey(s.left(20)));
 }
 
-bool upToDate(const QString &path, TaskMix mix)
+// Whether a kept database answers `sql` (one row, read only) to the liking of `fits`.
+bool keptDatabaseFits(const QString &path, const char *sql, const std::function<bool(sqlite3_stmt *)> &fits)
 {
     if (!QFile::exists(path))
         return false;
@@ -90,20 +92,24 @@ bool upToDate(const QString &path, TaskMix mix)
     bool ok = false;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "select (select user_version from pragma_user_version), count(*),"
-                               " coalesce(sum(kesz='N'), 0) from dolog3",
-                               -1, &st, nullptr)
-                == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW) {
-            const int open = sqlite3_column_int(st, 2);
-            ok = sqlite3_column_int(st, 0) == kDataVersion && sqlite3_column_int(st, 1) == kRows
-                && (mix == TaskMix::Mixed ? open < kRows : open == kRows);
-        }
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            ok = sqlite3_column_int(st, 0) == kDataVersion && fits(st);
         sqlite3_finalize(st);
     }
     sqlite3_close(db);
     return ok;
+}
+
+bool upToDate(const QString &path, TaskMix mix)
+{
+    return keptDatabaseFits(path,
+                            "select (select user_version from pragma_user_version), count(*),"
+                            " coalesce(sum(kesz='N'), 0) from dolog3",
+                            [mix](sqlite3_stmt *st) {
+                                const int open = sqlite3_column_int(st, 2);
+                                return sqlite3_column_int(st, 1) == kRows
+                                    && (mix == TaskMix::Mixed ? open < kRows : open == kRows);
+                            });
 }
 
 // A new database with the program's schema, open, in a transaction.
@@ -204,23 +210,14 @@ QString words(Rng &r, int length)
 
 bool notesUpToDate(const QString &path)
 {
-    if (!QFile::exists(path))
-        return false;
-    sqlite3 *db = nullptr;
-    bool ok = false;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "select (select user_version from pragma_user_version),"
-                               " (select count(*) from jegyzet), (select count(*) from munka where feladat=1)",
-                               -1, &st, nullptr) == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW)
-            ok = sqlite3_column_int(st, 0) == kDataVersion && sqlite3_column_int(st, 1) == kRows
-                && sqlite3_column_int(st, 2) == kWorkEntries;
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return ok;
+    const QByteArray sql = "select (select user_version from pragma_user_version),"
+                           " (select count(*) from jegyzet), (select count(*) from munka where feladat=1),"
+                           " (select count(*) from jegyzet where instr(szoveg, cast(x'"
+        + cp(QString::fromUtf8(kNoteMarker)).toHex() + "' as text)) > 0)";
+    return keptDatabaseFits(path, sql.constData(), [](sqlite3_stmt *st) {
+        return sqlite3_column_int(st, 1) == kRows && sqlite3_column_int(st, 2) == kWorkEntries
+            && sqlite3_column_int(st, 3) == kNoteMatches;
+    });
 }
 
 void makeNotesDatabase(const QString &path)
@@ -236,7 +233,7 @@ void makeNotesDatabase(const QString &path)
         QString text = words(r, 300);
         // Every hundredth note holds the searched word, somewhere in its middle.
         if (i % (kRows / kNoteMatches) == 0)
-            text.insert(120, QLatin1String(kNoteMarker) + QLatin1Char(' '));
+            text.insert(120, QString::fromUtf8(kNoteMarker) + QLatin1Char(' '));
         const QByteArray cells[] = {cp(day(r)), cp(QString::fromUtf8(categories[r.below(6)])),
                                     cp(r.pick(kVerb) + QLatin1Char(' ') + r.pick(kFamily)), cp(text)};
         sqlite3_bind_int(st, 1, i);
