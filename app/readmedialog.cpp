@@ -4,20 +4,17 @@
 #include "db/dberror.h"
 #include "app/helpers/testhooks.h"
 #include "app/helpers/guard.h"
+#include "app/helpers/textprint.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrinter>
-#include <QPrinterInfo>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextDocument>
-#include <QTextOption>
 #include <QVBoxLayout>
 
 Tfrm_Readme::Tfrm_Readme(QWidget *parent)
@@ -61,67 +58,31 @@ QString Tfrm_Readme::fixedText()
     return QString::fromUtf8(file.readAll());
 }
 
+PlainTextPage Tfrm_Readme::pageSetup()
+{
+    PlainTextPage page;
+    page.docName = QStringLiteral("Felhasználói szerződés");
+    page.font = QFont(QStringLiteral("DejaVu Sans"), 10);
+    page.decorate = [](QPainter &painter, const QRectF &header, const QRectF &footer, int p, int pages) {
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+        painter.drawText(QRectF(header.left(), header.top(), header.width(), header.height() * 0.6),
+                         Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Zentavo – Felhasználói szerződés"));
+        painter.drawLine(QPointF(header.left(), header.height() * 0.7), QPointF(header.right(), header.height() * 0.7));
+        painter.drawText(QRectF(footer.left(), footer.bottom() - footer.height() * 0.6, footer.width(), footer.height() * 0.6),
+                         Qt::AlignRight | Qt::AlignBottom, QStringLiteral("%1. oldal / %2").arg(p).arg(pages));
+    };
+    return page;
+}
+
 int Tfrm_Readme::printTo(QPrinter *printer) const
 {
-    printer->setDocName(QStringLiteral("Felhasználói szerződés"));
-    printer->setCopyCount(1);
-    printer->setPageMargins(QMarginsF(25, 25, 15, 25), QPageLayout::Millimeter);
-
-    QPainter painter;
-    if (!painter.begin(printer))
-        throw zdb::Error(QStringLiteral("A nyomtatás nem indítható el"));
-
-    const double dpmm = printer->resolution() / 25.4;
-    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    const double band = 15 * dpmm; // header and footer
-    const QRectF body(0, band, page.width(), page.height() - 2 * band);
-
-    QTextDocument doc;
-    QFont font(QStringLiteral("DejaVu Sans"), 10);
-    doc.setDefaultFont(font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    const QFontMetricsF metrics(font, printer);
-    option.setTabStopDistance(metrics.horizontalAdvance(QLatin1Char(' ')) * 8);
-    doc.setDefaultTextOption(option);
-    doc.documentLayout()->setPaintDevice(printer);
-    doc.setPlainText(fixedText());
-    doc.setTextWidth(body.width());
-    doc.setPageSize(body.size());
-
-    const int pages = doc.pageCount();
-    QFont small(QStringLiteral("DejaVu Sans"), 8);
-    for (int p = 0; p < pages; ++p) {
-        if (p > 0)
-            printer->newPage();
-        painter.setFont(small);
-        painter.drawText(QRectF(0, 0, page.width(), band * 0.6), Qt::AlignLeft | Qt::AlignBottom,
-                         QStringLiteral("Zentavo – Felhasználói szerződés"));
-        painter.drawLine(QPointF(0, band * 0.7), QPointF(page.width(), band * 0.7));
-        painter.drawText(QRectF(0, page.height() - band * 0.6, page.width(), band * 0.6), Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("%1. oldal / %2").arg(p + 1).arg(pages));
-        painter.save();
-        painter.translate(body.left(), body.top() - p * body.height());
-        const QRectF clip(0, p * body.height(), body.width(), body.height());
-        painter.setClipRect(clip);
-        QAbstractTextDocumentLayout::PaintContext ctx;
-        ctx.clip = clip;
-        ctx.palette.setColor(QPalette::Text, Qt::black);
-        doc.documentLayout()->draw(&painter, ctx);
-        painter.restore();
-    }
-    painter.end();
-    return pages;
+    return PrintPlainText(printer, fixedText(), pageSetup());
 }
 
 void Tfrm_Readme::print()
 {
     // Printed at once, on the default printer, without a dialog.
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        throw zdb::Error(QStringLiteral("Nincs alapértelmezett nyomtató beállítva, a szöveg nem nyomtatható ki"));
-    QPrinter printer(info, QPrinter::HighResolution);
-    printTo(&printer);
+    PrintPlainTextOnDefaultPrinter(fixedText(), pageSetup());
 }
 
 void ShowReadme(QWidget *parent)

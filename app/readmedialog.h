@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+struct PlainTextPage;
+
 class QPagedPaintDevice;
 class QPlainTextEdit;
 class QPrinter;
@@ -20,6 +22,7 @@ public:
     int printTo(QPrinter *printer) const;
 
 private:
+    static PlainTextPage pageSetup();
     void print();
     QPlainTextEdit *m_text = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "masterdata/commenteditor.h"
 
 #include "masterdata/comments.h"
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 
 #include "app/helpers/actions.h"
 #include "app/helpers/datefield.h"

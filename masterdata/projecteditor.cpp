@@ -1,6 +1,6 @@
 #include "masterdata/projecteditor.h"
 
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datefield.h"

@@ -581,7 +581,9 @@ bool Tfrm_Excelbe::runExport(const QString &path)
             }
             return !m_stopRequested;
         });
-        if (!file.commit())
+        // A failed flush (a full disk) must stop the commit, which would put
+        // the part written so far over the old file.
+        if (!file.flush() || !file.commit())
             throw zdb::Error(QStringLiteral("A(z) %1 file nem írható: %2").arg(path, file.errorString()));
         return true;
     } catch (...) {

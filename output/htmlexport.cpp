@@ -312,7 +312,9 @@ void WriteGridHtml(DataGrid *grid, const QString &title, const QString &subtitle
         throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl nem hozható létre: %2")
                              .arg(shown(info.filePath()), file.errorString()));
     const QByteArray page = GridHtmlPage(grid, title, subtitle);
-    if (file.write(page) != page.size() || !file.commit())
+    // A failed flush (a full disk) must stop the commit, which would put
+    // the part written so far over the old file.
+    if (file.write(page) != page.size() || !file.flush() || !file.commit())
         throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl írása nem sikerült: %2")
                              .arg(shown(info.filePath()), file.errorString()));
 }

@@ -24,10 +24,8 @@ int PickCustomerWithEmail(int currentId, QString &name, QString &email);
 int PickProduct(int currentId, QString &name);
 int PickProject(int currentId, QString &name);
 
-// The work log of a task. The work log window registers its opener; until
-// one is registered the task list keeps "Részfeladat" disabled.
-void RegisterWorkLogOpener(std::function<void(int taskId)> opener);
-std::function<void(int taskId)> WorkLogOpener();
+// The work log of a task (its `dolog3`).
+void OpenWorkLog(int taskId);
 
 // Registers the scheduling windows with the main window's dispatch.
 void RegisterSchedulingWindows();

@@ -3,6 +3,7 @@
 #include "scheduling/quicklist.h"
 
 #include "scheduling/calendarwindow.h"
+#include "scheduling/notes.h"
 #include "scheduling/tasklist.h"
 
 void RegisterSchedulingWindows()
@@ -11,4 +12,5 @@ void RegisterSchedulingWindows()
     RegisterQuickList([] { OpenQuickList(); });
     RegisterListWindow(KindTasks, [](QWidget *) -> QWidget * { return new Tfrm_Feladat; });
     RegisterListWindow(KindCalendar, [](QWidget *) -> QWidget * { return new Tfrm_Naptar; });
+    RegisterListWindow(KindNotes, [](QWidget *) -> QWidget * { return new Tfrm_Jegyzetek; });
 }

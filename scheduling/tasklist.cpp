@@ -107,12 +107,8 @@ Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
                         {QStringLiteral("termek_nev"), 16, 80},
                         {QStringLiteral("projekt_nev"), 15, 80}});
 
-    QList<QAction *> rowCommands{aSzerkeszt, aTorol, aKesz, aStatusz};
+    QList<QAction *> rowCommands{aSzerkeszt, aTorol, aKesz, aStatusz, aMunka};
     rowCommands << statusCommands;
-    if (WorkLogOpener())
-        rowCommands << aMunka;
-    else
-        aMunka->setEnabled(false);
     setRowCommands(rowCommands);
 
     if (!Beall().QuickListOpen) {
@@ -207,8 +203,7 @@ void Tfrm_Feladat::setStatus(int status)
 
 void Tfrm_Feladat::openWorkLog()
 {
-    const auto open = WorkLogOpener();
-    if (!open || !hasCurrentTask())
+    if (!hasCurrentTask())
         return;
-    open(currentTaskId());
+    OpenWorkLog(currentTaskId());
 }

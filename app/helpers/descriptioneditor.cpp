@@ -109,6 +109,11 @@ int DescriptionEditor::room() const
 
 void DescriptionEditor::keyPressEvent(QKeyEvent *event)
 {
+    // Esc belongs to the dialog around the editor ("Mégsem"), not to the editor.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !isListActive()) {
+        event->ignore();
+        return;
+    }
     const int left = room();
     if (left >= 0 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         QString typed;

@@ -59,7 +59,10 @@ void WriteTextFile(const QString &path, const QString &text)
     if (!file.open(QIODevice::WriteOnly))
         throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl nem hozható létre: %2")
                              .arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // The buffered bytes reach the disk at the flush: a failure there (a full
+    // disk) must stop the commit, which would otherwise replace the old file
+    // with the part that was written.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw zdb::Error(QStringLiteral("A(z) \"%1\" fájl írása nem sikerült: %2")
                              .arg(QDir::toNativeSeparators(path), file.errorString()));
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #ifndef ZENTAVO_BENCH_DATA_DIR
 #error "ZENTAVO_BENCH_DATA_DIR must name the default data folder"
@@ -82,7 +83,8 @@ QByteArray sortKey(const QString &s)
     return zdb::toCp1250(zdb::foldSortKey(s.left(20)));
 }
 
-bool upToDate(const QString &path, TaskMix mix)
+// Whether a kept database answers `sql` (one row, read only) to the liking of `fits`.
+bool keptDatabaseFits(const QString &path, const char *sql, const std::function<bool(sqlite3_stmt *)> &fits)
 {
     if (!QFile::exists(path))
         return false;
@@ -90,23 +92,28 @@ bool upToDate(const QString &path, TaskMix mix)
     bool ok = false;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db,
-                               "select (select user_version from pragma_user_version), count(*),"
-                               " coalesce(sum(kesz='N'), 0) from dolog3",
-                               -1, &st, nullptr)
-                == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW) {
-            const int open = sqlite3_column_int(st, 2);
-            ok = sqlite3_column_int(st, 0) == kDataVersion && sqlite3_column_int(st, 1) == kRows
-                && (mix == TaskMix::Mixed ? open < kRows : open == kRows);
-        }
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            ok = sqlite3_column_int(st, 0) == kDataVersion && fits(st);
         sqlite3_finalize(st);
     }
     sqlite3_close(db);
     return ok;
 }
 
-void makeTaskDatabase(const QString &path, TaskMix mix)
+bool upToDate(const QString &path, TaskMix mix)
+{
+    return keptDatabaseFits(path,
+                            "select (select user_version from pragma_user_version), count(*),"
+                            " coalesce(sum(kesz='N'), 0) from dolog3",
+                            [mix](sqlite3_stmt *st) {
+                                const int open = sqlite3_column_int(st, 2);
+                                return sqlite3_column_int(st, 1) == kRows
+                                    && (mix == TaskMix::Mixed ? open < kRows : open == kRows);
+                            });
+}
+
+// A new database with the program's schema, open, in a transaction.
+sqlite3 *newDatabase(const QString &path)
 {
     QFile schemaFile(QStringLiteral(ZENTAVO_SCHEMA_FILE));
     if (!schemaFile.open(QIODevice::ReadOnly)) {
@@ -118,6 +125,20 @@ void makeTaskDatabase(const QString &path, TaskMix mix)
     check(sqlite3_open(QFile::encodeName(path).constData(), &db), db, "open");
     check(sqlite3_exec(db, schemaFile.readAll().constData(), nullptr, nullptr, nullptr), db, "schema");
     check(sqlite3_exec(db, "begin", nullptr, nullptr, nullptr), db, "begin");
+    return db;
+}
+
+void finishDatabase(sqlite3 *db)
+{
+    check(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), db, "commit");
+    const QByteArray version = "pragma user_version = " + QByteArray::number(kDataVersion);
+    check(sqlite3_exec(db, version.constData(), nullptr, nullptr, nullptr), db, "version");
+    sqlite3_close(db);
+}
+
+void makeTaskDatabase(const QString &path, TaskMix mix)
+{
+    sqlite3 *db = newDatabase(path);
     sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(db,
                              "insert into dolog3 (dolog3, datum, dat_hatid, rovid, leiras, ugyfel, ugyfel_nev, termek,"
@@ -174,10 +195,77 @@ void makeTaskDatabase(const QString &path, TaskMix mix)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    check(sqlite3_exec(db, "commit", nullptr, nullptr, nullptr), db, "commit");
-    const QByteArray version = "pragma user_version = " + QByteArray::number(kDataVersion);
-    check(sqlite3_exec(db, version.constData(), nullptr, nullptr, nullptr), db, "version");
-    sqlite3_close(db);
+    finishDatabase(db);
+}
+
+// A text of about `length` characters from the word list.
+QString words(Rng &r, int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += r.pick(kWords) + QLatin1Char(' ');
+    text.truncate(length);
+    return text;
+}
+
+bool notesUpToDate(const QString &path)
+{
+    const QByteArray sql = "select (select user_version from pragma_user_version),"
+                           " (select count(*) from jegyzet), (select count(*) from munka where feladat=1),"
+                           " (select count(*) from jegyzet where instr(szoveg, cast(x'"
+        + cp(QString::fromUtf8(kNoteMarker)).toHex() + "' as text)) > 0)";
+    return keptDatabaseFits(path, sql.constData(), [](sqlite3_stmt *st) {
+        return sqlite3_column_int(st, 1) == kRows && sqlite3_column_int(st, 2) == kWorkEntries
+            && sqlite3_column_int(st, 3) == kNoteMatches;
+    });
+}
+
+void makeNotesDatabase(const QString &path)
+{
+    sqlite3 *db = newDatabase(path);
+    sqlite3_stmt *st = nullptr;
+    check(sqlite3_prepare_v2(db, "insert into jegyzet (jegyzet, datum, kategoria, rovid, szoveg) values (?,?,?,?,?)",
+                             -1, &st, nullptr),
+          db, "prepare");
+    static const char *const categories[] = {"", "munka", "otthon", "ötletek", "ügyfelek", "számlák"};
+    Rng r;
+    for (int i = 1; i <= kRows; ++i) {
+        QString text = words(r, 300);
+        // Every hundredth note holds the searched word, somewhere in its middle.
+        if (i % (kRows / kNoteMatches) == 0)
+            text.insert(120, QString::fromUtf8(kNoteMarker) + QLatin1Char(' '));
+        const QByteArray cells[] = {cp(day(r)), cp(QString::fromUtf8(categories[r.below(6)])),
+                                    cp(r.pick(kVerb) + QLatin1Char(' ') + r.pick(kFamily)), cp(text)};
+        sqlite3_bind_int(st, 1, i);
+        for (int c = 0; c < 4; ++c)
+            sqlite3_bind_text(st, c + 2, cells[c].constData(), int(cells[c].size()), SQLITE_STATIC);
+        if (cells[1].isEmpty() && r.below(2) == 0)
+            sqlite3_bind_null(st, 3);
+        check(sqlite3_step(st), db, "insert");
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+
+    check(sqlite3_exec(db, "insert into dolog3 (dolog3, datum, rovid, kesz, statusz) values (1, '2026-01-05',"
+                           " 'Munkanapló', 'N', 1)",
+                       nullptr, nullptr, nullptr),
+          db, "task");
+    check(sqlite3_prepare_v2(db, "insert into munka (munka, feladat, datum, rovid, leiras) values (?,?,?,?,?)", -1,
+                             &st, nullptr),
+          db, "prepare");
+    // The task's entries, and as many of other tasks around them.
+    for (int i = 1; i <= 2 * kWorkEntries; ++i) {
+        const QByteArray cells[] = {cp(day(r)), cp(r.pick(kVerb) + QLatin1Char(' ') + r.pick(kFamily)),
+                                    cp(words(r, 150))};
+        sqlite3_bind_int(st, 1, i);
+        sqlite3_bind_int(st, 2, i % 2 == 0 ? 1 : 2 + r.below(1000));
+        for (int c = 0; c < 3; ++c)
+            sqlite3_bind_text(st, c + 3, cells[c].constData(), int(cells[c].size()), SQLITE_STATIC);
+        check(sqlite3_step(st), db, "insert");
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    finishDatabase(db);
 }
 
 } // namespace
@@ -216,6 +304,14 @@ QString dataDir(int argc, char **argv)
         std::exit(1);
     }
     return dir;
+}
+
+QString notesDatabase(const QString &dir)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("notes100k.sqb"));
+    if (!notesUpToDate(path))
+        makeNotesDatabase(path);
+    return path;
 }
 
 QString taskDatabase(const QString &dir, TaskMix mix)

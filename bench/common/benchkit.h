@@ -47,6 +47,14 @@ enum class TaskMix {
 // once and kept; remade when its row count or data version does not match.
 QString taskDatabase(const QString &dir, TaskMix mix);
 
+// Path of the notes database in `dir`: kRows notes (categories, some empty
+// and some NULL; kNoteMatches of them hold kNoteMarker in their text) and
+// kWorkEntries work entries of the task 1 among as many of other tasks.
+constexpr int kNoteMatches = 1000;
+constexpr int kWorkEntries = 10000;
+constexpr const char *kNoteMarker = "gyöngyvirág";
+QString notesDatabase(const QString &dir);
+
 // ---- the limit: a plain C loop over the same SELECT -------------------------
 
 // Every row of a result with every column's text in a malloc'd buffer of its

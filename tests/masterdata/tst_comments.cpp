@@ -6,7 +6,7 @@
 #include "masterdata/commenteditor.h"
 #include "masterdata/comments.h"
 #include "masterdata/productlist.h"
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 #include "scheduling/pickers.h"
 
 #include "app/helpers/datagrid.h"

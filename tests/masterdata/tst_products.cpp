@@ -4,7 +4,7 @@
 
 #include "masterdata/producteditor.h"
 #include "masterdata/productlist.h"
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"

@@ -9,6 +9,7 @@
 #include "scheduling/records.h"
 #include "scheduling/schedulingevents.h"
 #include "scheduling/tasklist.h"
+#include "scheduling/worklog.h"
 
 #include "db/recordset.h"
 
@@ -97,11 +98,7 @@ private Q_SLOTS:
         f->main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f->main.get()));
     }
-    void cleanup()
-    {
-        RegisterWorkLogOpener({});
-        f.reset();
-    }
+    void cleanup() { f.reset(); }
 
     void opensOnOpenTasksByDeadline()
     {
@@ -469,19 +466,23 @@ private Q_SLOTS:
         QVERIFY(tbl()->isOpen());
     }
 
-    void workLogNeedsAnOpener()
+    void workLogOpensOnTheCurrentTask()
     {
         Tfrm_Feladat *w = open();
-        QVERIFY(!actionOf(w, QStringLiteral("aMunka"))->isEnabled());
-        closeAndFlush(w);
-
-        QList<int> opened;
-        RegisterWorkLogOpener([&](int id) { opened << id; });
-        w = open();
-        QVERIFY(actionOf(w, QStringLiteral("aMunka"))->isEnabled());
+        QAction *aMunka = actionOf(w, QStringLiteral("aMunka"));
+        QVERIFY(aMunka->isEnabled());
         QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 3));
-        actionOf(w, QStringLiteral("aMunka"))->trigger();
-        QCOMPARE(opened, QList<int>{3});
+        int shownTask = 0;
+        QString caption;
+        testhooks::onNextDialog([&](QDialog *d) {
+            caption = d->windowTitle();
+            if (auto *log = qobject_cast<Tfrm_Munka *>(d))
+                shownTask = log->taskId();
+            d->reject();
+        });
+        aMunka->trigger();
+        QCOMPARE(caption, QStringLiteral("Végzett munkák"));
+        QCOMPARE(shownTask, 3);
     }
 };
 
