@@ -329,9 +329,14 @@ void RecordSet::last()
 
 RecordSet::Bookmark RecordSet::bookmark() const
 {
-    if (m_current < 0 || m_current >= recordCount())
+    return bookmarkAt(m_current);
+}
+
+RecordSet::Bookmark RecordSet::bookmarkAt(int row) const
+{
+    if (row < 0 || row >= recordCount())
         return 0;
-    return Bookmark(d->rows[size_t(m_current)].key);
+    return Bookmark(d->rows[size_t(row)].key);
 }
 
 bool RecordSet::gotoBookmark(Bookmark mark)
