@@ -200,6 +200,11 @@ QStringList RecordSet::fieldNames() const
 
 int RecordSet::fieldIndex(const QString &name) const
 {
+    // Names are kept in lower case and nearly always asked for so: the exact
+    // probe spares folding a copy on every value access.
+    const auto it = d->byName.constFind(name);
+    if (it != d->byName.constEnd())
+        return *it;
     return d->byName.value(name.toLower(), -1);
 }
 
