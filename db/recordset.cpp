@@ -200,6 +200,11 @@ QStringList RecordSet::fieldNames() const
 
 int RecordSet::fieldIndex(const QString &name) const
 {
+    // Names are kept in lower case and nearly always asked for so: the exact
+    // probe spares folding a copy on every value access.
+    const auto it = d->byName.constFind(name);
+    if (it != d->byName.constEnd())
+        return *it;
     return d->byName.value(name.toLower(), -1);
 }
 
@@ -329,9 +334,14 @@ void RecordSet::last()
 
 RecordSet::Bookmark RecordSet::bookmark() const
 {
-    if (m_current < 0 || m_current >= recordCount())
+    return bookmarkAt(m_current);
+}
+
+RecordSet::Bookmark RecordSet::bookmarkAt(int row) const
+{
+    if (row < 0 || row >= recordCount())
         return 0;
-    return Bookmark(d->rows[size_t(m_current)].key);
+    return Bookmark(d->rows[size_t(row)].key);
 }
 
 bool RecordSet::gotoBookmark(Bookmark mark)

@@ -91,6 +91,8 @@ public:
 
     // Before-save rule, run at the start of every post (may set values, may throw).
     void setBeforePost(std::function<void(RecordSet &)> rule) { m_beforePost = std::move(rule); }
+    // The rule itself, so that a bulk writer can run it on a row of its own.
+    const std::function<void(RecordSet &)> &beforePost() const { return m_beforePost; }
 
     // State
     Mode mode() const { return m_mode; }
@@ -115,6 +117,7 @@ public:
     bool isEmpty() const { return recordCount() == 0; }
     using Bookmark = quint64;
     Bookmark bookmark() const;
+    Bookmark bookmarkAt(int row) const;           // 0 for a row out of range
     bool gotoBookmark(Bookmark mark);             // false when the row is gone
 
     // Bound controls: while held, row moves are not announced.

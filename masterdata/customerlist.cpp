@@ -44,7 +44,7 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
                      QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newCustomer(); });
     aImport = addCommand(QStringLiteral("aImport"), QStringLiteral("Adatok betöltése import"),
                          QStringLiteral("Adatok betöltése import"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert),
-                         QStringLiteral("import"));
+                         QStringLiteral("import"), [tbl] { ImportCustomers(tbl); });
     aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                             QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editCustomer(); });
     aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
@@ -78,9 +78,6 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
 
     // Editing stays available on an empty list: it starts a blank customer.
     setRowCommands({aTorol, aFeladat, aUjFeladat, aNaptar, aUjNaptar, aAlkalmazott, aMegjegyzes});
-    // The CSV import is a window of its own; the command is connected to it
-    // and enabled when it becomes part of the program.
-    aImport->setEnabled(false);
     // The comments dialog writes the comment flag into this list's row.
     SetCommentOwnerList(LinkCustomer, tbl);
     onClosing([] { SetCommentOwnerList(LinkCustomer, nullptr); });

@@ -52,11 +52,9 @@ Tfrm_Termek::Tfrm_Termek(QWidget *parent)
 
     aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új termék"), QStringLiteral("Új termék"),
                      QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newProduct(); });
-    // Enabled once the product import exists.
     aImport = addCommand(QStringLiteral("aImport"), QStringLiteral("Termékek betöltése"),
                          QStringLiteral("Termékek betöltése"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert),
-                         QStringLiteral("import"));
-    aImport->setEnabled(false);
+                         QStringLiteral("import"), [this] { ImportProducts(m_tbl); });
     aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                             QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editProduct(); });
     aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),

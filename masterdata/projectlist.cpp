@@ -59,11 +59,9 @@ Tfrm_Projekt::Tfrm_Projekt(QWidget *parent)
     connect(aSzur, &QAction::triggered, this, [this](bool on) { RunGuarded([&] { setOpenProjectsFilter(on); }, this); });
     aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új projekt"), QStringLiteral("Új projekt"),
                      QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newProject(); });
-    // Enabled once the project import exists.
     aImport = addCommand(QStringLiteral("aImport"), QStringLiteral("Adatok betöltése import"),
                          QStringLiteral("Adatok betöltése import"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Insert),
-                         QStringLiteral("import"));
-    aImport->setEnabled(false);
+                         QStringLiteral("import"), [this] { ImportProjects(m_tbl); });
     aSzerkeszt = addCommand(QStringLiteral("aSzerkeszt"), QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
                             QKeySequence(Qt::Key_F2), QStringLiteral("szerkeszt"), [this] { editProject(); });
     aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),

@@ -1,0 +1,447 @@
+// The CSV import of customers, products and projects: the column list, the
+// file's lines and encodings, matching by code, conversions, the errors that
+// stop a load, and that an import leaves every other row as it was.
+
+#include "tests/app/appfixture.h"
+#include "masterdata/csvimport.h"
+#include "masterdata/csvload.h"
+#include "masterdata/entries.h"
+
+#include "db/catalog.h"
+#include "db/connection.h"
+#include "db/recordset.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+namespace {
+
+const char *const kDemoSql = R"(
+insert into ugyfel (ugyfel, ugyfelkod, ugyfel_nev, kapcsolattarto, telefon, emil, varos, vanmegj, ugyfel_nevs) values
+  (1, 123, 'Alfa Kft.', 'Nagy Éva', '06-1-555-0101', 'info@alfa.hu', 'Budapest', 'I', 'ALFA KFT.'),
+  (2, 200, 'Béta Zrt.', 'Kiss Ádám', '06-30-111-2222', 'beta@beta.hu', 'Győr', 'N', 'BETA ZRT.'),
+  (7, 300, 'Gamma Bt.', 'Szabó Anna', null, null, 'Pécs', 'N', 'GAMMA BT.');
+insert into termek (termek, cikkszam, termek_nev, vanmegj) values
+  (1, 'ABC-1', 'Csavar', 'N'), (2, 'X-2', 'Anyacsavar', 'N');
+insert into projekt (projekt, projekt_kod, projekt_nev, dat_indul, lezarva, vanmegj) values
+  (1, 'P1', 'Nyitott', '2024-01-10', 'N', 'N'),
+  (2, 'P2', 'Lezárt', '2023-03-01', 'I', 'N');
+)";
+
+// Every row of a table as one text per row, cells as stored (typeof and bytes).
+QStringList dumpTable(const QString &dbPath, const QString &table)
+{
+    QStringList rows;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(QFile::encodeName(dbPath).constData(), &db) != SQLITE_OK)
+        return rows;
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql = "select * from " + table.toLatin1() + " order by rowid";
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList cells;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+                cells << QString::number(sqlite3_column_type(st, i)) + QLatin1Char(':')
+                        + (t ? QString::fromLatin1(QByteArray(t, sqlite3_column_bytes(st, i)).toHex()) : QString());
+            }
+            rows << cells.join(QLatin1Char('|'));
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+QVariant stored(AppFixture &f, const QString &sql)
+{
+    return testenv::storedValue(f.dbPath(), sql);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray cp1250(const QString &text)
+{
+    return zdb::toCp1250(text);
+}
+
+// A list window's record set, as the customer, product and project windows hold it.
+struct Target
+{
+    zdb::Table tbl;
+    explicit Target(const QString &table, const QString &order, const QString &filter = {})
+        : tbl(Db1())
+    {
+        zdb::UseCatalogue(tbl, table);
+        tbl.setOrder(order);
+        if (!filter.isEmpty()) {
+            tbl.setFilter(filter);
+            tbl.setFiltered(true);
+        }
+        tbl.open();
+    }
+};
+
+// Runs an import entry: chooses `file`, optionally adjusts the dialog, starts
+// the load and closes the dialog. Returns the messages it showed.
+QList<testhooks::ShownMessage> runImport(void (*entry)(zdb::Table *), zdb::Table &tbl, const QString &file,
+                                         std::function<void(Tfrm_Betolt *)> adjust = {})
+{
+    testhooks::clearMessages();
+    testhooks::onNextDialog([file, adjust](QDialog *d) {
+        auto *dlg = qobject_cast<Tfrm_Betolt *>(d);
+        QVERIFY(dlg);
+        testhooks::setNextFileName(file);
+        dlg->aMegnyit->trigger();
+        if (adjust)
+            adjust(dlg);
+        dlg->aBetolt->trigger();
+        QVERIFY(!dlg->loading());
+        dlg->aBezar->trigger();
+    });
+    entry(&tbl);
+    return testhooks::shownMessages();
+}
+
+QStringList texts(const QList<testhooks::ShownMessage> &messages)
+{
+    QStringList out;
+    for (const auto &m : messages)
+        out << m.text;
+    return out;
+}
+
+} // namespace
+
+class TestCsvImport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { initAppTests(); }
+
+    void columnList_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QList<int>>("positions");
+        QTest::newRow("trimmed, lower case") << "UGYFELKOD ; Ugyfel_nev ;telefon"
+                                              << QStringList{"ugyfelkod", "ugyfel_nev", "telefon"} << QList<int>{1, 2, 3};
+        QTest::newRow("blank names skipped, places kept")
+            << "a;;c" << QStringList{"a", "c"} << QList<int>{1, 3};
+        QTest::newRow("empty header") << "" << QStringList{} << QList<int>{};
+        QTest::newRow("only the first 50 places")
+            << (QStringLiteral("x;").repeated(49) + QStringLiteral("last;beyond")) << QStringList{} << QList<int>{};
+    }
+    void columnList()
+    {
+        QFETCH(QString, header);
+        QFETCH(QStringList, names);
+        QFETCH(QList<int>, positions);
+        const QList<csvimport::Column> cols = csvimport::ColumnsFromHeader(header);
+        if (QTest::currentDataTag() == QByteArray("only the first 50 places")) {
+            QCOMPARE(cols.size(), 50);
+            QCOMPARE(cols.last().name, QStringLiteral("last"));
+            QCOMPARE(cols.last().position, 50);
+            return;
+        }
+        QStringList got;
+        QList<int> places;
+        for (const auto &c : cols) {
+            got << c.name;
+            places << c.position;
+            QVERIFY(c.ticked);
+        }
+        QCOMPARE(got, names);
+        QCOMPARE(places, positions);
+    }
+
+    void fileLinesAndEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("utf8");
+        const QString hu = QStringLiteral("Győr;Ősz");
+        QTest::newRow("CR LF, final line end") << QByteArray("a;b\r\n1;2\r\n") << QStringList{"a;b", "1;2"} << false;
+        QTest::newRow("LF, no final line end") << QByteArray("a;b\n1;2") << QStringList{"a;b", "1;2"} << false;
+        QTest::newRow("lone CR") << QByteArray("a\r1\r") << QStringList{"a", "1"} << false;
+        QTest::newRow("empty line inside kept") << QByteArray("a\r\n\r\n1\r\n") << QStringList{"a", "", "1"} << false;
+        QTest::newRow("empty line at the end kept") << QByteArray("a\n1\n\n") << QStringList{"a", "1", ""} << false;
+        QTest::newRow("Windows-1250") << cp1250(hu + QStringLiteral("\r\n")) << QStringList{hu} << false;
+        QTest::newRow("UTF-8 with mark") << (QByteArray("\xEF\xBB\xBF") + hu.toUtf8()) << QStringList{hu} << true;
+        QTest::newRow("UTF-8 without mark") << (hu.toUtf8() + "\n") << QStringList{hu} << true;
+        QTest::newRow("ASCII") << QByteArray("abc") << QStringList{"abc"} << false;
+    }
+    void fileLinesAndEncodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QFETCH(bool, utf8);
+        const csvimport::FileLines file(bytes);
+        QStringList got;
+        for (int i = 0; i < file.count(); ++i)
+            got << file.line(i);
+        QCOMPARE(got, lines);
+        QCOMPARE(file.utf8(), utf8);
+        QCOMPARE(csvimport::SplitLines(csvimport::DecodeFileText(bytes)), lines);
+    }
+
+    // Updates touch only ticked, non-empty values; unmatched codes add rows
+    // through the before-save rule; every other row stays byte-identical.
+    void customersUpdateAndAdd()
+    {
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        const QStringList before = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+
+        // 200: name and town updated, phone empty (kept); 00123 and " 123"
+        // do not match 123; 999 is new; the unticked e-mail column is not read.
+        const QString csv = QStringLiteral(
+            "UGYFELKOD ; Ugyfel_nev ;telefon;varos;emil\r\n"
+            "200;  Béta Új Zrt.  ;;Sopron;x@y.hu\r\n"
+            "00123;Nulla előtt;;;\r\n"
+            " 123;Szóköz előtt;;;\r\n"
+            "999;Új Ügyfél Kft.;06 1 234 5678;Érd;\r\n");
+        writeFile(f.path(QStringLiteral("ugyfel.csv")), cp1250(csv));
+        const auto shown = runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("ugyfel.csv")), [](Tfrm_Betolt *dlg) {
+            auto *list = dlg->findChild<QListWidget *>(QStringLiteral("lstOszlopok"));
+            QCOMPARE(list->count(), 5);
+            QCOMPARE(list->item(0)->text(), QStringLiteral("[ugyfelkod]"));
+            QCOMPARE(list->item(4)->text(), QStringLiteral("[emil]"));
+            list->item(4)->setCheckState(Qt::Unchecked);
+        });
+        QCOMPARE(texts(shown), QStringList{QStringLiteral("Betöltés kész.")});
+
+        const QStringList after = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+        QCOMPARE(after.size(), 6);
+        QCOMPARE(after[0], before[0]);   // 123 untouched
+        QCOMPARE(after[2], before[2]);   // 300 untouched
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfel=2").toString(), QStringLiteral("Béta Új Zrt."));
+        QCOMPARE(stored(f, "select varos from ugyfel where ugyfel=2").toString(), QStringLiteral("Sopron"));
+        QCOMPARE(stored(f, "select telefon from ugyfel where ugyfel=2").toString(), QStringLiteral("06-30-111-2222"));
+        QCOMPARE(stored(f, "select emil from ugyfel where ugyfel=2").toString(), QStringLiteral("beta@beta.hu"));
+        QCOMPARE(stored(f, "select ugyfel_nevs from ugyfel where ugyfel=2").toString(), SortKeyOf(QStringLiteral("Béta Új Zrt.")));
+        // New rows: identifiers from the largest one up, the comment flag, sort keys.
+        QCOMPARE(stored(f, "select group_concat(ugyfel) from (select ugyfel from ugyfel where ugyfel > 7 order by ugyfel)").toString(),
+                 QStringLiteral("8,9,10"));
+        QCOMPARE(stored(f, "select count(*) from ugyfel where ugyfelkod=123").toInt(), 3);
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfel=10").toString(), QStringLiteral("Új Ügyfél Kft."));
+        QCOMPARE(stored(f, "select telefon from ugyfel where ugyfel=10").toString(), QStringLiteral("06 1 234 5678"));
+        QCOMPARE(stored(f, "select vanmegj from ugyfel where ugyfel=10").toString(), QStringLiteral("N"));
+        QCOMPARE(stored(f, "select ugyfel_nevs from ugyfel where ugyfel=10").toString(), SortKeyOf(QStringLiteral("Új Ügyfél Kft.")));
+        QVERIFY(!stored(f, "select emil from ugyfel where ugyfel=10").isValid());
+        // The list shows the result, still ordered, not in edit mode.
+        QCOMPARE(t.tbl.recordCount(), 6);
+        QVERIFY(!t.tbl.isEditing());
+        // A copy of the database from before the load is there to go back to.
+        const QList<RestoreCopy> copies = RestoreCopies();
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(copies.first().cause, CopyCause::Import);
+        QCOMPARE(dumpTable(copies.first().path, QStringLiteral("ugyfel")), before);
+    }
+
+    // Each entry reads the value under its own header name, so a blank name
+    // shifts nothing; an unticked unknown name is simply not read.
+    void valuesByHeaderName()
+    {
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        writeFile(f.path(QStringLiteral("a.csv")), cp1250(QStringLiteral("ugyfel_nev;;ugyfelkod;nincsilyen\n"
+                                                                          "Első;x;501;?\nMásodik;y;502;?\n")));
+        const auto shown = runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("a.csv")), [](Tfrm_Betolt *dlg) {
+            dlg->findChild<QListWidget *>(QStringLiteral("lstOszlopok"))->item(2)->setCheckState(Qt::Unchecked);
+        });
+        QCOMPARE(texts(shown), QStringList{QStringLiteral("Betöltés kész.")});
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfelkod=501").toString(), QStringLiteral("Első"));
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfelkod=502").toString(), QStringLiteral("Második"));
+    }
+
+    // What stops a load before anything is written.
+    void refusedLoads_data()
+    {
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no key") << "ugyfel_nev;telefon\nX;1\n" << "Az adatbázis nem tartalmaz ügyfélkódot";
+        QTest::newRow("unknown ticked name") << "ugyfelkod;ugyfel_nev;szin\n200;X;kék\n" << "[szin]";
+        QTest::newRow("name into SQL") << "ugyfelkod;ugyfel_nev) values (1,1);--\n200;X\n" << "ugyfel_nev) values (1,1)";
+    }
+    void refusedLoads()
+    {
+        QFETCH(QString, csv);
+        QFETCH(QString, message);
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        const QStringList before = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+        writeFile(f.path(QStringLiteral("x.csv")), cp1250(csv));
+        const auto shown = runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("x.csv")));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].caption, QStringLiteral("Hiba"));
+        QVERIFY2(shown[0].text.contains(message), qPrintable(shown[0].text));
+        QCOMPARE(dumpTable(f.dbPath(), QStringLiteral("ugyfel")), before);
+    }
+
+    // An unreadable date names its line and column; the lines before it stay,
+    // the failing row is not written and the record set is not left editing.
+    void badDateStopsAtItsLine()
+    {
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("projekt"), QStringLiteral("projekt_nevs"));
+        writeFile(f.path(QStringLiteral("p.csv")),
+                  cp1250(QStringLiteral("projekt_kod;projekt_nev;dat_indul\r\n"
+                                        "P1;Átnevezett;2024.02.03.\r\n"
+                                        "P9;Új;2024-05-06\r\n"
+                                        "P10;Rossz;2024.13.01.\r\n"
+                                        "P11;Utána;2024-01-01\r\n")));
+        const auto shown = runImport(ImportProjects, t.tbl, f.path(QStringLiteral("p.csv")));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.contains(QStringLiteral("4. sor")), qPrintable(shown[0].text));
+        QVERIFY2(shown[0].text.contains(QStringLiteral("[dat_indul]")), qPrintable(shown[0].text));
+        QCOMPARE(stored(f, "select dat_indul from projekt where projekt_kod='P1'").toString(), QStringLiteral("2024-02-03"));
+        QCOMPARE(stored(f, "select dat_indul from projekt where projekt_kod='P9'").toString(), QStringLiteral("2024-05-06"));
+        QCOMPARE(stored(f, "select count(*) from projekt where projekt_kod in ('P10','P11')").toInt(), 0);
+        QVERIFY(!t.tbl.isEditing());
+        QCOMPARE(t.tbl.recordCount(), 3);
+        QVERIFY(sqlite3_get_autocommit(Db1()->handle()));
+    }
+
+    // Codes match case-sensitively; under the open-projects filter a closed
+    // project's code is not found, so a new project is added.
+    void keysFollowTheLocateRule()
+    {
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        {
+            Target t(QStringLiteral("termek"), QStringLiteral("termek_nevs"));
+            writeFile(f.path(QStringLiteral("t.csv")), cp1250(QStringLiteral("cikkszam;termek_nev\nabc-1;Kisbetűs\nX-2;Anya\n")));
+            runImport(ImportProducts, t.tbl, f.path(QStringLiteral("t.csv")));
+            QCOMPARE(stored(f, "select termek_nev from termek where cikkszam='ABC-1'").toString(), QStringLiteral("Csavar"));
+            QCOMPARE(stored(f, "select termek_nev from termek where cikkszam='abc-1'").toString(), QStringLiteral("Kisbetűs"));
+            QCOMPARE(stored(f, "select termek_nev from termek where termek=2").toString(), QStringLiteral("Anya"));
+        }
+        Target p(QStringLiteral("projekt"), QStringLiteral("projekt_nevs"), QStringLiteral("lezarva='N'"));
+        QCOMPARE(p.tbl.recordCount(), 1);
+        writeFile(f.path(QStringLiteral("p.csv")), cp1250(QStringLiteral("projekt_kod;projekt_nev\nP2;Újra\nP2;Még egyszer\n")));
+        runImport(ImportProjects, p.tbl, f.path(QStringLiteral("p.csv")));
+        QCOMPARE(stored(f, "select projekt_nev from projekt where projekt=2").toString(), QStringLiteral("Lezárt"));
+        // One new project, updated by the second line; no lezarva, so the filter hides it.
+        QCOMPARE(stored(f, "select count(*) from projekt where projekt_kod='P2'").toInt(), 2);
+        QCOMPARE(stored(f, "select projekt_nev from projekt where projekt=3").toString(), QStringLiteral("Még egyszer"));
+        QVERIFY(!stored(f, "select lezarva from projekt where projekt=3").isValid());
+        QCOMPARE(p.tbl.recordCount(), 1);
+    }
+
+    // The same spreadsheet saved four ways loads the same rows; numbers are
+    // read loosely, quotes are part of values, a relative path is taken from
+    // the program folder and the working folder stays.
+    void encodingsLineEndsAndConversions_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString csv = QStringLiteral("ugyfelkod;ugyfel_nev;irsz;megjegyzes\n"
+                                           "12 345;\"Kft; Bt\";9022;Győr\n"
+                                           "abc;Hibás kód, Győr;;\n");
+        QString crlf = csv;
+        crlf.replace(QLatin1String("\n"), QLatin1String("\r\n"));
+        QTest::newRow("Windows-1250 CR LF") << cp1250(crlf);
+        QTest::newRow("Windows-1250 LF") << cp1250(csv);
+        QTest::newRow("UTF-8 with mark CR LF") << (QByteArray("\xEF\xBB\xBF") + crlf.toUtf8());
+        QTest::newRow("UTF-8 LF") << csv.toUtf8();
+    }
+    void encodingsLineEndsAndConversions()
+    {
+        QFETCH(QByteArray, bytes);
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        QDir(f.dir.path()).mkpath(QStringLiteral("Import"));
+        writeFile(f.path(QStringLiteral("Import/u.csv")), bytes);
+        const QString cwd = QDir::currentPath();
+        const auto shown = runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("Import/u.csv")), [](Tfrm_Betolt *dlg) {
+            dlg->findChild<QLineEdit *>(QStringLiteral("edFile"))->setText(QStringLiteral("Import/u.csv"));
+        });
+        QCOMPARE(texts(shown), QStringList{QStringLiteral("Betöltés kész.")});
+        QCOMPARE(QDir::currentPath(), cwd);
+        QCOMPARE(stored(f, "select count(*) from ugyfel").toInt(), 2);
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfelkod=12345").toString(), QStringLiteral("\"Kft"));
+        // The ";" inside the quotes splits: every later value moves one place on.
+        QCOMPARE(stored(f, "select irsz from ugyfel where ugyfelkod=12345").toString(), QStringLiteral("Bt\""));
+        QCOMPARE(stored(f, "select megjegyzes from ugyfel where ugyfelkod=12345").toString(), QStringLiteral("9022"));
+        QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfelkod=0").toString(), QStringLiteral("Hibás kód, Győr"));
+    }
+
+    // An empty line has an empty code: it matches the customer without one
+    // and leaves it unchanged; a final line end adds nothing.
+    void emptyLines()
+    {
+        AppFixture f;
+        // Rows as the program saves them, sort keys included, so that a post
+        // of an unchanged row would write the very same bytes.
+        f.makeDb(QStringLiteral("insert into ugyfel (ugyfel, ugyfelkod, ugyfel_nev, vanmegj, ugyfel_nevs, kapcsolattartos) values"
+                                " (20, null, 'Kód nélkül', 'N', '%1', ''), (7, 300, 'Gamma Bt.', 'N', '%2', '');")
+                     .arg(SortKeyOf(QStringLiteral("Kód nélkül")), SortKeyOf(QStringLiteral("Gamma Bt."))));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        const QStringList before = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+        writeFile(f.path(QStringLiteral("e.csv")), cp1250(QStringLiteral("ugyfelkod;ugyfel_nev\r\n\r\n300;Gamma Bt.\r\n")));
+        runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("e.csv")));
+        QCOMPARE(dumpTable(f.dbPath(), QStringLiteral("ugyfel")), before);
+    }
+
+    // The load keeps an outer transaction open (a savepoint of its own), and
+    // while it runs the dialog can neither start again nor close.
+    void loadInsideTransactionAndLockedDialog()
+    {
+        AppFixture f;
+        f.makeDb(QString::fromUtf8(kDemoSql));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        QString csv = QStringLiteral("ugyfelkod;ugyfel_nev\n");
+        for (int i = 1; i <= 9; ++i)
+            csv += QStringLiteral("%1;Ügyfél %1\n").arg(1000 + i);
+        writeFile(f.path(QStringLiteral("n.csv")), csv.toUtf8());
+        Db1()->executeDirect(QStringLiteral("BEGIN"));
+        bool checked = false;
+        int maximum = -1;
+        runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("n.csv")), [&](Tfrm_Betolt *dlg) {
+            QTimer::singleShot(0, dlg, [&checked, dlg] {
+                QVERIFY(dlg->loading());
+                QVERIFY(!dlg->aBetolt->isEnabled());
+                QVERIFY(!dlg->aBezar->isEnabled());
+                QVERIFY(!dlg->aMegnyit->isEnabled());
+                dlg->reject();
+                QVERIFY(!dlg->close());
+                QVERIFY(dlg->isVisible());
+                checked = true;
+            });
+            connect(dlg->findChild<QProgressBar *>(), &QProgressBar::valueChanged, dlg,
+                    [&maximum, dlg](int) { maximum = dlg->findChild<QProgressBar *>()->maximum(); });
+        });
+        QVERIFY(checked);
+        QCOMPARE(maximum, 9);
+        QVERIFY(!sqlite3_get_autocommit(Db1()->handle()));
+        Db1()->executeDirect(QStringLiteral("COMMIT"));
+        QCOMPARE(stored(f, "select count(*) from ugyfel where ugyfelkod between 1001 and 1009").toInt(), 9);
+    }
+};
+
+QTEST_MAIN(TestCsvImport)
+#include "tst_csvimport.moc"
