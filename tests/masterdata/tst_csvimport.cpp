@@ -6,6 +6,7 @@
 #include "masterdata/csvimport.h"
 #include "masterdata/csvload.h"
 #include "masterdata/entries.h"
+#include "app/helpers/restorecopies.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"
