@@ -8,7 +8,7 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 #include "db/recordset.h"
-#include "scheduling/descriptioneditor.h"
+#include "app/helpers/descriptioneditor.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
