@@ -269,7 +269,7 @@ private Q_SLOTS:
         QVERIFY(!f.start());
         QVERIFY(!dialogShown);
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
-        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("database is locked."));
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Az adatbázist most egy másik program használja. Próbálja újra egy kicsit később.\ndatabase is locked."));
         QVERIFY(Beall().CurrentUser.isEmpty());
     }
 
