@@ -165,6 +165,13 @@ QString CheckColumns(const ImportKind &kind, const QList<Column> &columns)
     for (const Column &c : columns)
         if (c.ticked && !decl.find(c.name))
             unknown.append(c.entry());
+    // The identifier is the program's own (largest plus one): a file that set
+    // it would give two rows the same one and move links between rows.
+    for (const Column &c : columns)
+        if (c.ticked && c.name.compare(decl.idField, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("A(z) %1 oszlop a sorok azonosítója, a program adja; nem tölthető be.\n"
+                                  "Vegye ki a jelölést erről az oszlopról. Semmi nem töltődött be.")
+                .arg(c.entry());
     if (unknown.isEmpty())
         return {};
     return QStringLiteral("A(z) %1 tábla nem tartalmaz ilyen mezőt: %2\n"

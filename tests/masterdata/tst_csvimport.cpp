@@ -278,6 +278,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("no key") << "ugyfel_nev;telefon\nX;1\n" << "Az adatbázis nem tartalmaz ügyfélkódot";
         QTest::newRow("unknown ticked name") << "ugyfelkod;ugyfel_nev;szin\n200;X;kék\n" << "[szin]";
+        QTest::newRow("identifier") << "ugyfelkod;ugyfel;ugyfel_nev\n200;1;X\n" << "[ugyfel] oszlop a sorok azonosítója";
         QTest::newRow("name into SQL") << "ugyfelkod;ugyfel_nev) values (1,1);--\n200;X\n" << "ugyfel_nev) values (1,1)";
     }
     void refusedLoads()
