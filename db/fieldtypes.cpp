@@ -407,7 +407,7 @@ void Arena::swap(Arena &other) noexcept
     std::swap(m_end, other.m_end);
 }
 
-quint32 *buildRowBlock(Arena &arena, const CellRef *cells, int slotCount)
+size_t rowBlockSize(const CellRef *cells, int slotCount)
 {
     size_t total = 0;
     for (int s = 0; s < slotCount; ++s)
@@ -415,7 +415,11 @@ quint32 *buildRowBlock(Arena &arena, const CellRef *cells, int slotCount)
     if (total > kOffsetMask)
         throw Error(QStringLiteral("Row too large"));
     // Never empty: a null block marks the pending row of an insert.
-    char *mem = arena.alloc(std::max<size_t>(size_t(slotCount) * sizeof(quint32) + total, 4));
+    return std::max<size_t>(size_t(slotCount) * sizeof(quint32) + total, 4);
+}
+
+quint32 *writeRowBlock(char *mem, const CellRef *cells, int slotCount)
+{
     auto *header = reinterpret_cast<quint32 *>(mem);
     char *data = mem + size_t(slotCount) * sizeof(quint32);
     quint32 offset = 0;
@@ -428,6 +432,29 @@ quint32 *buildRowBlock(Arena &arena, const CellRef *cells, int slotCount)
         header[s] = offset | (c.null ? kNullBit : 0u);
     }
     return header;
+}
+
+quint32 *buildRowBlock(Arena &arena, const CellRef *cells, int slotCount)
+{
+    return writeRowBlock(arena.alloc(rowBlockSize(cells, slotCount)), cells, slotCount);
+}
+
+bool cellBytes(FieldKind kind, const QVariant &value, Encoding encoding, QByteArray &out)
+{
+    if (!value.isValid())
+        return false;
+    switch (kind) {
+    case FieldKind::Integer:
+        out = QByteArray::number(value.toInt());
+        break;
+    case FieldKind::Date:
+        out = dateToSql(value.toDate()).toLatin1();
+        break;
+    default:
+        out = encodeText(value.toString(), encoding);
+        break;
+    }
+    return true;
 }
 
 } // namespace zdb

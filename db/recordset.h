@@ -139,6 +139,7 @@ public:
 
     // Editing
     void setValue(const QString &name, const QVariant &value);
+    void setValue(int field, const QVariant &value);
     void insert();
     void edit();
     void post();
@@ -193,6 +194,7 @@ protected:
     std::function<void(RecordSet &)> m_beforePost;
 
     friend class RecordSetTestAccess;
+    friend class RowWriter;
 };
 
 // A record set bound to one table, writing changes back by rowid.

@@ -14,14 +14,6 @@ namespace zdb {
 
 namespace {
 
-// A post or delete that found no row: another program or record set deleted
-// it (or gave its rowid to a newer row) since it was read.
-void checkRowChanged(Connection *connection)
-{
-    if (sqlite3_changes(connection->handle()) == 0)
-        throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
-}
-
 QString invalidInteger(const QString &text, const FieldDef &f)
 {
     return QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, f.displayTitle());
@@ -109,6 +101,12 @@ QVariant toText(const FieldDef &f, const QVariant &value)
 
 } // namespace
 
+void checkRowChanged(Connection *connection)
+{
+    if (sqlite3_changes(connection->handle()) == 0)
+        throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
+}
+
 quint32 *RecordSet::Impl::blockFromBuffer()
 {
     std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
@@ -117,22 +115,10 @@ quint32 *RecordSet::Impl::blockFromBuffer()
         const int slot = slotOfField(f);
         if (slot < 0)
             continue;
-        const QVariant v = buffer.value(f);
-        CellRef &c = cells[size_t(slot)];
-        if (!v.isValid())
-            continue;   // stays null
         QByteArray &b = bytes[size_t(slot)];
-        switch (fields[f].kind) {
-        case FieldKind::Integer:
-            b = QByteArray::number(v.toInt());
-            break;
-        case FieldKind::Date:
-            b = dateToSql(v.toDate()).toLatin1();
-            break;
-        default:
-            b = encodeText(v.toString(), encoding);
-            break;
-        }
+        if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
+            continue;   // stays null
+        CellRef &c = cells[size_t(slot)];
         c.null = false;
         c.data = b.constData();
         c.size = b.size();
@@ -145,6 +131,13 @@ void RecordSet::setValue(const QString &name, const QVariant &value)
     const int i = fieldIndex(name);
     if (i < 0)
         throw Error(msgNotFound(name));
+    setValue(i, value);
+}
+
+void RecordSet::setValue(int i, const QVariant &value)
+{
+    if (i < 0 || i >= d->fields.size())
+        throw Error(QStringLiteral("Field index out of range"));
     Impl::checkActive(*this);
     if (!isEditing())
         throw Error(msgNotEditing());

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QVariant>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -65,6 +66,25 @@ inline CellRef cellOf(const Row &row, int slot, int slotCount)
 
 // Builds a row block from byte ranges (data == nullptr with null = true for a null cell).
 quint32 *buildRowBlock(Arena &arena, const CellRef *cells, int slotCount);
+// The bytes of a row block holding `cells`.
+size_t rowBlockSize(const CellRef *cells, int slotCount);
+// Writes the block into `mem`, which holds rowBlockSize() bytes; the cells
+// must not point into `mem`.
+quint32 *writeRowBlock(char *mem, const CellRef *cells, int slotCount);
+// The bytes a row block takes.
+inline size_t rowBlockSize(const quint32 *block, int slotCount)
+{
+    const size_t data = slotCount ? size_t(block[slotCount - 1] & kOffsetMask) : 0;
+    return std::max<size_t>(size_t(slotCount) * sizeof(quint32) + data, 4);
+}
+
+// A field value as a row block stores it (a post's form: integers in digits,
+// dates as "yyyy-mm-dd", texts encoded); false for a null value.
+bool cellBytes(FieldKind kind, const QVariant &value, Encoding encoding, QByteArray &out);
+
+// A post or delete that found no row: another program or record set deleted
+// it (or gave its rowid to a newer row) since it was read.
+void checkRowChanged(Connection *connection);
 
 struct RecordSet::Impl
 {

@@ -22,32 +22,23 @@ KeyIndex::KeyIndex(const zdb::RecordSet &rows, int keyField)
     , m_field(keyField)
     , m_loaded(rows.recordCount())
 {
-    m_rowids.reserve(size_t(m_loaded));
     m_slots.assign(capacityFor(size_t(m_loaded)), kEmpty);
     m_hashes.assign(m_slots.size(), 0);
     for (int row = 0; row < m_loaded; ++row) {
-        m_rowids.push_back(qint64(rows.bookmarkAt(row)));
         const QString key = keyOf(row);
         if (find(key) < 0)
-            put(row, qHash(key));
+            put(row, quint32(qHash(key)));
     }
 }
 
 QString KeyIndex::keyOf(int entry) const
 {
-    if (entry >= m_loaded)
-        return m_added[size_t(entry - m_loaded)];
-    if (!m_rewritten.isEmpty()) {
-        const auto it = m_rewritten.constFind(entry);
-        if (it != m_rewritten.constEnd())
-            return *it;
-    }
     return m_rows.textAt(entry, m_field);
 }
 
 int KeyIndex::find(const QString &key) const
 {
-    const size_t hash = qHash(key);
+    const quint32 hash = quint32(qHash(key));
     const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const int entry = m_slots[i];
@@ -58,7 +49,7 @@ int KeyIndex::find(const QString &key) const
     }
 }
 
-void KeyIndex::put(int entry, size_t hash)
+void KeyIndex::put(int entry, quint32 hash)
 {
     if ((m_used + 1) * 2 > m_slots.size())
         grow();
@@ -74,7 +65,7 @@ void KeyIndex::put(int entry, size_t hash)
 void KeyIndex::grow()
 {
     std::vector<int> slots;
-    std::vector<size_t> hashes;
+    std::vector<quint32> hashes;
     slots.swap(m_slots);
     hashes.swap(m_hashes);
     size_t live = 0;
@@ -96,18 +87,16 @@ void KeyIndex::grow()
     }
 }
 
-void KeyIndex::addNew(const QString &key, qint64 rowid)
+void KeyIndex::addNew(const QString &key)
 {
-    const int entry = int(m_rowids.size());
-    m_rowids.push_back(rowid);
-    m_added.push_back(key);
+    const int entry = m_loaded + m_added++;
     if (find(key) < 0)
-        put(entry, qHash(key));
+        put(entry, quint32(qHash(key)));
 }
 
 void KeyIndex::rekey(int entry, const QString &oldKey, const QString &newKey)
 {
-    const size_t oldHash = qHash(oldKey);
+    const quint32 oldHash = quint32(qHash(oldKey));
     const size_t mask = m_slots.size() - 1;
     for (size_t i = oldHash & mask; m_slots[i] != kEmpty; i = (i + 1) & mask) {
         if (m_slots[i] == entry) {
@@ -115,16 +104,12 @@ void KeyIndex::rekey(int entry, const QString &oldKey, const QString &newKey)
             break;
         }
     }
-    if (entry >= m_loaded)
-        m_added[size_t(entry - m_loaded)] = newKey;
-    else
-        m_rewritten.insert(entry, newKey);
     const int holder = find(newKey);
     if (holder < 0) {
-        put(entry, qHash(newKey));
+        put(entry, quint32(qHash(newKey)));
     } else if (holder > entry) {
         // This row comes first in the record set's order.
-        const size_t newHash = qHash(newKey);
+        const quint32 newHash = quint32(qHash(newKey));
         for (size_t i = newHash & mask; m_slots[i] != kEmpty; i = (i + 1) & mask)
             if (m_slots[i] == holder) {
                 m_slots[i] = entry;

@@ -5,11 +5,10 @@
 // exactly the rows a locate on the key field would find (the same text form,
 // case and spaces kept, an empty code for a null one), and the first row in
 // the record set's order wins. The record set's rows are read in place;
-// only the rows the import adds keep a key of their own.
+// the rows the import adds are read there too, as it appends them.
 
 #include "db/recordset.h"
 
-#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -21,29 +20,27 @@ class KeyIndex
 public:
     KeyIndex(const zdb::RecordSet &rows, int keyField);
 
-    // The entry of the first row whose key reads `key`; -1 when none does.
+    // The first row whose key reads `key`; -1 when none does. Rows the
+    // import added count on after the loaded ones, as the record set holds them.
     int find(const QString &key) const;
-    qint64 rowid(int entry) const { return m_rowids[size_t(entry)]; }
 
-    // A row the import added, under the key it was stored with (an earlier
-    // row with that key keeps winning).
-    void addNew(const QString &key, qint64 rowid);
+    // The next row the import added, under the key it was stored with (an
+    // earlier row with that key keeps winning).
+    void addNew(const QString &key);
     // A row whose key the import rewrote.
     void rekey(int entry, const QString &oldKey, const QString &newKey);
 
 private:
     QString keyOf(int entry) const;
-    void put(int entry, size_t hash);
+    void put(int entry, quint32 hash);
     void grow();
 
     const zdb::RecordSet &m_rows;
     int m_field;
     int m_loaded;                        // entries below this are the record set's rows
-    std::vector<qint64> m_rowids;        // per entry
-    std::vector<QString> m_added;        // keys of the added rows
-    QHash<int, QString> m_rewritten;     // keys of loaded rows the import changed
+    int m_added = 0;                     // rows the import added
     std::vector<int> m_slots;            // entry, kEmpty or kGone
-    std::vector<size_t> m_hashes;        // per slot
+    std::vector<quint32> m_hashes;       // per slot (the low bits of the hash)
     size_t m_used = 0;                   // live and gone slots
 };
 

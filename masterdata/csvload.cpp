@@ -6,14 +6,10 @@
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
+#include "db/rowwriter.h"
 
-#include <QHash>
-
-#include <sqlite3.h>
 
 #include <algorithm>
-#include <memory>
-#include <unordered_map>
 
 namespace csvimport {
 
@@ -184,152 +180,11 @@ QString CheckColumns(const ImportKind &kind, const QList<Column> &columns)
 
 namespace {
 
-// A prepared statement, finalized with its owner.
-struct Statement
-{
-    sqlite3_stmt *stmt = nullptr;
-    Statement() = default;
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    ~Statement()
-    {
-        if (stmt)
-            sqlite3_finalize(stmt);
-    }
-};
-
 // Tells a line's failure apart from the data layer's own errors.
 struct LineError
 {
     QString column;
     QString message;
-};
-
-// Writes rows of one table with statements prepared once.
-class RowWriter
-{
-public:
-    RowWriter(zdb::Connection *connection, const zdb::TableDecl &decl)
-        : m_conn(connection)
-        , m_decl(decl)
-    {
-        QStringList names, marks;
-        for (const zdb::FieldDef &f : decl.fields) {
-            names.append(f.name);
-            marks.append(QStringLiteral("?"));
-        }
-        prepare(m_insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(decl.name, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-        prepare(m_select, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(names.join(QLatin1Char(',')), decl.name));
-    }
-
-    // The stored cells of a row as texts (a null cell as a null string); false
-    // when the row is gone.
-    bool read(qint64 rowid, QList<QString> &cells)
-    {
-        sqlite3_stmt *s = m_select.stmt;
-        sqlite3_reset(s);
-        sqlite3_bind_int64(s, 1, rowid);
-        const int rc = sqlite3_step(s);
-        if (rc == SQLITE_DONE)
-            return false;
-        if (rc != SQLITE_ROW)
-            fail();
-        cells.clear();
-        for (int i = 0; i < int(m_decl.fields.size()); ++i) {
-            if (sqlite3_column_type(s, i) == SQLITE_NULL) {
-                cells.append(QString());
-                continue;
-            }
-            const char *text = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
-            const QString value = m_conn->decode(text, sqlite3_column_bytes(s, i));
-            cells.append(value.isNull() ? QString(QLatin1String("")) : value);
-        }
-        sqlite3_reset(s);
-        return true;
-    }
-
-    qint64 insert(const QList<QVariant> &values)
-    {
-        sqlite3_stmt *s = m_insert.stmt;
-        sqlite3_reset(s);
-        for (int i = 0; i < int(m_decl.fields.size()); ++i)
-            bind(s, i + 1, m_decl.fields[i], values.value(i));
-        run(s);
-        return sqlite3_last_insert_rowid(m_conn->handle());
-    }
-
-    // Writes the fields whose bit is set in `mask`.
-    void update(qint64 rowid, quint64 mask, const QList<QVariant> &values)
-    {
-        std::unique_ptr<Statement> &slot = m_updates[mask];
-        if (!slot) {
-            slot = std::make_unique<Statement>();
-            QStringList pairs;
-            for (int i = 0; i < int(m_decl.fields.size()); ++i)
-                if (mask & (quint64(1) << i))
-                    pairs.append(m_decl.fields[i].name + QStringLiteral(" = ?"));
-            prepare(*slot, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_decl.name, pairs.join(QLatin1Char(','))));
-        }
-        sqlite3_stmt *s = slot->stmt;
-        sqlite3_reset(s);
-        int at = 1;
-        for (int i = 0; i < int(m_decl.fields.size()); ++i)
-            if (mask & (quint64(1) << i))
-                bind(s, at++, m_decl.fields[i], values.value(i));
-        sqlite3_bind_int64(s, at, rowid);
-        run(s);
-    }
-
-private:
-    void prepare(Statement &st, const QString &sql)
-    {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_conn->handle(), text.constData(), int(text.size()), &st.stmt, nullptr) != SQLITE_OK)
-            fail();
-    }
-
-    void bind(sqlite3_stmt *s, int at, const zdb::FieldDef &f, const QVariant &v)
-    {
-        if (!v.isValid() || v.isNull()) {
-            sqlite3_bind_null(s, at);
-            return;
-        }
-        switch (f.kind) {
-        case zdb::FieldKind::Integer:
-            sqlite3_bind_int(s, at, v.toInt());
-            return;
-        case zdb::FieldKind::Float:
-            sqlite3_bind_double(s, at, v.toDouble());
-            return;
-        case zdb::FieldKind::Date: {
-            const QByteArray b = zdb::dateToSql(v.toDate()).toLatin1();
-            sqlite3_bind_text(s, at, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-            return;
-        }
-        default: {
-            const QByteArray b = m_conn->encode(v.toString());
-            sqlite3_bind_text(s, at, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-            return;
-        }
-        }
-    }
-
-    void run(sqlite3_stmt *s)
-    {
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE)
-            fail();
-    }
-
-    [[noreturn]] void fail() { throw zdb::Error(m_conn->lastErrorMessage()); }
-
-    zdb::Connection *m_conn;
-    const zdb::TableDecl &m_decl;
-    Statement m_insert;
-    Statement m_select;
-    std::unordered_map<quint64, std::unique_ptr<Statement>> m_updates;
 };
 
 // An identifier is given when it is empty or 0, as the before-save rule does.
@@ -376,6 +231,25 @@ QString lineMessage(int line, const QString &column, const QString &what)
         + QStringLiteral("\nAz előző sorok betöltődtek; ez a sor és a további sorok nem.");
 }
 
+// The values of a line by their header places (1 on): what ExtractToken
+// gives for each, read in one pass; a missing one is empty.
+void splitLine(const QString &line, std::vector<QStringView> &tokens)
+{
+    const QStringView text(line);
+    qsizetype start = 0;
+    for (size_t n = 1; n < tokens.size(); ++n) {
+        if (start > text.size()) {
+            tokens[n] = {};
+            continue;
+        }
+        qsizetype end = text.indexOf(QLatin1Char(';'), start);
+        if (end < 0)
+            end = text.size();
+        tokens[n] = text.mid(start, end - start);
+        start = end + 1;
+    }
+}
+
 } // namespace
 
 Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &columns, const FileLines &lines,
@@ -411,7 +285,6 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     scratch.open();
     const int fieldCount = int(decl.fields.size());
     const int idField = decl.idField.isEmpty() ? -1 : scratch.fieldIndex(decl.idField);
-    const int keyField = scratch.fieldIndex(kind.keyField);
 
     struct Ticked
     {
@@ -423,88 +296,99 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
         if (c.ticked)
             ticked.push_back({scratch.fieldIndex(c.name), c.position});
 
+    // Scratch fields and the list's fields by name: the list may have
+    // computed fields of its own.
+    std::vector<int> inTarget(static_cast<size_t>(fieldCount));
+    for (int f = 0; f < fieldCount; ++f) {
+        inTarget[size_t(f)] = target.fieldIndex(decl.fields[f].name);
+        if (inTarget[size_t(f)] < 0)
+            throw zdb::Error(QStringLiteral("Field '%1' not found").arg(decl.fields[f].name));
+    }
+    int lastPosition = keyPos;
+    for (const Ticked &t : ticked)
+        lastPosition = qMax(lastPosition, t.position);
+
     KeyIndex keys(target, keyInTarget);
     int maxId = idField >= 0 ? zdb::NextIdOn(conn, decl.idField, decl.name) - 1 : 0;
-    // The stored text of a key as the record set will read it back.
-    auto storedKey = [&](const QVariant &v) {
-        const QString text = v.isValid() ? (v.typeId() == QMetaType::Int ? QString::number(v.toInt()) : v.toString())
-                                         : QString();
-        const QByteArray bytes = conn->encode(text);
-        return conn->decode(bytes.constData(), bytes.size());
-    };
 
     const QString savepoint = QStringLiteral("zentavo_csv_import");
+    // Outside a transaction the savepoint is the transaction itself, and
+    // its RELEASE the commit.
+    const bool outermost = !conn->inTransaction();
     conn->executeDirect(QStringLiteral("SAVEPOINT ") + savepoint);
-    RowWriter writer(conn, decl);
-    QList<QString> stored;
-    QList<QVariant> values;
+    zdb::RowWriter writer(target);
+    QVector<QVariant> stored, before(fieldCount), values(fieldCount), rowValues(target.fieldCount());
+    std::vector<bool> clean;
     std::vector<bool> loaded(size_t(fieldCount), false);
     std::vector<bool> fromFile(size_t(fieldCount), false);
+    std::vector<QStringView> tokens(size_t(lastPosition) + 1);
 
     for (int i = 1; i < lines.count(); ++i) {
         if (progress)
             progress(i);
         const QString line = lines.line(i);
-        const QString key = ExtractToken(QLatin1Char(';'), line, keyPos);
-        const int ord = keys.find(key);
-        const qint64 rowid = ord >= 0 ? keys.rowid(ord) : 0;
+        splitLine(line, tokens);
+        const QString key = tokens[size_t(keyPos)].toString();
+        const int row = keys.find(key);   // the list's row: added rows follow the loaded ones
+        const bool existing = row >= 0;
         try {
             scratch.insert();
             std::fill(loaded.begin(), loaded.end(), false);
             std::fill(fromFile.begin(), fromFile.end(), false);
-            bool existing = false;
-            if (ord >= 0 && writer.read(rowid, stored)) {
-                existing = true;
+            if (existing) {
+                writer.read(row, stored, clean);
                 for (int f = 0; f < fieldCount; ++f) {
                     // A cell another program filled with what the field cannot
                     // hold stays as it is unless the file overwrites it.
-                    try {
-                        scratch.setValue(decl.fields[f].name, stored[f]);
+                    const int tf = inTarget[size_t(f)];
+                    if (clean[size_t(tf)]) {
+                        scratch.setValue(f, stored[tf]);
                         loaded[size_t(f)] = true;
-                    } catch (const zdb::Error &) {
                     }
                 }
             }
             for (const Ticked &t : ticked) {
-                const QString value = TrimLoose(ExtractToken(QLatin1Char(';'), line, t.position));
+                const QString value = TrimLoose(tokens[size_t(t.position)].toString());
                 if (value.isEmpty())
                     continue;
                 const QVariant v = convertValue(decl.fields[t.field], value);
                 if (!v.isValid())
                     continue;
-                scratch.setValue(decl.fields[t.field].name, v);
+                scratch.setValue(t.field, v);
                 fromFile[size_t(t.field)] = true;
             }
             if (idField >= 0) {
                 const QVariant id = scratch.value(idField);
                 if (needsId(id) && (!existing || loaded[size_t(idField)]))
-                    scratch.setValue(decl.idField, ++maxId);   // the largest identifier is read once
+                    scratch.setValue(idField, ++maxId);   // the largest identifier is read once
                 else if (id.typeId() == QMetaType::Int)
                     maxId = qMax(maxId, id.toInt());
             }
-            QList<QVariant> before;
             for (int f = 0; f < fieldCount; ++f)
-                before.append(scratch.value(f));
+                before[f] = scratch.value(f);
             if (const auto &rule = scratch.beforePost())
                 rule(scratch);
-            values.clear();
             quint64 mask = 0;
             for (int f = 0; f < fieldCount; ++f) {
-                values.append(scratch.value(f));
+                const int tf = inTarget[size_t(f)];
+                values[f] = scratch.value(f);
+                rowValues[tf] = values[f];
                 const bool ruleChanged = values[f] != before[f] && (!existing || loaded[size_t(f)]);
-                if (fromFile[size_t(f)] || ruleChanged)
-                    mask |= quint64(1) << f;
+                // A value the row already holds is not written again: its
+                // indexes need no upkeep.
+                const bool same = existing && loaded[size_t(f)] && values[f] == stored[tf];
+                if ((fromFile[size_t(f)] || ruleChanged) && !same)
+                    mask |= quint64(1) << tf;
             }
-            const QString newKey = storedKey(values.value(keyField));
             if (existing) {
-                if (mask)
-                    writer.update(rowid, mask, values);
+                writer.update(row, rowValues, mask);
                 ++out.updated;
+                const QString newKey = target.textAt(row, keyInTarget);
                 if (newKey != key)
-                    keys.rekey(ord, key, newKey);
+                    keys.rekey(row, key, newKey);
             } else {
-                const qint64 newRow = writer.insert(values);
-                keys.addNew(newKey, newRow);
+                const int added = writer.append(rowValues);
+                keys.addNew(target.textAt(added, keyInTarget));
                 ++out.inserted;
             }
             scratch.cancel();
@@ -525,25 +409,38 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
         }
     }
 
+    bool kept = true;
     try {
         conn->executeDirect(QStringLiteral("RELEASE ") + savepoint);
     } catch (const zdb::Error &e) {
-        // What could not be kept is undone whole.
+        // What could not be kept is undone whole. A refused commit (another
+        // program reading) leaves the transaction open: only a rollback ends
+        // it, or every later post would land in it and be lost.
         try {
-            conn->executeDirect(QStringLiteral("ROLLBACK TO ") + savepoint);
-            conn->executeDirect(QStringLiteral("RELEASE ") + savepoint);
+            if (outermost) {
+                conn->executeDirect(QStringLiteral("ROLLBACK"));
+            } else {
+                conn->executeDirect(QStringLiteral("ROLLBACK TO ") + savepoint);
+                conn->executeDirect(QStringLiteral("RELEASE ") + savepoint);
+            }
         } catch (const zdb::Error &) {
         }
+        kept = false;
         out.error = QStringLiteral("Az adatok nem menthetők: %1\nSemmi nem töltődött be.").arg(e.message());
-        out.nothingWritten = true;
-        out.inserted = out.updated = 0;
     }
 
     if (!out.nothingWritten) {
-        const zdb::RecordSet::Bookmark mark = target.bookmark();
-        target.refresh();
-        if (mark)
-            target.gotoBookmark(mark);
+        if (kept) {
+            writer.finish();
+        } else {
+            // The list took rows the database gave back: read it again.
+            out.nothingWritten = true;
+            out.inserted = out.updated = 0;
+            const zdb::RecordSet::Bookmark mark = target.bookmark();
+            target.refresh();
+            if (mark)
+                target.gotoBookmark(mark);
+        }
         zdb::TableChanges::notify(decl.name, &target);
     }
     return out;

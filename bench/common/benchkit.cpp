@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <unistd.h>
+#include <sys/wait.h>
 
 #ifndef ZENTAVO_BENCH_DATA_DIR
 #error "ZENTAVO_BENCH_DATA_DIR must name the default data folder"
@@ -406,5 +408,54 @@ void report(const char *name, const std::vector<double> &ours, const std::vector
 {
     report(name, median(ours), median(limit), decimals);
 }
+
+namespace {
+
+long statusKb(const char *key)
+{
+    FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    long kb = 0;
+    const size_t len = std::strlen(key);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, len) == 0)
+            kb = std::strtol(line + len, nullptr, 10);
+    std::fclose(f);
+    return kb;
+}
+
+} // namespace
+
+double peakMb(const std::function<void()> &work)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return 0;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        if (FILE *f = std::fopen("/proc/self/clear_refs", "w")) {   // restart the high-water mark
+            std::fputs("5", f);
+            std::fclose(f);
+        }
+        const long before = statusKb("VmRSS:");
+        work();
+        const double mb = double(statusKb("VmHWM:") - before) / 1024.0;
+        if (write(fds[1], &mb, sizeof mb) != sizeof mb)
+            _exit(1);
+        _exit(0);
+    }
+    close(fds[1]);
+    double mb = 0;
+    if (read(fds[0], &mb, sizeof mb) != sizeof mb)
+        mb = 0;
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return mb;
+}
+
 
 } // namespace zbench

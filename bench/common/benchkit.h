@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace zbench {
@@ -99,6 +100,9 @@ double msSince(const QElapsedTimer &timer);
 // Prints "<name>: ours=<o> limit=<l> ratio=<o/l>" with `decimals` digits for
 // the two measures and flushes, so a later crash cannot swallow the line.
 void report(const char *name, double ours, double limit, int decimals = 1);
+// Peak resident memory in MB that `work` adds, measured in a forked child so
+// that what it leaves behind does not burden the next measurement.
+double peakMb(const std::function<void()> &work);
 // The same for the medians of two sample series.
 void report(const char *name, const std::vector<double> &ours, const std::vector<double> &limit, int decimals = 1);
 

@@ -49,51 +49,6 @@ int plainLocate(const zbench::PlainRows &data, int column, const char *wanted)
 
 // ---- measuring -------------------------------------------------------------
 
-long statusKb(const char *key)
-{
-    FILE *f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return 0;
-    char line[256];
-    long kb = 0;
-    const size_t len = std::strlen(key);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, key, len) == 0)
-            kb = std::strtol(line + len, nullptr, 10);
-    std::fclose(f);
-    return kb;
-}
-
-// Peak resident memory that `work` adds, measured in a child process.
-double peakMb(const std::function<void()> &work)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return 0;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        if (FILE *f = std::fopen("/proc/self/clear_refs", "w")) {   // restart the high-water mark
-            std::fputs("5", f);
-            std::fclose(f);
-        }
-        const long before = statusKb("VmRSS:");
-        work();
-        const double mb = double(statusKb("VmHWM:") - before) / 1024.0;
-        if (write(fds[1], &mb, sizeof mb) != sizeof mb)
-            _exit(1);
-        _exit(0);
-    }
-    close(fds[1]);
-    double mb = 0;
-    if (read(fds[0], &mb, sizeof mb) != sizeof mb)
-        mb = 0;
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return mb;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -107,12 +62,12 @@ int main(int argc, char **argv)
     zbench::check(sqlite3_open_v2(path.toUtf8().constData(), &plainDb, SQLITE_OPEN_READWRITE, nullptr), plainDb, "open");
 
     // Memory first, while this process is still small.
-    const double oursMb = peakMb([&] {
+    const double oursMb = zbench::peakMb([&] {
         zdb::Table t(&conn, QStringLiteral("dolog3"));
         declareTasks(t);
         t.open();
     });
-    const double plainMb = peakMb([&] {
+    const double plainMb = zbench::peakMb([&] {
         zbench::PlainRows r;
         zbench::plainLoad(plainDb, kSelect, r);
     });

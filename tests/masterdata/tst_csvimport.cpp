@@ -114,6 +114,26 @@ QList<testhooks::ShownMessage> runImport(void (*entry)(zdb::Table *), zdb::Table
     return testhooks::shownMessages();
 }
 
+// A list's rows as the grid reads them, with their rowids, in its order.
+QStringList listed(const zdb::RecordSet &rs)
+{
+    QStringList out;
+    for (int r = 0; r < rs.recordCount(); ++r) {
+        QStringList cells{QString::number(rs.bookmarkAt(r))};
+        for (int f = 0; f < rs.fieldCount(); ++f)
+            cells << rs.textAt(r, f);
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+// The list after a load shows what reading it again would show.
+void showsWhatAReloadShows(const zdb::Table &tbl)
+{
+    Target fresh(tbl.tableName(), tbl.order(), tbl.filtered() ? tbl.filter() : QString());
+    QCOMPARE(listed(tbl), listed(fresh.tbl));
+}
+
 QStringList texts(const QList<testhooks::ShownMessage> &messages)
 {
     QStringList out;
@@ -245,6 +265,7 @@ private Q_SLOTS:
         QVERIFY(!stored(f, "select emil from ugyfel where ugyfel=10").isValid());
         // The list shows the result, still ordered, not in edit mode.
         QCOMPARE(t.tbl.recordCount(), 6);
+        showsWhatAReloadShows(t.tbl);
         QVERIFY(!t.tbl.isEditing());
         // A copy of the database from before the load is there to go back to.
         const QList<RestoreCopy> copies = RestoreCopies();
@@ -338,6 +359,7 @@ private Q_SLOTS:
             QCOMPARE(stored(f, "select termek_nev from termek where cikkszam='ABC-1'").toString(), QStringLiteral("Csavar"));
             QCOMPARE(stored(f, "select termek_nev from termek where cikkszam='abc-1'").toString(), QStringLiteral("Kisbetűs"));
             QCOMPARE(stored(f, "select termek_nev from termek where termek=2").toString(), QStringLiteral("Anya"));
+            showsWhatAReloadShows(t.tbl);
         }
         Target p(QStringLiteral("projekt"), QStringLiteral("projekt_nevs"), QStringLiteral("lezarva='N'"));
         QCOMPARE(p.tbl.recordCount(), 1);
@@ -349,6 +371,7 @@ private Q_SLOTS:
         QCOMPARE(stored(f, "select projekt_nev from projekt where projekt=3").toString(), QStringLiteral("Még egyszer"));
         QVERIFY(!stored(f, "select lezarva from projekt where projekt=3").isValid());
         QCOMPARE(p.tbl.recordCount(), 1);
+        showsWhatAReloadShows(p.tbl);
     }
 
     // The same spreadsheet saved four ways loads the same rows; numbers are
