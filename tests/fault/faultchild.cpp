@@ -8,7 +8,7 @@
 //                               and again: round r writes CSV anew with kImportLines
 //                               lines, odd line j updating the existing code (j+1)/2,
 //                               even line j adding the code r*100000 + j/2, each with
-//                               the telephone "06-r"; "loading r" every 500 lines
+//                               the telephone "06-r"; "loading r" every 1000 lines
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int kImportLines = 3000;
+constexpr int kImportLines = 6000;
 
 void say(const char *what, long long n)
 {
@@ -62,7 +62,7 @@ csvimport::Outcome importFile(zdb::Table &customers, const QString &path, int ro
     const csvimport::FileLines lines(f.readAll());
     return csvimport::Load(customers, csvimport::CustomerImport(), csvimport::ColumnsFromHeader(lines.line(0)), lines,
                            [round](int line) {
-                               if (line % 500 == 0)
+                               if (line % 1000 == 0)
                                    say("loading", round);
                            });
 }

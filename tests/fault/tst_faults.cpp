@@ -199,7 +199,7 @@ private Q_SLOTS:
         // A load is one savepoint: a kill leaves the database as it was before
         // a load or after a whole one, never with part of a file in it.
         QFETCH(int, strike);
-        constexpr int kStart = 2000, kNewPerLoad = 1500;
+        constexpr int kStart = 4000, kNewPerLoad = 3000;
         AppFixture f;
         f.makeDb();
         addCustomers(f.dbPath(), kStart);
