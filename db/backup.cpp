@@ -13,7 +13,12 @@ namespace {
 
 QString messageOf(sqlite3 *db, int rc)
 {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    // A database another program holds locked is said in the program's own
+    // words, as everywhere else; the other codes concern the copy's file,
+    // which SQLite's text names well enough.
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED ? sqliteErrorText(rc, message) : message;
 }
 
 // Copies all pages of `from` into `to` in one step.

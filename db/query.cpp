@@ -183,8 +183,17 @@ void Query::setParam(const QString &name, const QVariant &value)
     throw Error(QStringLiteral("Parameter '%1' not found").arg(name));
 }
 
+// True when `a` followed by `b` would read as one token, or start a comment:
+// "5-" and "-2" make "5--2", "'a'" and "'x'" one string "a'x", "x" and "5" a name.
+static bool glues(QChar a, QChar b)
+{
+    return (a == QLatin1Char('-') && b == QLatin1Char('-')) || (a == QLatin1Char('\'') && b == QLatin1Char('\''))
+        || (isNameChar(a) && isNameChar(b));
+}
+
 // The text with each parameter's literal in its own place: a "?" that a value
-// brings along is never taken for the next parameter.
+// brings along is never taken for the next parameter, and a literal never
+// runs together with its neighbours (a space parts them where they would).
 static QString substituted(const QString &parsed, const std::vector<qsizetype> &positions,
                            const std::vector<int> &owners, const QVector<QVariant> &values)
 {
@@ -193,8 +202,13 @@ static QString substituted(const QString &parsed, const std::vector<qsizetype> &
     qsizetype from = 0;
     for (size_t k = 0; k < positions.size(); ++k) {
         out += QStringView(parsed).mid(from, positions[k] - from);
-        out += paramLiteral(values.value(owners[k]));
+        const QString literal = paramLiteral(values.value(owners[k]));
+        if (!out.isEmpty() && !literal.isEmpty() && glues(out.back(), literal.front()))
+            out += QLatin1Char(' ');
+        out += literal;
         from = positions[k] + 1;
+        if (from < parsed.size() && !literal.isEmpty() && glues(literal.back(), parsed[from]))
+            out += QLatin1Char(' ');
     }
     out += QStringView(parsed).mid(from);
     return out;

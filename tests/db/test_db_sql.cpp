@@ -161,6 +161,15 @@ private Q_SLOTS:
         // A changed text keeps the values of the names it still has.
         q.setSql(QStringLiteral("select :c, :h"));
         QCOMPARE(q.selectSql(), QStringLiteral("select 5, NULL"));
+
+        // A literal never runs together with what stands beside it: a
+        // negative number after a minus would start a comment, two quoted
+        // texts would make one.
+        q.setSql(QStringLiteral("select 10-:n, 'a':t'b', x:m"));
+        q.setParam(QStringLiteral("n"), -3);
+        q.setParam(QStringLiteral("t"), QStringLiteral("x"));
+        q.setParam(QStringLiteral("m"), 7);
+        QCOMPARE(q.selectSql(), QStringLiteral("select 10- -3, 'a' 'x' 'b', x 7"));
     }
 
     void queriesRun()
@@ -200,6 +209,12 @@ private Q_SLOTS:
         q.execute();
         QVERIFY(!q.isOpen());
         QCOMPARE(db.raw("select group_concat(a) from t"), QByteArray("1,2,7"));
+
+        q.setSql(QStringLiteral("select 10-:n as r"));
+        q.setParam(QStringLiteral("n"), -3);
+        q.open();
+        QCOMPARE(q.value(QStringLiteral("r")).toString(), QStringLiteral("13"));
+        q.close();
 
         q.setSql(QStringLiteral("select * from nincs"));
         QCOMPARE(errorOf([&] { q.open(); }), QStringLiteral("no such table: nincs"));

@@ -4,6 +4,11 @@
 //   faultchild post DB          posts notes one by one, printing each id
 //   faultchild delimited DB OUT exports the notes as delimited text, again and again
 //   faultchild html DB OUT      writes the notes' grid as an HTML page, again and again
+//   faultchild csvimport DB CSV loads a customer file into the customer list, again
+//                               and again: round r writes CSV anew with kImportLines
+//                               lines, odd line j updating the existing code (j+1)/2,
+//                               even line j adding the code r*100000 + j/2, each with
+//                               the telephone "06-r"; "loading r" every 1000 lines
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -12,20 +17,54 @@
 #include "db/connection.h"
 #include "db/dberror.h"
 #include "db/recordset.h"
+#include "masterdata/csvload.h"
 #include "output/delimitedexport.h"
 #include "output/htmlexport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
 
+constexpr int kImportLines = 6000;
+
 void say(const char *what, long long n)
 {
     std::printf("%s %lld\n", what, n);
     std::fflush(stdout);
+}
+
+void writeCustomerFile(const QString &path, int round)
+{
+    QByteArray bytes = "ugyfelkod;ugyfel_nev;telefon\r\n";
+    for (int j = 1; j <= kImportLines; ++j) {
+        if (j % 2)
+            bytes += QByteArray::number((j + 1) / 2) + ";;06-" + QByteArray::number(round) + "\r\n";
+        else
+            bytes += QByteArray::number(round * 100000 + j / 2) + ";Uj ugyfel " + QByteArray::number(j) + ";06-"
+                + QByteArray::number(round) + "\r\n";
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw zdb::Error(QStringLiteral("cannot write %1").arg(path));
+}
+
+// The import as the dialog runs it: the whole file read, its header as the
+// column list, one load.
+csvimport::Outcome importFile(zdb::Table &customers, const QString &path, int round)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw zdb::Error(QStringLiteral("cannot read %1").arg(path));
+    const csvimport::FileLines lines(f.readAll());
+    return csvimport::Load(customers, csvimport::CustomerImport(), csvimport::ColumnsFromHeader(lines.line(0)), lines,
+                           [round](int line) {
+                               if (line % 1000 == 0)
+                                   say("loading", round);
+                           });
 }
 
 } // namespace
@@ -76,6 +115,20 @@ int run(int argc, char **argv)
     if (argc < 4)
         return 2;
     const QString out = QString::fromLocal8Bit(argv[3]);
+    if (mode == u"csvimport") {
+        zdb::Table customers(&db);
+        zdb::UseCatalogue(customers, QStringLiteral("ugyfel"));
+        customers.setOrder(QStringLiteral("ugyfel_nevs"));
+        customers.open();
+        for (int round = 1; round <= rounds; ++round) {
+            writeCustomerFile(out, round);
+            const csvimport::Outcome outcome = importFile(customers, out, round);
+            if (!outcome.error.isEmpty())
+                throw zdb::Error(outcome.error);
+            say("loaded", round);
+        }
+        return 0;
+    }
     if (mode == u"delimited") {
         Tfrm_Excelbe dialog(&notes);
         dialog.setFileName(out);

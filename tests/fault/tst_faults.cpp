@@ -5,9 +5,15 @@
 
 #include "tests/app/appfixture.h"
 
+#include "app/helpers/datagrid.h"
+#include "app/helpers/restorecopies.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
+#include "masterdata/csvimport.h"
+#include "masterdata/entries.h"
+#include "output/delimitedexport.h"
+#include "output/htmlexport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -76,6 +82,30 @@ void addNotes(const QString &db, int count)
         sql += QStringLiteral("INSERT INTO jegyzet (jegyzet, rovid, szoveg) VALUES (%1, 'jegyzet %1', '%2');")
                    .arg(i).arg(QString(1500, QLatin1Char('a' + i % 26)));
     testenv::execSql(db, sql + QStringLiteral("COMMIT;"));
+}
+
+// Customers 1..count with the codes 1..count, as the import child expects.
+void addCustomers(const QString &db, int count)
+{
+    testenv::execSql(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                                        " INSERT INTO ugyfel (ugyfel, ugyfelkod, ugyfel_nev, telefon, vanmegj, ugyfel_nevs)"
+                                        " SELECT i, i, 'Régi ügyfél ' || i, 'régi', 'N', 'REGI UGYFEL ' || i FROM n;")
+                             .arg(count));
+}
+
+qlonglong storedCount(const QString &db, const QString &where)
+{
+    return testenv::storedValue(db, QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ") + where).toLongLong();
+}
+
+// The number after the last line of the child's starting with `word`.
+int lastNumber(const QStringList &lines, const QString &word)
+{
+    int n = 0;
+    for (const QString &line : lines)
+        if (line.startsWith(word + QLatin1Char(' ')))
+            n = line.mid(word.size() + 1).toInt();
+    return n;
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -157,6 +187,54 @@ private Q_SLOTS:
         QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
     }
 
+    void killedWhileImporting_data()
+    {
+        QTest::addColumn<int>("strike");
+        // The child says "loading" six times a load: the first and the third load.
+        QTest::newRow("first load") << 1;
+        QTest::newRow("third load") << 14;
+    }
+    void killedWhileImporting()
+    {
+        // A load is one savepoint: a kill leaves the database as it was before
+        // a load or after a whole one, never with part of a file in it.
+        QFETCH(int, strike);
+        constexpr int kStart = 4000, kNewPerLoad = 3000;
+        AppFixture f;
+        f.makeDb();
+        addCustomers(f.dbPath(), kStart);
+        Child c;
+        c.start({QStringLiteral("csvimport"), f.dbPath(), f.path(QStringLiteral("ugyfel.csv"))});
+        QVERIFY(c.waitFor(QStringLiteral("loading"), strike));
+        c.kill();
+        QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+
+        const int finished = lastNumber(c.lines, QStringLiteral("loaded"));
+        QCOMPARE(finished, (strike - 1) / 6);
+        // The kill struck while a load ran, or in the moment between its
+        // commit and its line.
+        QVERIFY2(lastNumber(c.lines, QStringLiteral("loading")) == finished + 1, qPrintable(c.lines.join(u',')));
+        const qlonglong added = storedCount(f.dbPath(), QStringLiteral("ugyfelkod > 100000"));
+        const qlonglong loads = added / kNewPerLoad;
+        QCOMPARE(added % kNewPerLoad, 0);
+        QVERIFY(loads == finished || loads == finished + 1);
+        // Each whole load added its own codes.
+        QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(DISTINCT ugyfelkod / 100000) FROM ugyfel"
+                                                                 " WHERE ugyfelkod > 100000")).toLongLong(), loads);
+        QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ugyfel IS NULL")).toLongLong(), 0);
+
+        // Every customer there before is there, its name untouched; the ones
+        // the file names carry the telephone of the last whole load.
+        QCOMPARE(storedCount(f.dbPath(), QStringLiteral("ugyfelkod <= %1 AND ugyfel_nev = 'Régi ügyfél ' || ugyfelkod").arg(kStart)),
+                 kStart);
+        const QString phone = loads ? QStringLiteral("06-%1").arg(loads) : QStringLiteral("régi");
+        QCOMPARE(storedCount(f.dbPath(), QStringLiteral("ugyfelkod <= %1 AND telefon = '%2'").arg(kNewPerLoad).arg(phone)),
+                 kNewPerLoad);
+        QCOMPARE(storedCount(f.dbPath(), QStringLiteral("ugyfelkod > %1 AND ugyfelkod <= %2 AND telefon = 'régi'")
+                                             .arg(kNewPerLoad).arg(kStart)),
+                 kStart - kNewPerLoad);
+    }
+
     void lockedDatabaseGivesAMessageNotAHang()
     {
         AppFixture f;
@@ -197,6 +275,127 @@ private Q_SLOTS:
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         db.close();
+    }
+
+    void lockedDatabaseExportsAndImports_data()
+    {
+        QTest::addColumn<QString>("lock");
+        // Another program reading (writing goes, the commit does not), writing
+        // (reading goes), or committing (nothing goes).
+        QTest::newRow("shared") << QStringLiteral("BEGIN; SELECT COUNT(*) FROM ugyfel;");
+        QTest::newRow("reserved") << QStringLiteral("BEGIN IMMEDIATE");
+        QTest::newRow("exclusive") << QStringLiteral("BEGIN EXCLUSIVE");
+    }
+    void lockedDatabaseExportsAndImports()
+    {
+        // The exports write the rows the list holds and finish; the import
+        // (its restore copy, its load, its dialog) says why it stopped. None
+        // hangs, and the database stays as it was.
+        QFETCH(QString, lock);
+        const QString kLocked = QStringLiteral("Az adatbázist most egy másik program használja. Próbálja újra egy "
+                                               "kicsit később.\ndatabase is locked");
+        AppFixture f;
+        f.makeDb();
+        addCustomers(f.dbPath(), 3);
+        const QString csv = f.path(QStringLiteral("ugyfel.csv"));
+        writeFile(csv, "ugyfelkod;ugyfel_nev\r\n1;Uj nev\r\n9;Uj ugyfel\r\n");
+        const QByteArray before = testenv::fileBytes(f.dbPath());
+        zdb::Connection db;
+        db.setPath(f.dbPath());
+        db.timeOut = 300;
+        db.open();
+        zdb::Table customers(&db);
+        zdb::UseCatalogue(customers, QStringLiteral("ugyfel"));
+        customers.setOrder(QStringLiteral("ugyfel_nevs"));
+        customers.open();
+        DataGrid grid;
+        grid.resize(600, 300);
+        GridColumn name;
+        name.field = QStringLiteral("ugyfel_nev");
+        name.title = QStringLiteral("Ügyfél");
+        name.width = 300;
+        grid.setRecordSet(&customers, {name});
+        const QString delimited = f.path(QStringLiteral("ugyfel.txt"));
+        const QString html = f.path(QStringLiteral("ugyfel.htm"));
+        writeFile(delimited, "régi fájl");
+        writeFile(html, "régi fájl");
+
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(f.dbPath()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, lock.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        QElapsedTimer t;
+        t.start();
+
+        testhooks::clearMessages();
+        {
+            Tfrm_Excelbe dialog(&customers);
+            dialog.setFileName(delimited);
+            dialog.startExport();
+        }
+        QCOMPARE(testhooks::lastMessage().text, delimited + QStringLiteral(" file kész."));
+        const QByteArray text = testenv::fileBytes(delimited);
+        QVERIFY(text.contains("R\xe9gi \xfcgyf\xe9l 3"));
+        QVERIFY(text.endsWith("\r\n"));
+        QCOMPARE(text.count("\r\n"), 4);
+        WriteGridHtml(&grid, QStringLiteral("Ügyfelek"), QString(), html);
+        const QByteArray page = testenv::fileBytes(html);
+        QVERIFY(page.contains("R\xe9gi \xfcgyf\xe9l 3"));
+        QVERIFY(page.trimmed().endsWith("</html>"));
+
+        // The load by itself.
+        QString loadError;
+        try {
+            const csvimport::FileLines lines(testenv::fileBytes(csv));
+            const csvimport::Outcome outcome = csvimport::Load(customers, csvimport::CustomerImport(),
+                                                               csvimport::ColumnsFromHeader(lines.line(0)), lines);
+            QVERIFY(outcome.nothingWritten);
+            QCOMPARE(outcome.inserted + outcome.updated, 0);
+            loadError = outcome.error;
+        } catch (const zdb::Error &e) {
+            loadError = e.message();
+        }
+        // No transaction is left open for the program's next change (it
+        // would hold every later post uncommitted, and the lock).
+        QEXPECT_FAIL("shared", "the load ends a savepoint whose commit was refused with RELEASE, "
+                               "which is refused again: the transaction stays open", Continue);
+        QVERIFY(sqlite3_get_autocommit(db.handle()));
+        if (!sqlite3_get_autocommit(db.handle()))
+            sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        QVERIFY2(loadError.contains(kLocked), qPrintable(loadError));
+
+        // The import dialog: one error message naming the lock, from the
+        // restore copy when the database cannot even be read.
+        testhooks::clearMessages();
+        testhooks::onNextDialog([csv](QDialog *d) {
+            auto *dlg = qobject_cast<Tfrm_Betolt *>(d);
+            QVERIFY(dlg);
+            testhooks::setNextFileName(csv);
+            dlg->aMegnyit->trigger();
+            dlg->aBetolt->trigger();
+            QVERIFY(!dlg->loading());
+            dlg->aBezar->trigger();
+        });
+        ImportCustomers(&customers);
+        QEXPECT_FAIL("shared", "as above", Continue);
+        QVERIFY(sqlite3_get_autocommit(db.handle()));
+        if (!sqlite3_get_autocommit(db.handle()))
+            sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        const QList<testhooks::ShownMessage> shown = testhooks::shownMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("error"));
+        QVERIFY2(shown[0].text.contains(kLocked), qPrintable(shown[0].text));
+        QVERIFY(t.elapsed() < 30000);
+
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(customers.recordCount(), 3);
+        db.close();
+        QCOMPARE(testenv::fileBytes(f.dbPath()), before);
+        // A copy is whole or missing: no part of one is left behind.
+        const QStringList left = QDir(RestoreCopyFolder()).entryList(QDir::Files);
+        QVERIFY2(left.filter(QStringLiteral(".part")).isEmpty(), qPrintable(left.join(u',')));
+        for (const RestoreCopy &copy : RestoreCopies())
+            QCOMPARE(integrity(copy.path), QStringLiteral("ok"));
     }
 
     void filesThatAreNoGoodDatabase()
