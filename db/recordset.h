@@ -140,6 +140,11 @@ public:
     // Editing
     void setValue(const QString &name, const QVariant &value);
     void setValue(int field, const QVariant &value);
+    // Every stored field at once, by field index (an import's row): each
+    // value converted as setValue does, the change announced once.
+    void setValues(const QVector<QVariant> &values);
+    // The edit buffer by field index, as value() reads it; empty when browsing.
+    const QVector<QVariant> &bufferValues() const;
     void insert();
     void edit();
     void post();

@@ -134,6 +134,30 @@ void RecordSet::setValue(const QString &name, const QVariant &value)
     setValue(i, value);
 }
 
+namespace {
+
+// A value as field `f` holds it in the edit buffer.
+QVariant bufferValue(const FieldDef &f, const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (f.kind) {
+    case FieldKind::Integer:
+        return value.typeId() == QMetaType::Int ? value : toInteger(f, value);
+    case FieldKind::Date:
+        return toDate(value);
+    default:
+        if (value.typeId() == QMetaType::QString) {
+            const QString &text = *static_cast<const QString *>(value.constData());
+            if (!text.isNull() && (f.size <= 0 || text.size() <= f.size))
+                return value;   // already what toText would make of it
+        }
+        return toText(f, value);
+    }
+}
+
+} // namespace
+
 void RecordSet::setValue(int i, const QVariant &value)
 {
     if (i < 0 || i >= d->fields.size())
@@ -144,21 +168,33 @@ void RecordSet::setValue(int i, const QVariant &value)
     const FieldDef &f = d->fields[i];
     if (f.calculated)
         throw Error(QStringLiteral("Field '%1' cannot be modified").arg(f.name));
-
-    QVariant stored;
-    if (value.isValid() && !value.isNull()) {
-        switch (f.kind) {
-        case FieldKind::Integer: stored = toInteger(f, value); break;
-        case FieldKind::Date: stored = toDate(value); break;
-        default: stored = toText(f, value); break;
-        }
-    }
     if (d->buffer.size() < d->fields.size())
         d->buffer.resize(d->fields.size());
-    d->buffer[i] = stored;
+    d->buffer[i] = bufferValue(f, value);
     d->modified = true;
     Q_EMIT fieldChanged(i);
     Q_EMIT rowChanged(m_current);
+}
+
+void RecordSet::setValues(const QVector<QVariant> &values)
+{
+    Impl::checkActive(*this);
+    if (!isEditing())
+        throw Error(msgNotEditing());
+    if (d->buffer.size() < d->fields.size())
+        d->buffer.resize(d->fields.size());
+    const int n = int(qMin(values.size(), d->fields.size()));
+    for (int i = 0; i < n; ++i)
+        if (!d->fields[i].calculated)
+            d->buffer[i] = bufferValue(d->fields[i], values[i]);
+    d->modified = true;
+    Q_EMIT rowChanged(m_current);
+}
+
+const QVector<QVariant> &RecordSet::bufferValues() const
+{
+    static const QVector<QVariant> none;
+    return isEditing() ? d->buffer : none;
 }
 
 void RecordSet::insert()

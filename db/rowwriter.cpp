@@ -295,6 +295,14 @@ int RowWriter::append(const QVector<QVariant> &values)
     return int(d->rs.rows.size()) - 1;
 }
 
+void RowWriter::reserve(int more)
+{
+    if (more > 0) {
+        d->rs.rows.reserve(d->rs.rows.size() + size_t(more));
+        d->moved.reserve(d->rs.rows.size() + size_t(more));
+    }
+}
+
 void RowWriter::finish()
 {
     if (!d->dirty)

@@ -44,6 +44,10 @@ public:
     // row loaded or added before).
     int append(const QVector<QVariant> &values);
 
+    // Room for `more` rows: a load that knows its size grows the list once
+    // instead of doubling it.
+    void reserve(int more);
+
     // The rows in the record set's order, the grids told once; the current
     // row stays current where it can. Only after the writes are kept: when
     // they are undone, refresh() the record set instead.

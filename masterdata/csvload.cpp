@@ -317,7 +317,8 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     const bool outermost = !conn->inTransaction();
     conn->executeDirect(QStringLiteral("SAVEPOINT ") + savepoint);
     zdb::RowWriter writer(target);
-    QVector<QVariant> stored, before(fieldCount), values(fieldCount), rowValues(target.fieldCount());
+    writer.reserve(lines.count() - 1);
+    QVector<QVariant> stored, before(fieldCount), rowValues(target.fieldCount());
     std::vector<bool> clean;
     std::vector<bool> loaded(size_t(fieldCount), false);
     std::vector<bool> fromFile(size_t(fieldCount), false);
@@ -341,11 +342,10 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
                     // A cell another program filled with what the field cannot
                     // hold stays as it is unless the file overwrites it.
                     const int tf = inTarget[size_t(f)];
-                    if (clean[size_t(tf)]) {
-                        scratch.setValue(f, stored[tf]);
-                        loaded[size_t(f)] = true;
-                    }
+                    loaded[size_t(f)] = clean[size_t(tf)];
+                    before[f] = loaded[size_t(f)] ? stored[tf] : QVariant();
                 }
+                scratch.setValues(before);
             }
             for (const Ticked &t : ticked) {
                 const QString value = TrimLoose(tokens[size_t(t.position)].toString());
@@ -364,14 +364,13 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
                 else if (id.typeId() == QMetaType::Int)
                     maxId = qMax(maxId, id.toInt());
             }
-            for (int f = 0; f < fieldCount; ++f)
-                before[f] = scratch.value(f);
+            before = scratch.bufferValues();
             if (const auto &rule = scratch.beforePost())
                 rule(scratch);
+            const QVector<QVariant> &values = scratch.bufferValues();
             quint64 mask = 0;
             for (int f = 0; f < fieldCount; ++f) {
                 const int tf = inTarget[size_t(f)];
-                values[f] = scratch.value(f);
                 rowValues[tf] = values[f];
                 const bool ruleChanged = values[f] != before[f] && (!existing || loaded[size_t(f)]);
                 // A value the row already holds is not written again: its

@@ -394,6 +394,20 @@ private Q_SLOTS:
         t.next();
         QCOMPARE(t.mode(), RecordSet::Mode::Browsing);
         QCOMPARE(t.valueAt(0, QStringLiteral("nev")).toString(), QStringLiteral("Mozgó"));
+
+        // Setting every field at once follows the same rules, field by field.
+        t.insert();
+        QCOMPARE(errorOf([&] { t.setValues({QStringLiteral("abc")}); }),
+                 QStringLiteral("'abc' is not a valid integer value for field 'Kód'"));
+        t.setValues({QStringLiteral(" 7 "), QString(), QStringLiteral("2005.02.03."), QStringLiteral("x")});
+        QCOMPARE(t.bufferValues().mid(0, 3), (QVector<QVariant>{7, QString(QLatin1String("")), QDate(2005, 2, 3)}));
+        QVERIFY(!t.isNull(QStringLiteral("nev")));   // empty text, not null
+        QVERIFY(!t.bufferValues()[3].isValid());     // computed: never set
+        t.setValues({QVariant(), QStringLiteral("a123456789012345678901234")});
+        QCOMPARE(t.text(QStringLiteral("nev")), QStringLiteral("a1234567890123456789"));
+        QVERIFY(t.isNull(QStringLiteral("kod")));
+        t.cancel();
+        QVERIFY(t.bufferValues().isEmpty());
     }
 
     void failuresKeepState()
