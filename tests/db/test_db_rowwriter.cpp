@@ -58,6 +58,20 @@ class TestDbRowWriter : public QObject
             " (3, 4, null, 'Zeta', null), (7, 5, 'x1', null, null), (4, 6, 5, 'Éva', '2022-01-01');"));
     }
 
+    // The table open in the identifier's order.
+    struct Customers
+    {
+        DbFixture db;
+        Table t{&db.conn, QStringLiteral("ugyfel")};
+        Customers()
+        {
+            makeTable(db);
+            declare(t);
+            t.setOrder(QStringLiteral("ugyfel"));
+            t.open();
+        }
+    };
+
 private Q_SLOTS:
     void finishShowsWhatAReloadShows_data()
     {
@@ -129,12 +143,8 @@ private Q_SLOTS:
 
     void cellsTheRowCannotHoldAreReportedNotClean()
     {
-        DbFixture db;
-        makeTable(db);
-        Table t(&db.conn, QStringLiteral("ugyfel"));
-        declare(t);
-        t.setOrder(QStringLiteral("ugyfel"));
-        t.open();
+        Customers c;
+        Table &t = c.t;
         RowWriter w(t);
         QVector<QVariant> values;
         std::vector<bool> clean;
@@ -150,12 +160,9 @@ private Q_SLOTS:
     // write fails with the program's message and the list keeps the row.
     void rowsAnotherProgramChangedAreNotWritten()
     {
-        DbFixture db;
-        makeTable(db);
-        Table t(&db.conn, QStringLiteral("ugyfel"));
-        declare(t);
-        t.setOrder(QStringLiteral("ugyfel"));
-        t.open();
+        Customers c;
+        DbFixture &db = c.db;
+        Table &t = c.t;
         DbFixture::execOther(db.path(), QStringLiteral("delete from ugyfel where ugyfel = 1;"
                                                        "delete from ugyfel where ugyfel = 2;"
                                                        "insert into ugyfel (rowid, ugyfel, nev) values (2, 99, 'Más');"));
