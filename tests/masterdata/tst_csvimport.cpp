@@ -274,6 +274,40 @@ private Q_SLOTS:
         QCOMPARE(dumpTable(copies.first().path, QStringLiteral("ugyfel")), before);
     }
 
+    // Rows as another installation left them: an identifier stored as text,
+    // a code stored as text, no comment flag. A line updates only what it
+    // sets (and what the before-save rule derives); the odd cells stay
+    // byte for byte, and the row is still found by its identifier.
+    void rowsAnotherInstallationWrote()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral(
+            "insert into ugyfel (ugyfel, ugyfelkod, ugyfel_nev, varos, vanmegj, ugyfel_nevs) values"
+            " ('A-1', 50, 'Régi Kft.', 'Eger', null, 'REGI KFT.'),"
+            " (2, 'x7', 'Szöveg kód Bt.', 'Pécs', 'I', 'SZOVEG KOD BT.');"));
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        const QStringList before = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+        writeFile(f.path(QStringLiteral("u.csv")), cp1250(QStringLiteral("ugyfelkod;varos\n50;Miskolc\n0;Vác\n")));
+        QCOMPARE(texts(runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("u.csv")))),
+                 QStringList{QStringLiteral("Betöltés kész.")});
+
+        QCOMPARE(stored(f, "select typeof(ugyfel) || ':' || ugyfel from ugyfel where ugyfelkod = 50").toString(),
+                 QStringLiteral("text:A-1"));
+        QCOMPARE(stored(f, "select varos from ugyfel where ugyfelkod = 50").toString(), QStringLiteral("Miskolc"));
+        QCOMPARE(stored(f, "select vanmegj from ugyfel where ugyfelkod = 50").toString(), QStringLiteral("N"));
+        QCOMPARE(stored(f, "select ugyfel_nev || '|' || ugyfel_nevs from ugyfel where ugyfelkod = 50").toString(),
+                 QStringLiteral("Régi Kft.|REGI KFT."));
+        // The text code reads as 0 in the list, as the locate compares it:
+        // the line with code 0 updates that row, its ticked code included.
+        QCOMPARE(stored(f, "select typeof(ugyfelkod) || ':' || ugyfelkod || ':' || varos from ugyfel where ugyfel = 2").toString(),
+                 QStringLiteral("integer:0:Vác"));
+        QCOMPARE(stored(f, "select count(*) from ugyfel").toInt(), 2);
+        const QStringList after = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
+        QCOMPARE(after.size(), before.size());
+        showsWhatAReloadShows(t.tbl);
+    }
+
     // Each entry reads the value under its own header name, so a blank name
     // shifts nothing; an unticked unknown name is simply not read.
     void valuesByHeaderName()
