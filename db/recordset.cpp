@@ -61,7 +61,22 @@ QString RecordSet::Impl::storedText(const Row &row, int field) const
     if (slot < 0 || !row.cells)
         return QString();
     const FieldKind kind = fields[field].kind;
-    if (kind == FieldKind::Integer || kind == FieldKind::Date)
+    if (kind == FieldKind::Integer) {
+        // SQLite writes an integer's digits as its text form would: take them
+        // as they are (they are ASCII in either encoding).
+        const CellRef c = cellOf(row, slot, slotCount);
+        int v = 0;
+        if (!c.null && c.size > 0 && readInt(c.data, c.size, v)) {
+            const bool negative = c.data[0] == '-';
+            const qsizetype digits = c.size - (negative ? 1 : 0);
+            const char first = c.data[negative ? 1 : 0];
+            if (digits > 0 && first >= '0' && first <= '9' && (first != '0' || (digits == 1 && !negative))
+                && c.data[c.size - 1] >= '0' && c.data[c.size - 1] <= '9')
+                return QString::fromLatin1(c.data, c.size);
+        }
+        return textForm(storedValue(row, field));
+    }
+    if (kind == FieldKind::Date)
         return textForm(storedValue(row, field));
     const CellRef c = cellOf(row, slot, slotCount);
     return c.null ? QString() : decodeText(c.data, c.size, encoding);

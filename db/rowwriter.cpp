@@ -38,24 +38,35 @@ bool numberOf(const CellRef &c, double &out)
     return end == buf + c.size && std::isfinite(out) && buf[0] != ' ';
 }
 
-// SQLite's order of two cells of a column: NULL first, then numbers, then
-// texts by their bytes (the tables declare no other collation).
-int compareCells(const CellRef &a, const CellRef &b, bool numeric)
+// A cell as SQLite orders it: NULL first, then numbers, then texts by
+// their bytes (the tables declare no other collation).
+struct SortKey
 {
-    if (a.null || b.null)
-        return a.null == b.null ? 0 : (a.null ? -1 : 1);
-    if (numeric) {
-        double x = 0, y = 0;
-        const bool nx = numberOf(a, x), ny = numberOf(b, y);
-        if (nx && ny)
-            return x < y ? -1 : (x > y ? 1 : 0);
-        if (nx != ny)
-            return nx ? -1 : 1;
-    }
-    const int c = std::memcmp(a.data, b.data, size_t(std::min(a.size, b.size)));
+    CellRef cell;
+    bool number = false;
+    double value = 0;
+};
+
+SortKey sortKeyOf(const CellRef &c, bool numeric)
+{
+    SortKey k{c, false, 0};
+    if (numeric && !c.null)
+        k.number = numberOf(c, k.value);
+    return k;
+}
+
+int compareKeys(const SortKey &a, const SortKey &b)
+{
+    if (a.cell.null || b.cell.null)
+        return a.cell.null == b.cell.null ? 0 : (a.cell.null ? -1 : 1);
+    if (a.number && b.number)
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    if (a.number != b.number)
+        return a.number ? -1 : 1;
+    const int c = std::memcmp(a.cell.data, b.cell.data, size_t(std::min(a.cell.size, b.cell.size)));
     if (c != 0)
         return c;
-    return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
+    return a.cell.size < b.cell.size ? -1 : (a.cell.size > b.cell.size ? 1 : 0);
 }
 
 } // namespace
@@ -163,7 +174,8 @@ struct RowWriter::Impl
     int compare(const Row &a, const Row &b) const
     {
         for (const OrderKey &k : order) {
-            const int c = compareCells(cellOf(a, k.slot, rs.slotCount), cellOf(b, k.slot, rs.slotCount), k.numeric);
+            const int c = compareKeys(sortKeyOf(cellOf(a, k.slot, rs.slotCount), k.numeric),
+                                      sortKeyOf(cellOf(b, k.slot, rs.slotCount), k.numeric));
             if (c != 0)
                 return c;
         }
@@ -333,7 +345,25 @@ void RowWriter::finish()
     const auto less = [this](const Row &a, const Row &b) { return d->compare(a, b) < 0; };
     if (!std::is_sorted(rows.begin(), rows.end(), less))
         std::stable_sort(rows.begin(), rows.end(), less);
-    std::sort(moving.begin(), moving.end(), less);
+    if (d->order.empty()) {
+        std::sort(moving.begin(), moving.end(), less);
+    } else {
+        // The first key of each moved row is read once, not at every comparison.
+        const Impl::OrderKey first = d->order.front();
+        std::vector<std::pair<SortKey, Row>> keyed;
+        keyed.reserve(moving.size());
+        for (const Row &r : moving)
+            keyed.emplace_back(sortKeyOf(cellOf(r, first.slot, d->rs.slotCount), first.numeric), r);
+        const bool single = d->order.size() == 1;
+        std::sort(keyed.begin(), keyed.end(), [this, single](const auto &a, const auto &b) {
+            const int c = compareKeys(a.first, b.first);
+            if (c != 0)
+                return c < 0;
+            return single ? a.second.key < b.second.key : d->compare(a.second, b.second) < 0;
+        });
+        for (size_t i = 0; i < keyed.size(); ++i)
+            moving[i] = keyed[i].second;
+    }
     rows.insert(rows.end(), moving.begin(), moving.end());
     std::inplace_merge(rows.begin(), rows.begin() + std::ptrdiff_t(kept), rows.end(), less);
     d->moved.assign(rows.size(), 0);

@@ -128,6 +128,22 @@ private Q_SLOTS:
         QCOMPARE(t.text(QStringLiteral("d")), QStringLiteral("2005.01.31."));
         QVERIFY(t.isNull(QStringLiteral("s")));
 
+        // An integer field's text is always the value's own digits, whatever
+        // bytes another program stored (blobs escape the column's affinity).
+        db.exec(QStringLiteral("create table k2 (n integer);"
+                               "insert into k2 values (42), (-7), (0), (cast('007' as blob)), (cast(' 5' as blob)),"
+                               " (cast('+3' as blob)), (cast('-0' as blob)), (cast('5 ' as blob)), (2147483648), ('abc'),"
+                               " (-2147483648);"));
+        Table k2(&db.conn, QStringLiteral("k2"));
+        k2.addInteger(QStringLiteral("n"));
+        k2.open();
+        QStringList texts;
+        for (int r = 0; r < k2.recordCount(); ++r)
+            texts << k2.textAt(r, 0);
+        QCOMPARE(texts, (QStringList{QStringLiteral("42"), QStringLiteral("-7"), QStringLiteral("0"), QStringLiteral("7"),
+                                     QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("0"), QStringLiteral("5"),
+                                     QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("-2147483648")}));
+
         db.exec(QStringLiteral("insert into t values (1, '31.01.2005', 'x')"));
         t.close();
         QCOMPARE(errorOf([&] { t.open(); }), QStringLiteral("'31.01.2005' is not a valid date"));
