@@ -345,25 +345,7 @@ void RowWriter::finish()
     const auto less = [this](const Row &a, const Row &b) { return d->compare(a, b) < 0; };
     if (!std::is_sorted(rows.begin(), rows.end(), less))
         std::stable_sort(rows.begin(), rows.end(), less);
-    if (d->order.empty()) {
-        std::sort(moving.begin(), moving.end(), less);
-    } else {
-        // The first key of each moved row is read once, not at every comparison.
-        const Impl::OrderKey first = d->order.front();
-        std::vector<std::pair<SortKey, Row>> keyed;
-        keyed.reserve(moving.size());
-        for (const Row &r : moving)
-            keyed.emplace_back(sortKeyOf(cellOf(r, first.slot, d->rs.slotCount), first.numeric), r);
-        const bool single = d->order.size() == 1;
-        std::sort(keyed.begin(), keyed.end(), [this, single](const auto &a, const auto &b) {
-            const int c = compareKeys(a.first, b.first);
-            if (c != 0)
-                return c < 0;
-            return single ? a.second.key < b.second.key : d->compare(a.second, b.second) < 0;
-        });
-        for (size_t i = 0; i < keyed.size(); ++i)
-            moving[i] = keyed[i].second;
-    }
+    std::sort(moving.begin(), moving.end(), less);
     rows.insert(rows.end(), moving.begin(), moving.end());
     std::inplace_merge(rows.begin(), rows.begin() + std::ptrdiff_t(kept), rows.end(), less);
     d->moved.assign(rows.size(), 0);
