@@ -219,6 +219,10 @@ public:
     QString postSql() const override;     // exposed for tests of the generated text
     QString deleteSql() const;
 
+    // The identifier field (named like the table), matched with the rowid
+    // when a row is written back; -1 when the table has none.
+    int identifierField() const { return fieldIndex(m_table.trimmed()); }
+
 private:
     QString rowCondition() const;         // the WHERE naming the current row
 

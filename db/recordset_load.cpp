@@ -26,25 +26,6 @@ struct Slot
     int cut = 0;   // characters kept of a text; 0 keeps all
 };
 
-class Statement
-{
-public:
-    explicit Statement(sqlite3_stmt *s) : m_stmt(s) {}
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    sqlite3_stmt *get() const { return m_stmt; }
-    int finish()
-    {
-        const int rc = sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        return rc;
-    }
-
-private:
-    sqlite3_stmt *m_stmt;
-};
-
 class BusyScope
 {
 public:
@@ -60,6 +41,18 @@ bool isTextKind(FieldKind k)
 }
 
 } // namespace
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+int Statement::finish()
+{
+    const int rc = sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    return rc;
+}
 
 void RecordSet::load(const QString &sql)
 {

@@ -14,7 +14,24 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace zdb {
+
+// A prepared statement, finalized with its owner.
+class Statement
+{
+public:
+    explicit Statement(sqlite3_stmt *s = nullptr) : m_stmt(s) {}
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    sqlite3_stmt *get() const { return m_stmt; }
+    sqlite3_stmt **out() { return &m_stmt; }   // for sqlite3_prepare_v2
+    int finish();                              // finalizes now; its result code
+private:
+    sqlite3_stmt *m_stmt;
+};
 
 // Bump allocator for row blocks. Rows are never freed one by one: a reopen
 // drops the whole arena, so an edited or deleted row's old block simply stays

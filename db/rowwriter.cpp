@@ -15,16 +15,6 @@ namespace zdb {
 
 namespace {
 
-class Statement
-{
-public:
-    Statement() = default;
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    ~Statement() { sqlite3_finalize(stmt); }
-    sqlite3_stmt *stmt = nullptr;
-};
-
 // A number as SQLite compares it: the text of an INTEGER or REAL cell.
 bool numberOf(const CellRef &c, double &out)
 {
@@ -38,35 +28,24 @@ bool numberOf(const CellRef &c, double &out)
     return end == buf + c.size && std::isfinite(out) && buf[0] != ' ';
 }
 
-// A cell as SQLite orders it: NULL first, then numbers, then texts by
-// their bytes (the tables declare no other collation).
-struct SortKey
+// SQLite's order of two cells of a column: NULL first, then numbers, then
+// texts by their bytes (the tables declare no other collation).
+int compareCells(const CellRef &a, const CellRef &b, bool numeric)
 {
-    CellRef cell;
-    bool number = false;
-    double value = 0;
-};
-
-SortKey sortKeyOf(const CellRef &c, bool numeric)
-{
-    SortKey k{c, false, 0};
-    if (numeric && !c.null)
-        k.number = numberOf(c, k.value);
-    return k;
-}
-
-int compareKeys(const SortKey &a, const SortKey &b)
-{
-    if (a.cell.null || b.cell.null)
-        return a.cell.null == b.cell.null ? 0 : (a.cell.null ? -1 : 1);
-    if (a.number && b.number)
-        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
-    if (a.number != b.number)
-        return a.number ? -1 : 1;
-    const int c = std::memcmp(a.cell.data, b.cell.data, size_t(std::min(a.cell.size, b.cell.size)));
+    if (a.null || b.null)
+        return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (numeric) {
+        double x = 0, y = 0;
+        const bool nx = numberOf(a, x), ny = numberOf(b, y);
+        if (nx && ny)
+            return x < y ? -1 : (x > y ? 1 : 0);
+        if (nx != ny)
+            return nx ? -1 : 1;
+    }
+    const int c = std::memcmp(a.data, b.data, size_t(std::min(a.size, b.size)));
     if (c != 0)
         return c;
-    return a.cell.size < b.cell.size ? -1 : (a.cell.size > b.cell.size ? 1 : 0);
+    return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
 }
 
 } // namespace
@@ -105,7 +84,7 @@ struct RowWriter::Impl
     void prepare(Statement &st, const QString &sql)
     {
         const QByteArray text = conn->encode(sql);
-        if (sqlite3_prepare_v2(conn->handle(), text.constData(), int(text.size()), &st.stmt, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(conn->handle(), text.constData(), int(text.size()), st.out(), nullptr) != SQLITE_OK)
             fail();
     }
 
@@ -174,8 +153,7 @@ struct RowWriter::Impl
     int compare(const Row &a, const Row &b) const
     {
         for (const OrderKey &k : order) {
-            const int c = compareKeys(sortKeyOf(cellOf(a, k.slot, rs.slotCount), k.numeric),
-                                      sortKeyOf(cellOf(b, k.slot, rs.slotCount), k.numeric));
+            const int c = compareCells(cellOf(a, k.slot, rs.slotCount), cellOf(b, k.slot, rs.slotCount), k.numeric);
             if (c != 0)
                 return c;
         }
@@ -211,7 +189,7 @@ RowWriter::RowWriter(Table &target)
         throw Error(QStringLiteral("Cannot perform this operation on a closed dataset"));
     if (target.fieldCount() > 64)
         throw Error(QStringLiteral("Too many fields"));
-    d->idField = target.fieldIndex(target.tableName().trimmed());
+    d->idField = target.identifierField();
     d->inMemory = !(target.filtered() && !target.filter().trimmed().isEmpty()) && d->parseOrder();
     d->moved.assign(size_t(target.recordCount()), 0);
 }
@@ -256,7 +234,7 @@ void RowWriter::update(int row, const QVector<QVariant> &values, quint64 mask)
             sql += QStringLiteral(" AND CAST(%1 AS TEXT) IS ?").arg(d->rs.fields[d->idField].name);
         d->prepare(*slot, sql);
     }
-    sqlite3_stmt *s = slot->stmt;
+    sqlite3_stmt *s = slot->get();
     d->compose(r, values, mask);
     int at = 1;
     for (int f = 0; f < d->rs.fields.size(); ++f)
@@ -281,7 +259,7 @@ void RowWriter::update(int row, const QVector<QVariant> &values, quint64 mask)
 
 int RowWriter::append(const QVector<QVariant> &values)
 {
-    if (!d->insert.stmt) {
+    if (!d->insert.get()) {
         QStringList names, marks;
         for (const FieldDef &f : d->rs.fields)
             if (!f.calculated) {
@@ -291,7 +269,7 @@ int RowWriter::append(const QVector<QVariant> &values)
         d->prepare(d->insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(d->target.tableName(), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     }
-    sqlite3_stmt *s = d->insert.stmt;
+    sqlite3_stmt *s = d->insert.get();
     Row row;
     d->compose(row, values, ~quint64(0));
     int at = 1;

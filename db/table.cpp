@@ -16,7 +16,7 @@ QString Table::rowCondition() const
 {
     const Row &row = d->rows[size_t(m_current)];
     QString where = QStringLiteral(" where rowid='") + QString::number(row.key) + QLatin1Char('\'');
-    const int id = fieldIndex(m_table.trimmed());
+    const int id = identifierField();
     const int slot = d->slotOfField(id);
     if (slot < 0 || !row.cells)
         return where;

@@ -8,7 +8,6 @@
 #include "db/recordset.h"
 #include "db/rowwriter.h"
 
-
 #include <algorithm>
 
 namespace csvimport {
