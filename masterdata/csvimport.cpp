@@ -92,6 +92,9 @@ Tfrm_Betolt::Tfrm_Betolt(const csvimport::ImportKind &kind, zdb::Table *target, 
     m_path = new QLineEdit(right);
     m_path->setObjectName(QStringLiteral("edFile"));
     label->setBuddy(m_path);
+    // A path typed and confirmed (Enter, or leaving the box) shows that file,
+    // so the text and columns on screen are those of the file to be loaded.
+    connect(m_path, &QLineEdit::editingFinished, this, Guarded([this] { openTypedFile(); }));
     m_browse = new QToolButton(right);
     m_browse->setObjectName(QStringLiteral("btnTalloz"));
     m_browse->setIcon(ZIcon(QStringLiteral("mappa")));
@@ -153,6 +156,21 @@ void Tfrm_Betolt::chooseFile()
     openFile(name);
 }
 
+void Tfrm_Betolt::openTypedFile()
+{
+    if (m_loading)
+        return;
+    QString path = resolvedPath();
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile() && QFileInfo(path).suffix().isEmpty() && QFileInfo(path + QStringLiteral(".csv")).isFile())
+        path += QStringLiteral(".csv");
+    // Half-typed names are left alone: the load itself reports a missing file.
+    if (!QFileInfo(path).isFile() || QFileInfo(path) == QFileInfo(m_shownPath))
+        return;
+    openFile(path);
+}
+
 void Tfrm_Betolt::openFile(const QString &path)
 {
     QByteArray bytes;
@@ -161,6 +179,7 @@ void Tfrm_Betolt::openFile(const QString &path)
         ShowError(error, this);
         return;
     }
+    m_shownPath = path;
     m_path->setText(QDir::toNativeSeparators(path));
     m_list->clear();
     m_columns.clear();
@@ -197,6 +216,7 @@ void Tfrm_Betolt::startLoad()
 {
     if (m_loading)
         return;
+    openTypedFile();   // a path typed but not yet confirmed
     const QList<csvimport::Column> cols = columns();
     const QString problem = csvimport::CheckColumns(m_kind, cols);
     if (!problem.isEmpty()) {

@@ -47,6 +47,7 @@ protected:
 
 private:
     void openFile(const QString &path);
+    void openTypedFile();
     void setLoading(bool on);
     // A typed path is taken from the program folder when it is relative.
     QString resolvedPath() const;
@@ -54,6 +55,7 @@ private:
     const csvimport::ImportKind &m_kind;
     zdb::Table *m_target;
     QList<csvimport::Column> m_columns;   // names and header places of the list's entries
+    QString m_shownPath;                   // the file whose text the editor shows
     QLineEdit *m_path = nullptr;
     QToolButton *m_browse = nullptr;
     QListWidget *m_list = nullptr;

@@ -6,6 +6,7 @@
 #include "masterdata/csvimport.h"
 #include "masterdata/csvload.h"
 #include "masterdata/entries.h"
+#include "app/helpers/descriptioneditor.h"
 #include "app/helpers/restorecopies.h"
 
 #include "db/catalog.h"
@@ -13,6 +14,7 @@
 #include "db/recordset.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
@@ -445,6 +447,44 @@ private Q_SLOTS:
         QCOMPARE(stored(f, "select irsz from ugyfel where ugyfelkod=12345").toString(), QStringLiteral("Bt\""));
         QCOMPARE(stored(f, "select megjegyzes from ugyfel where ugyfelkod=12345").toString(), QStringLiteral("9022"));
         QCOMPARE(stored(f, "select ugyfel_nev from ugyfel where ugyfelkod=0").toString(), QStringLiteral("Hibás kód, Győr"));
+    }
+
+    // A path typed into the box and confirmed shows that file (a name without
+    // ".csv" finds the .csv file); a half-typed one changes nothing; a path
+    // typed and loaded at once loads the file it names, with its own columns.
+    void typedPathShowsItsFile()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        Target t(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nevs"));
+        writeFile(f.path(QStringLiteral("a.csv")), cp1250(QStringLiteral("ugyfelkod;ugyfel_nev\r\n5;Ágnes Kft.\r\n")));
+        writeFile(f.path(QStringLiteral("b.csv")), cp1250(QStringLiteral("ugyfelkod;varos\r\n6;Győr\r\n")));
+        const auto entries = [](Tfrm_Betolt *dlg) {
+            QStringList out;
+            for (const csvimport::Column &c : dlg->columns())
+                out << c.entry();
+            return out;
+        };
+        const auto confirm = [](Tfrm_Betolt *dlg, const QString &typed) {
+            auto *edit = dlg->findChild<QLineEdit *>(QStringLiteral("edFile"));
+            dlg->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dlg));
+            edit->setFocus();
+            edit->setText(typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        const auto shown = runImport(ImportCustomers, t.tbl, f.path(QStringLiteral("a.csv")), [&](Tfrm_Betolt *dlg) {
+            auto *text = dlg->findChild<DescriptionEditor *>(QStringLiteral("memFile"));
+            confirm(dlg, QStringLiteral("b"));
+            QCOMPARE(entries(dlg), (QStringList{QStringLiteral("[ugyfelkod]"), QStringLiteral("[varos]")}));
+            QVERIFY(text->text().startsWith(QStringLiteral("ugyfelkod;varos")));
+            confirm(dlg, QStringLiteral("nincs_ilye"));
+            QCOMPARE(entries(dlg), (QStringList{QStringLiteral("[ugyfelkod]"), QStringLiteral("[varos]")}));
+            dlg->findChild<QLineEdit *>(QStringLiteral("edFile"))->setText(f.path(QStringLiteral("a.csv")));
+        });
+        QCOMPARE(texts(shown), QStringList{QStringLiteral("Betöltés kész.")});
+        QCOMPARE(stored(f, "select ugyfel_nev || '|' || ifnull(varos, '-') from ugyfel").toString(), QStringLiteral("Ágnes Kft.|-"));
     }
 
     // An empty line has an empty code: it matches the customer without one
