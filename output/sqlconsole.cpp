@@ -226,7 +226,10 @@ void Tfrm_Sql::showResult()
 bool Tfrm_Sql::runStatement()
 {
     closeResult();
-    const QString statement = m_editor->hasSelectedText() ? m_editor->selectedText() : m_editor->text();
+    // Asked of the editor's own state: hasSelectedText() still says yes after
+    // text typed over a selection replaced it, and the run would be empty.
+    const bool selection = m_editor->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEMPTY) == 0;
+    const QString statement = selection ? m_editor->selectedText() : m_editor->text();
     const bool isQuery = statement.trimmed().toUpper().startsWith(QLatin1String("SELECT"));
     bool more = false;
     try {

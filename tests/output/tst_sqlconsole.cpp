@@ -227,6 +227,23 @@ private Q_SLOTS:
         QCOMPARE(rovidOf(db(), 2), QStringLiteral("B"));
     }
 
+    // Text typed over a selection replaces it: what runs is the text as it
+    // now stands, not an empty remnant of the old selection.
+    void typingOverASelectionRunsWhatWasTyped()
+    {
+        console->show();
+        console->editor()->setText(QStringLiteral("delete from jegyzet"));
+        console->aMindet->trigger();
+        QTest::keyClicks(console->editor(), QStringLiteral("select 7"));
+        QCOMPARE(console->editor()->text(), QStringLiteral("select 7"));
+        testhooks::clearMessages();
+        console->aFuttat->trigger();
+        QCOMPARE(testhooks::shownMessages().size(), 0);
+        QCOMPARE(console->query()->recordCount(), 1);
+        QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("7"));
+        QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
+    }
+
     void theFirstWritingStatementLeavesARestoreCopy()
     {
         run(QStringLiteral("select * from jegyzet"));
