@@ -226,10 +226,8 @@ void Tfrm_Sql::showResult()
 bool Tfrm_Sql::runStatement()
 {
     closeResult();
-    // Asked of the editor's own state: hasSelectedText() still says yes after
-    // text typed over a selection replaced it, and the run would be empty.
-    const bool selection = m_editor->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEMPTY) == 0;
-    const QString statement = selection ? m_editor->selectedText() : m_editor->text();
+    const QString selection = m_editor->currentSelection();
+    const QString statement = selection.isEmpty() ? m_editor->text() : selection;
     const bool isQuery = statement.trimmed().toUpper().startsWith(QLatin1String("SELECT"));
     bool more = false;
     try {

@@ -100,11 +100,18 @@ QString DescriptionEditor::cutTo(const QString &text, int characters)
     return result;
 }
 
+QString DescriptionEditor::currentSelection() const
+{
+    const int start = int(SendScintilla(SCI_GETSELECTIONSTART));
+    const int end = int(SendScintilla(SCI_GETSELECTIONEND));
+    return end > start ? text(start, end) : QString();
+}
+
 int DescriptionEditor::room() const
 {
     if (m_maxLength <= 0)
         return -1;
-    return qMax(0, m_maxLength - int(text().size()) + int(selectedText().size()));
+    return qMax(0, m_maxLength - int(text().size()) + int(currentSelection().size()));
 }
 
 void DescriptionEditor::keyPressEvent(QKeyEvent *event)

@@ -41,6 +41,11 @@ public:
     // Whether the user changed the text since setPlainText.
     bool userModified() const { return isModified(); }
 
+    // The selected text as the editor holds it now; empty without a selection.
+    // (The widget's own hasSelectedText()/selectedText() go by a flag that
+    // still says "selected" after typing has replaced the selection.)
+    QString currentSelection() const;
+
     // Every line break (CR LF, LF or a lone CR) as CR LF.
     static QString withCrLf(const QString &text);
     // The first `characters` characters, without a CR LF or a surrogate pair
