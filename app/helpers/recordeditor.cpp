@@ -75,8 +75,27 @@ void RecordEditor::showEvent(QShowEvent *event)
     if (!m_positioned) {
         m_positioned = true;
         RestoreFormPosition(this, m_formName);
+        focusFirstField();
     }
     QDialog::showEvent(event);
+}
+
+void RecordEditor::focusFirstField()
+{
+    // The buttons are made before the fields, so they lead the focus chain:
+    // an editor that names no field of its own would open on "OK", and Enter
+    // would store the row untouched.
+    QWidget *current = focusWidget();
+    if (current && current != m_ok && current != m_cancel)
+        return;
+    for (QWidget *w = m_cancel->nextInFocusChain(); w && w != m_cancel; w = w->nextInFocusChain()) {
+        if (w == this || w == m_ok || w->window() != this)
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 // ---- running an editor ------------------------------------------------------

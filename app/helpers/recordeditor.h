@@ -56,6 +56,7 @@ protected:
 
 private:
     void store();
+    void focusFirstField();
 
     zdb::Table *m_tbl;
     QString m_formName;

@@ -150,6 +150,33 @@ private Q_SLOTS:
         });
     }
 
+    // The editor opens in the date field and Enter walks the fields: it
+    // never lands on "OK" first, where Enter would store an empty entry.
+    void keyboardWalksTheFields()
+    {
+        withLog(2, [](Tfrm_Munka *log) {
+            answerEditor([](Tfrm_MunkaSzerkeszt *e) {
+                QVERIFY(QTest::qWaitForWindowActive(e));
+                const auto focused = [] {
+                    QWidget *w = QApplication::focusWidget();
+                    return w ? w->objectName() : QStringLiteral("(none)");
+                };
+                QStringList walked{focused()};
+                QVERIFY(QApplication::focusWidget());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                walked << focused();
+                QVERIFY(e->isVisible());
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Telefon"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                walked << focused();
+                QCOMPARE(walked, QStringList({"edDatum", "edRovid", "edMegjegyzes"}));
+                QVERIFY(e->isVisible());
+                QCOMPARE(e->shortEdit()->text(), QStringLiteral("Telefon"));
+            });
+            log->aUj->trigger();
+        });
+    }
+
     void editAndCancelUndoTheShortText()
     {
         withLog(1, [this](Tfrm_Munka *log) {
