@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QLocale>
+#include <QProxyStyle>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -24,6 +25,26 @@ bool ZApplication::notify(QObject *receiver, QEvent *event)
     RunGuarded([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
+
+namespace {
+
+// Password inputs show "*" for each typed character, on every style. Asked of
+// the style rather than set by a style sheet: an application style sheet
+// takes over the painting of every line edit, and the inner edit of a date
+// field or spin box would then paint over the focus colour of its box.
+class StarPasswordStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 bool WheelToArrows::eventFilter(QObject *watched, QEvent *event)
 {
@@ -56,8 +77,8 @@ void SetUpApplication(QApplication &app)
     // Lets the desktop match the windows to the menu entry and its icon.
     app.setDesktopFileName(QStringLiteral("hu.zentavo.Zentavo"));
     app.setQuitOnLastWindowClosed(false);
-    // Password inputs show "*" for each typed character, on every style.
-    app.setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    if (!dynamic_cast<StarPasswordStyle *>(app.style()))
+        app.setStyle(new StarPasswordStyle);
     InstallDialogBehaviour(&app);
     app.installEventFilter(new WheelToArrows(&app));
     zdb::RecordSet::setBusyHook([](bool busy) {

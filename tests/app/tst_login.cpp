@@ -63,6 +63,8 @@ private Q_SLOTS:
                 QVERIFY(d->isVisible());
             }
             type(d, QStringLiteral("admin"), QStringLiteral("Titok"));
+            // Every typed character shows as "*", whatever the style's own mark.
+            QCOMPARE(d->passwordEdit()->displayText(), QStringLiteral("*****"));
             d->okButton()->click();
         });
         QVERIFY(f.start());

@@ -9,6 +9,7 @@
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datefield.h"
+#include "app/helpers/dialogbehaviour.h"
 #include "output/report.h"
 
 #include "db/recordset.h"
@@ -163,6 +164,14 @@ private Q_SLOTS:
                 };
                 QStringList walked{focused()};
                 QVERIFY(QApplication::focusWidget());
+                // The focused date field shows the focus colour on screen, not
+                // only in its palette.
+                const QImage shot = e->dateField()->grab().toImage();
+                int painted = 0;
+                for (int y = 0; y < shot.height(); ++y)
+                    for (int x = 0; x < shot.width(); ++x)
+                        painted += QColor(shot.pixel(x, y)) == FocusHighlightColor();
+                QVERIFY2(painted > shot.width() * shot.height() / 3, qPrintable(QString::number(painted)));
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                 walked << focused();
                 QVERIFY(e->isVisible());
