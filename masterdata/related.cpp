@@ -28,21 +28,6 @@ namespace {
 
 constexpr int kTextSize = 512;
 
-QString line(const QString &text)
-{
-    return text + QStringLiteral("\r\n");
-}
-
-QString day(const QVariant &v)
-{
-    return VarToDateNull(v).toString(QStringLiteral("yyyy.MM.dd"));
-}
-
-QString doneLine(const QVariant &kesz)
-{
-    return line(IsDoneFlag(VarToStrNull(kesz)) ? QStringLiteral("elkészült : Igen") : QStringLiteral("elkészült : Nem"));
-}
-
 GridColumn markerColumn(bool titleCentred)
 {
     GridColumn c = DoneColumn();
@@ -65,15 +50,15 @@ QString RelatedTaskText(const zdb::RecordSet &rs, int row)
 {
     auto v = [&](const char *f) { return rs.valueAt(row, QString::fromLatin1(f)); };
     QString text;
-    text += line(VarToStrNull(v("rovid")));
-    text += line(QStringLiteral("beérkezett: ") + day(v("datum")));
-    text += line(QStringLiteral("határidő  : ") + day(v("dat_hatid")));
-    text += line(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
-    text += line(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
-    text += line(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
-    text += doneLine(v("kesz"));
-    text += line(QString());
-    text += line(VarToStrNull(v("leiras")));
+    text += GenTextLine(VarToStrNull(v("rovid")));
+    text += GenTextLine(QStringLiteral("beérkezett: ") + GenTextDate(v("datum")));
+    text += GenTextLine(QStringLiteral("határidő  : ") + GenTextDate(v("dat_hatid")));
+    text += GenTextLine(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
+    text += GenTextLine(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
+    text += GenTextLine(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
+    text += GenTextDoneLine(v("kesz"));
+    text += GenTextLine(QString());
+    text += GenTextLine(VarToStrNull(v("leiras")));
     return text.left(kTextSize);
 }
 
@@ -85,14 +70,14 @@ QString RelatedCalendarText(const zdb::RecordSet &rs, int row)
     const int hour = IntOrZero(v("ora"));
     const QString at = QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'));
     QString text;
-    text += line(VarToStrNull(v("rovid")));
-    text += line(QStringLiteral("dátum     : ") + day(v("datum")) + QLatin1Char(' ') + at);
-    text += line(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
-    text += line(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
-    text += line(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
-    text += doneLine(v("kesz"));
-    text += line(QString());
-    text += line(VarToStrNull(v("leiras")));
+    text += GenTextLine(VarToStrNull(v("rovid")));
+    text += GenTextLine(QStringLiteral("dátum     : ") + GenTextDate(v("datum")) + QLatin1Char(' ') + at);
+    text += GenTextLine(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
+    text += GenTextLine(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
+    text += GenTextLine(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
+    text += GenTextDoneLine(v("kesz"));
+    text += GenTextLine(QString());
+    text += GenTextLine(VarToStrNull(v("leiras")));
     return text.left(kTextSize);
 }
 

@@ -9,27 +9,27 @@
 
 #include <QDate>
 
-namespace {
-
-// "yyyy.mm.dd"; an empty date is day 0 of the date type.
-QString genDate(const QVariant &v)
+QString GenTextDate(const QVariant &v)
 {
     return VarToDateNull(v).toString(QStringLiteral("yyyy.MM.dd"));
 }
 
-QString padded(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-}
-
-QString line(const QString &text)
+QString GenTextLine(const QString &text)
 {
     return text + QStringLiteral("\r\n");
 }
 
-QString doneLine(const QVariant &kesz)
+QString GenTextDoneLine(const QVariant &kesz)
 {
-    return line(IsDoneFlag(VarToStrNull(kesz)) ? QStringLiteral("elkészült : Igen") : QStringLiteral("elkészült : Nem"));
+    return GenTextLine(IsDoneFlag(VarToStrNull(kesz)) ? QStringLiteral("elkészült : Igen")
+                                                      : QStringLiteral("elkészült : Nem"));
+}
+
+namespace {
+
+QString padded(int value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
 int intAt(const zdb::RecordSet &rs, int row, const char *field)
@@ -55,18 +55,18 @@ QString TaskGeneratedText(const zdb::RecordSet &rs, int row)
     auto v = [&](const char *f) { return rs.valueAt(row, QString::fromLatin1(f)); };
     const QVariant status = v("statusz");
     QString text;
-    text += line(VarToStrNull(v("rovid")));
-    text += line(QString());
-    text += line(QStringLiteral("azonosító : ") + padded(intAt(rs, row, "dolog3"), 5));
-    text += line(QStringLiteral("beérkezett: ") + genDate(v("datum")));
-    text += line(QStringLiteral("határidő  : ") + genDate(v("dat_hatid")));
-    text += line(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
-    text += line(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
-    text += line(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
-    text += line(QStringLiteral("státusz   : ") + (status.isValid() ? TaskStatusName(intAt(rs, row, "statusz")) : QString()));
-    text += doneLine(v("kesz"));
-    text += line(QString());
-    text += line(VarToStrNull(v("leiras")));
+    text += GenTextLine(VarToStrNull(v("rovid")));
+    text += GenTextLine(QString());
+    text += GenTextLine(QStringLiteral("azonosító : ") + padded(intAt(rs, row, "dolog3"), 5));
+    text += GenTextLine(QStringLiteral("beérkezett: ") + GenTextDate(v("datum")));
+    text += GenTextLine(QStringLiteral("határidő  : ") + GenTextDate(v("dat_hatid")));
+    text += GenTextLine(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
+    text += GenTextLine(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
+    text += GenTextLine(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
+    text += GenTextLine(QStringLiteral("státusz   : ") + (status.isValid() ? TaskStatusName(intAt(rs, row, "statusz")) : QString()));
+    text += GenTextDoneLine(v("kesz"));
+    text += GenTextLine(QString());
+    text += GenTextLine(VarToStrNull(v("leiras")));
     return text;
 }
 
@@ -74,15 +74,15 @@ QString CalendarGeneratedText(const zdb::RecordSet &rs, int row)
 {
     auto v = [&](const char *f) { return rs.valueAt(row, QString::fromLatin1(f)); };
     QString text;
-    text += line(VarToStrNull(v("rovid")));
-    text += line(QStringLiteral("dátum     : ") + genDate(v("datum")));
-    text += line(QStringLiteral("ora       : ") + padded(intAt(rs, row, "ora"), 2));
-    text += line(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
-    text += line(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
-    text += line(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
-    text += doneLine(v("kesz"));
-    text += line(QString());
-    text += line(VarToStrNull(v("leiras")));
+    text += GenTextLine(VarToStrNull(v("rovid")));
+    text += GenTextLine(QStringLiteral("dátum     : ") + GenTextDate(v("datum")));
+    text += GenTextLine(QStringLiteral("ora       : ") + padded(intAt(rs, row, "ora"), 2));
+    text += GenTextLine(QStringLiteral("ügyfél    : ") + VarToStrNull(v("ugyfel_nev")));
+    text += GenTextLine(QStringLiteral("termék    : ") + VarToStrNull(v("termek_nev")));
+    text += GenTextLine(QStringLiteral("projekt   : ") + VarToStrNull(v("projekt_nev")));
+    text += GenTextDoneLine(v("kesz"));
+    text += GenTextLine(QString());
+    text += GenTextLine(VarToStrNull(v("leiras")));
     return text;
 }
 

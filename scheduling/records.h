@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QString>
 
+class QVariant;
+
 namespace zdb {
 class RecordSet;
 class Table;
@@ -22,6 +24,14 @@ void SetUpCalendarRecordSet(zdb::Table *tbl);
 // being edited).
 QString TaskGeneratedText(const zdb::RecordSet &rs, int row);
 QString CalendarGeneratedText(const zdb::RecordSet &rs, int row);
+
+// The pieces of the generated texts, shared with the related views of
+// customers, products and projects: a line ending in CR LF, a date as
+// "yyyy.mm.dd" (an empty date is day 0 of the date type) and the "elkészült"
+// line.
+QString GenTextLine(const QString &text);
+QString GenTextDate(const QVariant &v);
+QString GenTextDoneLine(const QVariant &kesz);
 
 // "Beérkezett", "Folyamatban", "Kész", "Visszautasítva"; empty for others.
 QString TaskStatusName(int status);
