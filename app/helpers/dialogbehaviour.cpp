@@ -61,22 +61,6 @@ QWidget *oneLineInput(QWidget *w)
     return nullptr;
 }
 
-// The next control in tab order, the way Tab walks the focus chain. Sending
-// Tab itself would not do: a date field takes Tab to step to its next part.
-void focusNextControl(QWidget *from)
-{
-    QWidget *window = from->window();
-    for (QWidget *c = from->nextInFocusChain(); c && c != from; c = c->nextInFocusChain()) {
-        if ((c->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || c->focusProxy())
-            continue;
-        if (c->window() != window || !c->isVisibleTo(window) || !c->isEnabled())
-            continue;
-        if (from->isAncestorOf(c))   // the control's own inner parts
-            continue;
-        c->setFocus(Qt::TabFocusReason);
-        return;
-    }
-}
 
 bool keepsDefault(const QWidget *w)
 {
@@ -163,7 +147,7 @@ private:
 
         if (input || qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)
             || qobject_cast<QComboBox *>(w)) {
-            focusNextControl(input ? input : w);
+            FocusNextControl(input ? input : w);
             return true;
         }
         if (auto *button = qobject_cast<QAbstractButton *>(w)) {
@@ -186,6 +170,23 @@ QPointer<DialogBehaviour> &installed()
 }
 
 } // namespace
+
+// The next control in tab order, the way Tab walks the focus chain. Sending
+// Tab itself would not do: a date field takes Tab to step to its next part.
+void FocusNextControl(QWidget *from)
+{
+    QWidget *window = from->window();
+    for (QWidget *c = from->nextInFocusChain(); c && c != from; c = c->nextInFocusChain()) {
+        if ((c->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || c->focusProxy())
+            continue;
+        if (c->window() != window || !c->isVisibleTo(window) || !c->isEnabled())
+            continue;
+        if (from->isAncestorOf(c))   // the control's own inner parts
+            continue;
+        c->setFocus(Qt::TabFocusReason);
+        return;
+    }
+}
 
 bool IsZentavoDialog(const QWidget *w)
 {

@@ -26,3 +26,7 @@ inline QColor FocusHighlightColor() { return QColor(166, 202, 240); }
 
 // Whether the behaviour applies to the window of w.
 bool IsZentavoDialog(const QWidget *w);
+
+// Moves the focus to the control that follows `from` in tab order, the way
+// Enter does (a control's own inner parts are passed over).
+void FocusNextControl(QWidget *from);

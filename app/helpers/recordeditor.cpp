@@ -2,6 +2,7 @@
 
 #include "app/helpers/actions.h"
 #include "app/helpers/datefield.h"
+#include "app/helpers/dialogbehaviour.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
@@ -84,18 +85,10 @@ void RecordEditor::focusFirstField()
 {
     // The buttons are made before the fields, so they lead the focus chain:
     // an editor that names no field of its own would open on "OK", and Enter
-    // would store the row untouched.
+    // would store the row untouched. The field after "Mégsem" is the first.
     QWidget *current = focusWidget();
-    if (current && current != m_ok && current != m_cancel)
-        return;
-    for (QWidget *w = m_cancel->nextInFocusChain(); w && w != m_cancel; w = w->nextInFocusChain()) {
-        if (w == this || w == m_ok || w->window() != this)
-            continue;
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this)) {
-            w->setFocus(Qt::TabFocusReason);
-            return;
-        }
-    }
+    if (!current || current == m_ok || current == m_cancel)
+        FocusNextControl(m_cancel);
 }
 
 // ---- running an editor ------------------------------------------------------
