@@ -142,29 +142,36 @@ QList<csvimport::Column> Tfrm_Betolt::columns() const
     return out;
 }
 
+namespace {
+
+// A name given without its extension means the .csv file of that name.
+QString withCsvExtension(const QString &name)
+{
+    if (!name.isEmpty() && !QFileInfo::exists(name) && QFileInfo(name).suffix().isEmpty()
+        && QFileInfo::exists(name + QStringLiteral(".csv")))
+        return name + QStringLiteral(".csv");
+    return name;
+}
+
+} // namespace
+
 void Tfrm_Betolt::chooseFile()
 {
     if (m_loading)
         return;
     const QString start = m_path->text().trimmed().isEmpty() ? ProgramDir() : QFileInfo(resolvedPath()).absolutePath();
-    QString name = chooseOpenFile(this, m_kind.caption, start, QStringLiteral("CSV file-ok (*.csv)"));
-    if (name.isEmpty())
-        return;
-    // A name typed without its extension means the .csv file.
-    if (!QFileInfo::exists(name) && QFileInfo(name).suffix().isEmpty() && QFileInfo::exists(name + QStringLiteral(".csv")))
-        name += QStringLiteral(".csv");
-    openFile(name);
+    const QString name = chooseOpenFile(this, m_kind.caption, start, QStringLiteral("CSV file-ok (*.csv)"));
+    if (!name.isEmpty())
+        openFile(withCsvExtension(name));
 }
 
 void Tfrm_Betolt::openTypedFile()
 {
     if (m_loading)
         return;
-    QString path = resolvedPath();
+    const QString path = withCsvExtension(resolvedPath());
     if (path.isEmpty())
         return;
-    if (!QFileInfo(path).isFile() && QFileInfo(path).suffix().isEmpty() && QFileInfo(path + QStringLiteral(".csv")).isFile())
-        path += QStringLiteral(".csv");
     // Half-typed names are left alone: the load itself reports a missing file.
     if (!QFileInfo(path).isFile() || QFileInfo(path) == QFileInfo(m_shownPath))
         return;
