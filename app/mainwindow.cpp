@@ -170,7 +170,9 @@ void Tfrm_Main::createActions()
     aVisszaallit = add(QStringLiteral("aVisszaallit"), QStringLiteral("Visszaállítás..."),
                        QStringLiteral("Az adatbázis visszaállítása egy mentett másolatból"), {}, QStringLiteral("zentavo"));
     connect(aVisszaallit, &QAction::triggered, this,
-            Guarded([this] { ShowRestoreCopies([this](const QString &copy) { restoreCopy(copy); }, this); }));
+            Guarded([this] {
+                ShowRestoreCopies(KeyOfDatabase(m_db), [this](const QString &copy) { restoreCopy(copy); }, this);
+            }));
 
     aSugo = add(QStringLiteral("aSugo"), QStringLiteral("Súgó"), none, QKeySequence(Qt::Key_F1), QStringLiteral("sugo"));
     connect(aSugo, &QAction::triggered, this, [] { OpenDocument(ProgramPath(QStringLiteral("Help/index.htm"))); });
@@ -518,8 +520,19 @@ void Tfrm_Main::restoreCopy(const QString &copy)
             w->close();
     m_tblFeladat->close();
     m_tblNaptar->close();
-    MakeRestoreCopy(m_db, CopyCause::Restore);
-    zdb::RestoreDatabase(m_db->handle(), copy);
+    // The state before is kept; the pruning that follows spares the chosen copy.
+    MakeRestoreCopy(m_db, CopyCause::Restore, copy);
+    // The file is replaced in one rename, with no connection on it: a kill
+    // at any moment leaves the old database or the restored one.
+    const QString target = m_db->fullPath();
+    m_db->close();
+    try {
+        zdb::ReplaceDatabaseFile(copy, target);
+    } catch (...) {
+        RunGuarded([this] { openDatabase(); }, this);
+        throw;
+    }
+    openDatabase();
     readSettingsRow();
     readOwnerName();
 }

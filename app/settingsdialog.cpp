@@ -4,6 +4,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/restorecopies.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/recordset.h"
@@ -42,6 +43,13 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     m_browseHtml = new QToolButton(dbGroup);
     m_browseHtml->setIcon(ZIcon(QStringLiteral("mappa")));
     m_browseHtml->setToolTip(QStringLiteral("Mappa kiválasztása"));
+    // The restore copies are safest on another disk than the database.
+    m_backup = new QLineEdit(dbGroup);
+    m_backup->setObjectName(QStringLiteral("edMentesek"));
+    m_backup->setPlaceholderText(QDir::toNativeSeparators(ProgramPath(QStringLiteral("Backup"))));
+    m_browseBackup = new QToolButton(dbGroup);
+    m_browseBackup->setIcon(ZIcon(QStringLiteral("mappa")));
+    m_browseBackup->setToolTip(QStringLiteral("Mappa kiválasztása"));
     m_login = new QCheckBox(QStringLiteral("Belépéskor jelszót kér"), dbGroup);
     auto *dbLayout = new QGridLayout(dbGroup);
     dbLayout->addWidget(new QLabel(QStringLiteral("Adatbázis elérési útvonala"), dbGroup), 0, 0, 1, 2);
@@ -50,7 +58,11 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     dbLayout->addWidget(new QLabel(QStringLiteral("HTML exportok mappája"), dbGroup), 2, 0, 1, 2);
     dbLayout->addWidget(m_html, 3, 0);
     dbLayout->addWidget(m_browseHtml, 3, 1);
-    dbLayout->addWidget(m_login, 4, 0, 1, 2);
+    dbLayout->addWidget(new QLabel(QStringLiteral("Mentett másolatok mappája (üresen: a program mappájában)"), dbGroup),
+                        4, 0, 1, 2);
+    dbLayout->addWidget(m_backup, 5, 0);
+    dbLayout->addWidget(m_browseBackup, 5, 1);
+    dbLayout->addWidget(m_login, 6, 0, 1, 2);
 
     auto *mailGroup = new QGroupBox(QStringLiteral("Levélküldés"), this);
     m_senderName = new QLineEdit(mailGroup);
@@ -83,7 +95,9 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     setTabOrder(m_database, m_browseDb);
     setTabOrder(m_browseDb, m_html);
     setTabOrder(m_html, m_browseHtml);
-    setTabOrder(m_browseHtml, m_login);
+    setTabOrder(m_browseHtml, m_backup);
+    setTabOrder(m_backup, m_browseBackup);
+    setTabOrder(m_browseBackup, m_login);
     setTabOrder(m_login, m_senderName);
     setTabOrder(m_senderName, m_senderEmail);
     setTabOrder(m_senderEmail, ok);
@@ -93,12 +107,14 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_browseDb, &QToolButton::clicked, this, &Tfrm_Beallit::chooseDatabase);
     connect(m_browseHtml, &QToolButton::clicked, this, &Tfrm_Beallit::chooseHtmlDir);
+    connect(m_browseBackup, &QToolButton::clicked, this, &Tfrm_Beallit::chooseBackupDir);
     connect(m_login, &QCheckBox::clicked, this, [this] { m_loginTouched = true; });
 
     const TBeall &beall = Beall();
     m_fullScreen->setChecked(beall.FullScreen);
     m_database->setText(beall.DatabasePath);
     m_html->setText(beall.HtmlDir);
+    m_backup->setText(QDir::toNativeSeparators(ChosenRestoreCopyFolder()));
 
     setFixedSize(460, sizeHint().height());
     RestoreFormPosition(this, kForm);
@@ -121,6 +137,14 @@ void Tfrm_Beallit::chooseHtmlDir()
     const QString dir = chooseFolder(this, QStringLiteral("Adatbázis útvonala"), m_html->text());
     if (!dir.isEmpty())
         m_html->setText(QDir::toNativeSeparators(dir));
+}
+
+void Tfrm_Beallit::chooseBackupDir()
+{
+    const QString dir = chooseFolder(this, QStringLiteral("Mentett másolatok mappája"),
+                                     m_backup->text().isEmpty() ? RestoreCopyFolder() : m_backup->text());
+    if (!dir.isEmpty())
+        m_backup->setText(QDir::toNativeSeparators(dir));
 }
 
 void Tfrm_Beallit::loadFromRow()
@@ -174,6 +198,7 @@ bool EditSettings(QWidget *parent)
     beall.FullScreen = dialog.fullScreenBox()->isChecked();
     beall.DatabasePath = dialog.databaseEdit()->text();
     beall.HtmlDir = dialog.htmlEdit()->text();
+    SetRestoreCopyFolder(dialog.backupEdit()->text());
     dialog.storeIntoRow();
     tbl->post();
     return true;

@@ -22,6 +22,8 @@ public:
     QLineEdit *senderEmailEdit() const { return m_senderEmail; }
     QToolButton *databaseButton() const { return m_browseDb; }
     QToolButton *htmlButton() const { return m_browseHtml; }
+    QLineEdit *backupEdit() const { return m_backup; }
+    QToolButton *backupButton() const { return m_browseBackup; }
 
     void loadFromRow();     // bound controls from the settings row in edit mode
     void storeIntoRow();    // controls the user touched into the edit buffer
@@ -32,12 +34,15 @@ protected:
 private:
     void chooseDatabase();
     void chooseHtmlDir();
+    void chooseBackupDir();
 
     QCheckBox *m_fullScreen = nullptr;
     QLineEdit *m_database = nullptr;
     QLineEdit *m_html = nullptr;
     QToolButton *m_browseDb = nullptr;
     QToolButton *m_browseHtml = nullptr;
+    QLineEdit *m_backup = nullptr;
+    QToolButton *m_browseBackup = nullptr;
     QCheckBox *m_login = nullptr;
     QLineEdit *m_senderName = nullptr;
     QLineEdit *m_senderEmail = nullptr;

@@ -6,6 +6,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/restorecopies.h"
 #include "app/logindialog.h"
 
 #include "db/connection.h"
@@ -90,6 +91,7 @@ void Tfrm_Main::readIni()
     if (beall.DatabasePath.isEmpty())
         beall.DatabasePath = ProgramPath(QStringLiteral("Zentavo.sqb"));
     beall.HtmlDir = iniText(ini, QStringLiteral("Defaults/HtmlPath"), defaultHtmlDir());
+    SetRestoreCopyFolder(iniText(ini, QStringLiteral("Database/BackupPath")));
 }
 
 void Tfrm_Main::writeIni()
@@ -104,6 +106,11 @@ void Tfrm_Main::writeIni()
     ini.setValue(QStringLiteral("Screen/Height"), bounds.height());
     ini.setValue(QStringLiteral("Database/Path"), beall.DatabasePath);
     ini.setValue(QStringLiteral("Defaults/HtmlPath"), beall.HtmlDir);
+    // Only a folder the user chose is written: the default follows the program folder.
+    if (ChosenRestoreCopyFolder().isEmpty())
+        ini.remove(QStringLiteral("Database/BackupPath"));
+    else
+        ini.setValue(QStringLiteral("Database/BackupPath"), ChosenRestoreCopyFolder());
     ini.sync();
     m_iniWritten = true;
 }
@@ -178,11 +185,8 @@ bool Tfrm_Main::startUp()
     // The file the connection will open: a name without an extension gets
     // ".sqb", and a check of the bare name would let SQLite create an empty one.
     m_db->setPath(beall.DatabasePath);
-    if (!QFileInfo(m_db->fullPath()).isFile()) {
-        ShowError(QStringLiteral("Nem létező adatbázis"), this);
-        return false;
-    }
-    // A damaged file is not opened: nothing may be written to it.
+    // A missing or damaged file is not opened: nothing may be written to it.
+    // The check offers a copy to put in its place.
     if (!CheckDatabaseAtStart(m_db->fullPath(), this))
         return false;
     const QFileInfo html(beall.HtmlDir);
