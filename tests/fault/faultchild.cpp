@@ -9,10 +9,17 @@
 //                               lines, odd line j updating the existing code (j+1)/2,
 //                               even line j adding the code r*100000 + j/2, each with
 //                               the telephone "06-r"; "loading r" every 1000 lines
+//   faultchild holdjournal DB   changes every customer in one transaction with a small
+//                               cache, so the file is written before the commit, says
+//                               "spilled 1" and waits, the transaction open
+//   faultchild copies DB DIR    takes restore copies into DIR, again and again
+//   faultchild restores DB A B  puts the copies A and B in the place of DB, in turn
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
+#include "app/helpers/restorecopies.h"
 #include "app/helpers/testhooks.h"
+#include "db/backup.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/dberror.h"
@@ -23,6 +30,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -89,6 +97,18 @@ int run(int argc, char **argv)
         return 2;
     const QString mode = QString::fromLocal8Bit(argv[1]);
     testhooks::setAutomatic(true);
+    const QString dbPath = QString::fromLocal8Bit(argv[2]);
+    if (mode == u"restores") {
+        // No connection: a restore replaces the file of a closed database.
+        if (argc < 5)
+            return 2;
+        const QString copies[] = {QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4])};
+        for (int i = 1;; ++i) {
+            say("restoring", i);
+            zdb::ReplaceDatabaseFile(copies[i % 2], dbPath);
+            say("restored", i);
+        }
+    }
     zdb::Connection db;
     db.setPath(QString::fromLocal8Bit(argv[2]));
     // Longer than the program's wait: a loaded test machine must not turn
@@ -102,6 +122,12 @@ int run(int argc, char **argv)
     notes.open();
     const int rounds = argc > 4 ? QString::fromLocal8Bit(argv[4]).toInt() : 1000000;
 
+    if (mode == u"holdjournal") {
+        db.executeDirect(QStringLiteral("PRAGMA cache_size = 5; BEGIN; UPDATE ugyfel SET telefon = 'félbehagyott ' || ugyfel;"));
+        say("spilled", 1);
+        for (;;)
+            QThread::sleep(1);
+    }
     if (mode == u"post") {
         for (int i = 0; i < rounds; ++i) {
             notes.insert();
@@ -115,6 +141,15 @@ int run(int argc, char **argv)
     if (argc < 4)
         return 2;
     const QString out = QString::fromLocal8Bit(argv[3]);
+    if (mode == u"copies") {
+        SetRestoreCopyFolder(out);
+        for (int i = 1; i <= rounds; ++i) {
+            say("copying", i);
+            MakeRestoreCopy(&db, CopyCause::Import);
+            say("copied", i);
+        }
+        return 0;
+    }
     if (mode == u"csvimport") {
         zdb::Table customers(&db);
         zdb::UseCatalogue(customers, QStringLiteral("ugyfel"));

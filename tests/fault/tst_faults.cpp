@@ -7,6 +7,7 @@
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/restorecopies.h"
+#include "db/backup.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
@@ -15,6 +16,7 @@
 #include "output/delimitedexport.h"
 #include "output/htmlexport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -113,6 +115,22 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+// Overwrites the start of one page, where its header lies.
+void damagePage(const QString &path, qint64 page)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QByteArray header = f.read(100);
+    const qint64 pageSize = (uchar(header[16]) << 8) | uchar(header[17]);
+    QVERIFY(f.seek((page - 1) * pageSize));
+    f.write(QByteArray(64, '\x5a'));
+}
+
+QString storedNote(const QString &db)
+{
+    return testenv::storedValue(db, QStringLiteral("SELECT rovid FROM jegyzet WHERE jegyzet = 1")).toString();
 }
 
 } // namespace
@@ -398,9 +416,8 @@ private Q_SLOTS:
         AppFixture f;
         writeFile(f.dbPath(), QByteArray(4096, 'n'));
         f.start();
-        QCOMPARE(testhooks::shownMessages().last().text,
-                 QStringLiteral("A megadott fájl nem adatbázis. Ellenőrizze az adatbázis elérési útját a "
-                                "beállításokban.\nfile is not a database."));
+        QVERIFY(testhooks::shownMessages().last().text.startsWith(QStringLiteral("Az adatbázis sérült")));
+        QVERIFY(testhooks::shownMessages().last().text.contains(QStringLiteral("nem adatbázisé")));
         QCOMPARE(testenv::fileBytes(f.dbPath()), QByteArray(4096, 'n'));
         f.main.reset();
 
@@ -480,6 +497,129 @@ private Q_SLOTS:
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(*) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(DISTINCT jegyzet) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+    }
+
+    void startSeesEveryStateOfTheFile_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("offered");   // the newest sound copy is offered and taken
+        QTest::newRow("sound") << "sound" << false;
+        QTest::newRow("missing") << "missing" << true;
+        QTest::newRow("empty") << "empty" << true;
+        QTest::newRow("header overwritten") << "header" << true;
+        QTest::newRow("damaged page") << "page" << true;
+        QTest::newRow("hot journal") << "journal" << false;
+        QTest::newRow("hot journal over a damaged page") << "journal+page" << true;
+    }
+    void startSeesEveryStateOfTheFile()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, offered);
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO beallit (beallit, vanbelep) VALUES (1, 'N');"));
+        addNotes(f.dbPath(), 200);
+        addCustomers(f.dbPath(), 3000);
+        testenv::execSql(f.dbPath(), QStringLiteral("UPDATE jegyzet SET rovid = 'mentett' WHERE jegyzet = 1;"));
+        {
+            zdb::Connection db;
+            db.setPath(f.dbPath());
+            db.open();
+            MakeRestoreCopy(&db, CopyCause::Sql);
+        }
+        testenv::execSql(f.dbPath(), QStringLiteral("UPDATE jegyzet SET rovid = 'később' WHERE jegyzet = 1;"));
+        const qint64 notesRoot = testenv::storedValue(f.dbPath(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'jegyzet'")).toLongLong();
+        QVERIFY(notesRoot > 1);
+
+        if (state == u"missing")
+            QFile::remove(f.dbPath());
+        if (state == u"empty")
+            writeFile(f.dbPath(), QByteArray());
+        if (state == u"header") {
+            QFile file(f.dbPath());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            file.write(QByteArray(100, 'x'));
+        }
+        if (state.startsWith(u"journal")) {
+            // A program killed in the middle of a transaction whose pages
+            // already reached the file.
+            Child c;
+            c.start({QStringLiteral("holdjournal"), f.dbPath()});
+            QVERIFY(c.waitFor(QStringLiteral("spilled"), 1));
+            c.kill();
+            QVERIFY(QFileInfo(f.dbPath() + QStringLiteral("-journal")).size() > 0);
+        }
+        if (state.endsWith(u"page"))
+            damagePage(f.dbPath(), notesRoot);
+        const QByteArray before = QFileInfo::exists(f.dbPath()) ? testenv::fileBytes(f.dbPath()) : QByteArray();
+
+        testhooks::setNextAnswer(true);
+        QVERIFY(f.start());
+        QVERIFY(Db1()->isConnected());
+        f.main.reset();
+        QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+        const QStringList aside = QDir(f.path({})).entryList({QStringLiteral("Zentavo.sqb.serult-*")});
+        if (offered) {
+            QVERIFY(testhooks::shownMessages().first().text.contains(QStringLiteral("Visszaállítsam a legutóbbi ép másolatot")));
+            QCOMPARE(storedNote(f.dbPath()), QStringLiteral("mentett"));
+            // The damaged file stays beside it, as it was found.
+            QCOMPARE(aside.size(), state == u"missing" ? 0 : 1);
+            if (state != u"missing" && !state.startsWith(u"journal"))
+                QCOMPARE(testenv::fileBytes(f.path(aside.first())), before);
+        } else {
+            QVERIFY2(testhooks::shownMessages().isEmpty(), qPrintable(testhooks::lastMessage().text));
+            QCOMPARE(storedNote(f.dbPath()), QStringLiteral("később"));
+            QVERIFY(aside.isEmpty());
+        }
+        // An interrupted transaction is rolled back, never half kept.
+        QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE telefon <> 'régi'")).toLongLong(), 0);
+        QVERIFY(!QFileInfo::exists(f.dbPath() + QStringLiteral("-journal")) || QFileInfo(f.dbPath() + QStringLiteral("-journal")).size() == 0);
+    }
+
+    void killedWhileTakingRestoreCopies()
+    {
+        AppFixture f;
+        f.makeDb();
+        addNotes(f.dbPath(), 3000);
+        const QString folder = f.path(QStringLiteral("Mentesek"));
+        for (int strike = 1; strike <= 3; ++strike) {
+            Child c;
+            c.start({QStringLiteral("copies"), f.dbPath(), folder});
+            QVERIFY(c.waitFor(QStringLiteral("copying"), strike * 2));
+            c.kill();
+            // Every copy listed is whole and sound; a part of one is not listed.
+            SetRestoreCopyFolder(folder);
+            const QList<RestoreCopy> copies = RestoreCopies();
+            SetRestoreCopyFolder({});
+            QVERIFY(copies.size() >= lastNumber(c.lines, QStringLiteral("copied")));
+            for (const RestoreCopy &copy : copies) {
+                QVERIFY(copy.checked && copy.sound);
+                QCOMPARE(integrity(copy.path), QStringLiteral("ok"));
+            }
+        }
+        QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+    }
+
+    void killedWhileRestoring()
+    {
+        // Two copies put in the place of the database in turn: killed at
+        // any moment, the database is one of them, whole.
+        AppFixture f;
+        const QString a = f.path(QStringLiteral("a.sqb")), b = f.path(QStringLiteral("b.sqb"));
+        testenv::makeDatabase(a);
+        addNotes(a, 3000);
+        testenv::makeDatabase(b);
+        addNotes(b, 2000);
+        const QByteArray bytesA = testenv::fileBytes(a), bytesB = testenv::fileBytes(b);
+        QVERIFY(QFile::copy(a, f.dbPath()));
+        for (int strike = 1; strike <= 4; ++strike) {
+            Child c;
+            c.start({QStringLiteral("restores"), f.dbPath(), a, b});
+            QVERIFY(c.waitFor(QStringLiteral("restoring"), strike * 3));
+            c.kill();
+            const QByteArray now = testenv::fileBytes(f.dbPath());
+            QVERIFY2(now == bytesA || now == bytesB, qPrintable(QStringLiteral("%1 bytes after the kill").arg(now.size())));
+            QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+        }
     }
 };
 
