@@ -4,6 +4,7 @@
 #include "tests/app/appfixture.h"
 
 #include "app/restoredialog.h"
+#include "app/settingsdialog.h"
 #include "app/helpers/restorecopies.h"
 #include "db/backup.h"
 #include "db/connection.h"
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtEndian>
 #include <QtTest>
@@ -351,6 +354,72 @@ private Q_SLOTS:
         QVERIFY(!CheckDatabaseAtStart(f.dbPath(), nullptr));
         QVERIFY(testhooks::shownMessages().first().text.contains(QStringLiteral("Visszaállítsam a legutóbbi ép másolatot")));
         QCOMPARE(testenv::fileBytes(f.dbPath()), QByteArray(8192, 'j'));
+    }
+
+    void restoreWindowAtStart()
+    {
+        // The newest sound copy declined, the copies' window opens before the
+        // database does, and any copy can be chosen there.
+        AppFixture f;
+        QString values;
+        for (int i = 1; i <= 400; ++i)
+            values += QStringLiteral("INSERT INTO jegyzet (jegyzet, rovid, szoveg) VALUES (%1, 'jegyzet %1', '%2');")
+                          .arg(i).arg(QString(300, QLatin1Char('x')));
+        f.makeDb(values + QStringLiteral("INSERT INTO beallit (beallit, vanbelep) VALUES (1, 'N');"));
+        zdb::Connection db;
+        db.setPath(f.dbPath());
+        db.open();
+        db.executeDirect(QStringLiteral("UPDATE jegyzet SET rovid = 'régebbi' WHERE jegyzet = 1;"));
+        MakeRestoreCopy(&db, CopyCause::Import);
+        db.executeDirect(QStringLiteral("UPDATE jegyzet SET rovid = 'újabb' WHERE jegyzet = 1;"));
+        MakeRestoreCopy(&db, CopyCause::Sql);
+        db.close();
+        damage(f.dbPath());
+        const QByteArray damaged = testenv::fileBytes(f.dbPath());
+
+        testhooks::setNextAnswer(false);   // not the newest
+        testhooks::setNextAnswer(true);    // the window
+        testhooks::onNextDialog([](QDialog *d) {
+            auto *dialog = qobject_cast<Tfrm_Visszaallit *>(d);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->list()->topLevelItemCount(), 2);
+            dialog->list()->setCurrentItem(dialog->list()->topLevelItem(1));
+            testhooks::setNextAnswer(true);
+            dialog->findChild<QPushButton *>(QStringLiteral("btVisszaallit"))->click();
+        });
+        QVERIFY(f.start());
+        QCOMPARE(storedNote(f.dbPath()), QStringLiteral("régebbi"));
+        const QStringList aside = QDir(f.path({})).entryList({QStringLiteral("Zentavo.sqb.serult-*")});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(testenv::fileBytes(f.path(aside.first())), damaged);
+    }
+
+    void anotherFolderForCopies()
+    {
+        // "Beállítások" names the folder (another disk); the ini keeps it.
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        const QString elsewhere = f.path(QStringLiteral("Masik lemez/Mentesek"));
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *dialog = qobject_cast<Tfrm_Beallit *>(d);
+            QVERIFY(dialog);
+            QVERIFY(dialog->backupEdit()->text().isEmpty());
+            testhooks::setNextFolder(elsewhere);
+            dialog->backupButton()->click();
+            dialog->accept();
+        });
+        f.main->aBeallit->trigger();
+        QCOMPARE(QFileInfo(MakeRestoreCopy(Db1(), CopyCause::Import)).absolutePath(), QDir(elsewhere).absolutePath());
+        f.closeMain();
+        f.main.reset();
+        QCOMPARE(QDir(elsewhere).entryList({QStringLiteral("*.sqb")}).size(), 2);   // and the day's copy
+        QVERIFY(!QFileInfo::exists(f.path(QStringLiteral("Backup"))));
+        QCOMPARE(QDir::fromNativeSeparators(f.ini().value(QStringLiteral("Database/BackupPath")).toString()), elsewhere);
+        SetRestoreCopyFolder({});
+        QVERIFY(f.start());
+        QCOMPARE(RestoreCopyFolder(), QDir::toNativeSeparators(elsewhere));
+        SetRestoreCopyFolder({});
     }
 
     void restoreFromTheSystemMenu()
