@@ -84,10 +84,12 @@ start || fail "second start: exit $? $(cat "$tmp/out")"
 [ ! -s "$tmp/messages" ] || fail "second start messages: $(messages)"
 [ "$(sqlite3 "$data/Zentavo.sqb" "select tulajdonos from tulajdonos")" = "Próba Kft." ] || fail "the database was replaced"
 
-# A database that goes missing later is reported, not made again.
+# A database that goes missing later is reported, not made again; the copy
+# the closes left is offered in its place (the automatic answer declines).
 rm "$data/Zentavo.sqb"
 start || true
-[ "$(messages)" = "zentavo-message: Hiba: Nem létező adatbázis" ] || fail "missing database: $(messages)"
+head -n 1 "$tmp/messages" | grep -q '^zentavo-message: Megerősítés: Nem létező adatbázis:' \
+  && grep -q "Visszaállítsam a legutóbbi ép másolatot" "$tmp/messages" || fail "missing database: $(messages)"
 [ ! -e "$data/Zentavo.sqb" ] || fail "a missing database was made again"
 
 # XDG_DATA_HOME moves the data folder; ZENTAVO_DIR wins over both.
@@ -98,10 +100,14 @@ start XDG_DATA_HOME="$tmp/xdg2" ZENTAVO_DIR="$tmp/own" || fail "ZENTAVO_DIR star
 [ -f "$tmp/own/Zentavo.sqb" ] && [ -f "$tmp/own/Zentavo.ini" ] || fail "ZENTAVO_DIR not used"
 [ ! -e "$tmp/xdg2/zentavo" ] || fail "the data folder was made although ZENTAVO_DIR names another"
 
-# A file that is not a database: SQLite's text, with the Hungarian sentence before it.
+# A file that is not a database is damaged: it is not opened, the copy the
+# last close left of the same database is offered, and the file is left as it is.
 printf 'Ez nem adatbázis.\n%.0s' $(seq 300) >"$tmp/own/Zentavo.sqb"
+cp "$tmp/own/Zentavo.sqb" "$tmp/junk"
 start ZENTAVO_DIR="$tmp/own" || true
-grep -qx 'zentavo-message: Zentavo: A megadott fájl nem adatbázis. .* file is not a database\.' "$tmp/messages" \
+grep -q '^zentavo-message: Megerősítés: Az adatbázis sérült, így nem nyitom meg:' "$tmp/messages" \
+  && grep -q 'file is not a database' "$tmp/messages" && grep -q 'Visszaállítsam a legutóbbi ép másolatot' "$tmp/messages" \
   || fail "not a database: $(messages)"
+cmp -s "$tmp/junk" "$tmp/own/Zentavo.sqb" || fail "the damaged file was changed"
 
 echo "install test passed"
