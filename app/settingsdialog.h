@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QToolButton;
 
 // "Beállítások": the ini-kept settings of the running program and the
@@ -22,6 +23,9 @@ public:
     QLineEdit *senderEmailEdit() const { return m_senderEmail; }
     QToolButton *databaseButton() const { return m_browseDb; }
     QToolButton *htmlButton() const { return m_browseHtml; }
+    QSpinBox *reminderBox() const { return m_reminder; }
+    QLineEdit *feedEdit() const { return m_feed; }
+    QToolButton *feedButton() const { return m_browseFeed; }
 
     void loadFromRow();     // bound controls from the settings row in edit mode
     void storeIntoRow();    // controls the user touched into the edit buffer
@@ -32,6 +36,7 @@ protected:
 private:
     void chooseDatabase();
     void chooseHtmlDir();
+    void chooseFeedDir();
 
     QCheckBox *m_fullScreen = nullptr;
     QLineEdit *m_database = nullptr;
@@ -41,6 +46,9 @@ private:
     QCheckBox *m_login = nullptr;
     QLineEdit *m_senderName = nullptr;
     QLineEdit *m_senderEmail = nullptr;
+    QSpinBox *m_reminder = nullptr;
+    QLineEdit *m_feed = nullptr;
+    QToolButton *m_browseFeed = nullptr;
     bool m_loginTouched = false;
 };
 

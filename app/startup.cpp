@@ -90,6 +90,8 @@ void Tfrm_Main::readIni()
     if (beall.DatabasePath.isEmpty())
         beall.DatabasePath = ProgramPath(QStringLiteral("Zentavo.sqb"));
     beall.HtmlDir = iniText(ini, QStringLiteral("Defaults/HtmlPath"), defaultHtmlDir());
+    beall.ReminderMinutes = qBound(0, iniInt(ini, QStringLiteral("Defaults/ReminderMinutes"), 15), kMaxReminderMinutes);
+    beall.FeedDir = iniText(ini, QStringLiteral("Defaults/FeedPath"));
 }
 
 void Tfrm_Main::writeIni()
@@ -104,6 +106,8 @@ void Tfrm_Main::writeIni()
     ini.setValue(QStringLiteral("Screen/Height"), bounds.height());
     ini.setValue(QStringLiteral("Database/Path"), beall.DatabasePath);
     ini.setValue(QStringLiteral("Defaults/HtmlPath"), beall.HtmlDir);
+    ini.setValue(QStringLiteral("Defaults/ReminderMinutes"), beall.ReminderMinutes);
+    ini.setValue(QStringLiteral("Defaults/FeedPath"), beall.FeedDir);
     ini.sync();
     m_iniWritten = true;
 }
