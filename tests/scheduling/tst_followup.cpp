@@ -1,18 +1,30 @@
 // Follow-up: reminders of today's entries on a fake clock, the notice of
 // tasks due today or overdue, the overdue count in the status bar and the
-// tray hint, and the quick list's overdue tasks.
+// tray hint, the quick list's overdue tasks, the settings that drive them
+// and the calendar and contact export commands of the list windows.
 
 #include "tests/app/appfixture.h"
 
 #include "app/helpers/datagrid.h"
+#include "app/settingsdialog.h"
+#include "masterdata/customerlist.h"
+#include "masterdata/entries.h"
+#include "output/feedfolder.h"
+#include "scheduling/calendarwindow.h"
+#include "scheduling/entries.h"
 #include "scheduling/followup.h"
+#include "scheduling/prompts.h"
+#include "scheduling/tasklist.h"
 #include "scheduling/quicklist.h"
 #include "scheduling/reminderpopup.h"
 
 #include "db/connection.h"
 #include "db/recordset.h"
 
+#include <QDateEdit>
 #include <QLabel>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -101,6 +113,12 @@ class TestReminders : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        initAppTests();
+        RegisterSchedulingWindows();
+        RegisterMasterDataWindows();
+    }
     void init() { SetFollowUpClock({}); }
     void remindsOnceBeforeTheHour();
     void laterBringsItBackAfterFiveMinutes();
@@ -111,6 +129,8 @@ private Q_SLOTS:
     void reminderWindowOpensAndSnoozes();
     void noticeAtStartAndAtDayChangeOpensTheQuickList();
     void quickListShowsOverdueTasksFirst();
+    void settingsTakeReminderLeadAndFeedFolder();
+    void exportCommandsWriteTheChosenFiles();
 };
 
 void TestReminders::remindsOnceBeforeTheHour()
@@ -202,7 +222,6 @@ void TestReminders::dueTaskNoticeText()
 
 void TestReminders::reminderWindowOpensAndSnoozes()
 {
-    initAppTests();
     AppFixture f;
     f.makeDb(entrySql(1, Day, "10", "Ügyféllátogatás", "N"));
     QVERIFY(f.start());
@@ -240,7 +259,6 @@ void TestReminders::reminderWindowOpensAndSnoozes()
 
 void TestReminders::noticeAtStartAndAtDayChangeOpensTheQuickList()
 {
-    initAppTests();
     AppFixture f;
     f.makeDb(taskSql(1, Day.addDays(-3), "N") + taskSql(2, Day.addDays(-1), "N") + taskSql(3, Day.addDays(-1), "N")
              + taskSql(4, Day, "N") + taskSql(5, Day, "N") + taskSql(6, Day.addDays(-5), "I")
@@ -279,7 +297,6 @@ void TestReminders::noticeAtStartAndAtDayChangeOpensTheQuickList()
 
 void TestReminders::quickListShowsOverdueTasksFirst()
 {
-    initAppTests();
     AppFixture f;
     // The quick list orders by the database's today; the clock follows it here.
     const QDate today = QDate::currentDate();
@@ -312,5 +329,112 @@ void TestReminders::quickListShowsOverdueTasksFirst()
     f.closeMain();
 }
 
+void TestReminders::settingsTakeReminderLeadAndFeedFolder()
+{
+    AppFixture f;
+    f.makeDb(entrySql(1, Day, "10", "Ügyféllátogatás", "N"));
+    // A lead that does not read as a number keeps the default.
+    {
+        QSettings ini = f.ini();
+        ini.setValue(QStringLiteral("Defaults/ReminderMinutes"), QStringLiteral("negyed"));
+    }
+    QVERIFY(f.start());
+    QCOMPARE(Beall().ReminderMinutes, 15);
+    QCOMPARE(Beall().FeedDir, QString());
+    f.main->startFollowUp();
+
+    const QString folder = f.path(QStringLiteral("feed"));
+    testhooks::setNextFolder(folder);
+    testhooks::onNextDialog([](QDialog *dialog) {
+        auto *d = static_cast<Tfrm_Beallit *>(dialog);
+        QCOMPARE(d->reminderBox()->value(), 15);
+        d->reminderBox()->setValue(30);
+        d->feedButton()->click();
+        d->accept();
+    });
+    actionOf(f.main, QStringLiteral("aBeallit"))->trigger();
+    QCOMPARE(Beall().ReminderMinutes, 30);
+    QCOMPARE(QDir::fromNativeSeparators(Beall().FeedDir), folder);
+    // The folder is filled at once.
+    QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("naptar.ics"))));
+    QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("ugyfelek.vcf"))));
+
+    // The new lead counts from the next look on: 09:30 for a 10:00 entry.
+    FakeClock clock(at(9, 29));
+    f.main->followUp()->check();
+    QVERIFY(!f.main->reminderWindow() || !f.main->reminderWindow()->isVisible());
+    clock.now = at(9, 30);
+    f.main->followUp()->check();
+    QVERIFY(f.main->reminderWindow() && f.main->reminderWindow()->isVisible());
+
+    f.closeMain();
+    QCOMPARE(f.ini().value(QStringLiteral("Defaults/ReminderMinutes")).toString(), QStringLiteral("30"));
+    f.main.reset();
+    Beall() = TBeall{};
+    QVERIFY(f.start());
+    QCOMPARE(Beall().ReminderMinutes, 30);
+    QCOMPARE(QDir::fromNativeSeparators(Beall().FeedDir), folder);
+    f.closeMain();
+}
+
+void TestReminders::exportCommandsWriteTheChosenFiles()
+{
+    AppFixture f;
+    f.makeDb(entrySql(1, Day, "10", "Ügyféllátogatás", "N") + entrySql(2, Day.addMonths(2), "9", "Később", "N")
+             + taskSql(1, Day.addDays(3), "N")
+             + QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfelkod, ugyfel_nev, ugyfel_nevs) VALUES (1, 1, 'Kovács Kft', 'KOVACS KFT');"
+                              "INSERT INTO alkalmazott (alkalmazott, ugyfel, alkalmazott_nev) VALUES (5, 1, 'Kovács Anna');"));
+    QVERIFY(f.start());
+    Beall().CalendarDay = Day;
+
+    // The calendar window: the shown day's month is offered; the name gets ".ics".
+    auto *calendar = openListWindow<Tfrm_Naptar>(f.main.get(), "aNaptar");
+    QVERIFY(calendar);
+    QCOMPARE(calendar->aIcs->text(), QStringLiteral("Naptár export (.ics)..."));
+    QDate offeredFrom, offeredTo;
+    testhooks::onNextDialog([&](QDialog *d) {
+        auto *prompt = qobject_cast<Tfrm_Idoszak *>(d);
+        QVERIFY(prompt);
+        offeredFrom = prompt->from();
+        offeredTo = prompt->to();
+        d->accept();
+    });
+    testhooks::setNextFileName(f.path(QStringLiteral("honap")));
+    calendar->aIcs->trigger();
+    QCOMPARE(offeredFrom, QDate(2026, 12, 1));
+    QCOMPARE(offeredTo, QDate(2026, 12, 31));
+    QFile ics(f.path(QStringLiteral("honap.ics")));
+    QVERIFY(ics.open(QIODevice::ReadOnly));
+    const QByteArray calendarText = ics.readAll();
+    QVERIFY(calendarText.contains("UID:dolog1-1@zentavo"));
+    QVERIFY(!calendarText.contains("UID:dolog1-2@zentavo"));
+    QVERIFY(calendarText.contains("UID:dolog3-1@zentavo"));
+    QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Kiírva: 1 naptárbejegyzés és 1 feladat\r\n")
+                                                + QDir::toNativeSeparators(ics.fileName()));
+
+    // Cancelling the period writes nothing.
+    testhooks::clearMessages();
+    testhooks::onNextDialog([](QDialog *d) { d->reject(); });
+    calendar->aIcs->trigger();
+    QVERIFY(testhooks::shownMessages().isEmpty());
+
+    auto *tasks = openListWindow<Tfrm_Feladat>(f.main.get(), "aFeladat");
+    QVERIFY(tasks && tasks->aIcs);
+    QCOMPARE(tasks->aIcs->text(), QStringLiteral("Naptár export (.ics)..."));
+
+    // The customer list: the customers it shows and their employees.
+    auto *customers = openListWindow<Tfrm_Ugyfel>(f.main.get(), "aUgyfel");
+    QVERIFY(customers);
+    QCOMPARE(customers->aVcf->text(), QStringLiteral("Névjegy export (.vcf)..."));
+    testhooks::setNextFileName(f.path(QStringLiteral("nevjegyek.vcf")));
+    customers->aVcf->trigger();
+    QFile vcf(f.path(QStringLiteral("nevjegyek.vcf")));
+    QVERIFY2(vcf.open(QIODevice::ReadOnly), qPrintable(testhooks::lastMessage().text));
+    const QByteArray cards = vcf.readAll();
+    QCOMPARE(cards.count("BEGIN:VCARD"), 2);
+    QVERIFY(cards.contains("FN:Kovács Anna\r\nN:Kovács;Anna;;;\r\nORG:Kovács Kft\r\n"));
+    f.closeMain();
+}
+
 QTEST_MAIN(TestReminders)
-#include "tst_reminders.moc"
+#include "tst_followup.moc"
