@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
             return 0;
         }
         mainWindow.showMain();
+        mainWindow.startFollowUp();
         rc = ZApplication::exec();
     }
     ClearProgramDir();

@@ -166,7 +166,10 @@ void Tfrm_Main::createActions()
     aSql = add(QStringLiteral("aSql"), QStringLiteral("Szabad lekérdezés"), none, {}, QStringLiteral("sql"));
     connect(aSql, &QAction::triggered, this, Guarded([this] { ShowSqlConsole(this); }));
     aBeallit = add(QStringLiteral("aBeallit"), QStringLiteral("Beállítások"), none, {}, QStringLiteral("beallit"));
-    connect(aBeallit, &QAction::triggered, this, Guarded([this] { EditSettings(this); }));
+    connect(aBeallit, &QAction::triggered, this, Guarded([this] {
+                if (EditSettings(this))
+                    applyFollowUpSettings();
+            }));
     aVisszaallit = add(QStringLiteral("aVisszaallit"), QStringLiteral("Visszaállítás..."),
                        QStringLiteral("Az adatbázis visszaállítása egy mentett másolatból"), {}, QStringLiteral("zentavo"));
     connect(aVisszaallit, &QAction::triggered, this,
@@ -305,6 +308,7 @@ void Tfrm_Main::createStatusBar()
     m_hint = new QLabel(this);
     m_hint->setObjectName(QStringLiteral("HintPanel"));
     m_panel3 = new QLabel(this);
+    m_panel3->setObjectName(QStringLiteral("OverduePanel"));
     m_panel3->setMinimumWidth(120);
     statusBar()->addWidget(m_clock);
     statusBar()->addWidget(m_hint, 1);
@@ -535,6 +539,8 @@ void Tfrm_Main::restoreCopy(const QString &copy)
     openDatabase();
     readSettingsRow();
     readOwnerName();
+    // Counts and feed files come from the restored data now.
+    applyFollowUpSettings();
 }
 
 void Tfrm_Main::closeEvent(QCloseEvent *e)
@@ -551,6 +557,7 @@ void Tfrm_Main::closeEvent(QCloseEvent *e)
         if (w->objectName() == QLatin1String("frm_GyorsLista"))
             w->close();
     writeIni();
+    stopFollowUp();
     m_tray->hide();
     // One copy a day to go back to; a failure is said, the close goes on.
     if (m_db->isConnected())

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 #include "app/helpers/listwindow.h"
 
 class QAction;
@@ -11,6 +13,10 @@ class QMdiSubWindow;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
+class FeedFolder;
+class FollowUpService;
+class Tfrm_Emlekezteto;
+struct Reminder;
 
 namespace zdb {
 class Connection;
@@ -44,6 +50,19 @@ public:
     QMdiSubWindow *addChild(QWidget *window);
 
     void writeIni();
+
+    // Reminders, the due-tasks notice, the overdue count and the feed
+    // folder; started once the window is shown.
+    void startFollowUp();
+    // Takes over changed reminder and feed settings.
+    void applyFollowUpSettings();
+    // Stops the checks and writes what the feed still owes.
+    void stopFollowUp();
+    FollowUpService *followUp() const { return m_followUp; }
+    FeedFolder *feedFolder() const { return m_feed; }
+    // The reminder window, created with the first reminder shown in it.
+    Tfrm_Emlekezteto *reminderWindow() const { return m_reminderWindow; }
+    QLabel *overduePanel() const { return m_panel3; }
 
     // Commands, by their object names.
     QAction *aNaptar = nullptr, *aFeladat = nullptr, *aJegyzetek = nullptr, *aGyorsLista = nullptr, *aNyomtat = nullptr, *aNyomtatKep = nullptr;
@@ -80,6 +99,10 @@ private:
     void updateArrangeActions();
     void tile(Qt::Orientation orientation);
     void tickClock();
+    Tfrm_Emlekezteto *ensureReminderWindow();
+    void presentReminder(const Reminder &reminder);
+    void presentNotice(const QString &text);
+    void showOverdueCount(int overdue);
     QAction *add(const QString &name, const QString &caption, const QString &hint,
                  const QKeySequence &key, const QString &icon);
 
@@ -97,6 +120,11 @@ private:
     zdb::Table *m_tblBeallit = nullptr;
     zdb::Table *m_tblTulajdonos = nullptr;
     bool m_iniWritten = false;
+    FollowUpService *m_followUp = nullptr;
+    FeedFolder *m_feed = nullptr;
+    Tfrm_Emlekezteto *m_reminderWindow = nullptr;
+    // What the last tray message told, shown in the reminder window when clicked.
+    std::function<void()> m_trayMessageOpen;
 };
 
 // The client size of a full-screen main window: the window with its frame

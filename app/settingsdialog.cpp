@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -75,6 +76,26 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     mailLayout->addWidget(new QLabel(QStringLiteral("küldő emil cím"), mailGroup), 2, 0);
     mailLayout->addWidget(m_senderEmail, 3, 0);
 
+    auto *followGroup = new QGroupBox(QStringLiteral("Emlékeztetők és naptárfájlok"), this);
+    m_reminder = new QSpinBox(followGroup);
+    m_reminder->setObjectName(QStringLiteral("edEmlekeztet"));
+    m_reminder->setRange(0, kMaxReminderMinutes);
+    m_reminder->setSuffix(QStringLiteral(" perc"));
+    m_reminder->setToolTip(QStringLiteral("0: nincs emlékeztető"));
+    m_feed = new QLineEdit(followGroup);
+    m_feed->setObjectName(QStringLiteral("edFeedMappa"));
+    m_feed->setPlaceholderText(QStringLiteral("üres: nem készülnek fájlok"));
+    m_browseFeed = new QToolButton(followGroup);
+    m_browseFeed->setIcon(ZIcon(QStringLiteral("mappa")));
+    m_browseFeed->setToolTip(QStringLiteral("Mappa kiválasztása"));
+    auto *followLayout = new QGridLayout(followGroup);
+    followLayout->addWidget(new QLabel(QStringLiteral("Emlékeztető a bejegyzés előtt (0: nincs)"), followGroup), 0, 0);
+    followLayout->addWidget(m_reminder, 0, 1);
+    followLayout->addWidget(new QLabel(QStringLiteral("Naptár- és névjegyfájlok mappája"), followGroup),
+                            1, 0, 1, 2);
+    followLayout->addWidget(m_feed, 2, 0);
+    followLayout->addWidget(m_browseFeed, 2, 1);
+
     auto *ok = new QPushButton(ZIcon(QStringLiteral("ok")), QStringLiteral("OK"), this);
     auto *cancel = new QPushButton(ZIcon(QStringLiteral("megsem")), QStringLiteral("Mégsem"), this);
     ok->setObjectName(QStringLiteral("btnOK"));
@@ -89,6 +110,7 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     layout->addWidget(m_fullScreen);
     layout->addWidget(dbGroup);
     layout->addWidget(mailGroup);
+    layout->addWidget(followGroup);
     layout->addLayout(buttons);
 
     setTabOrder(m_fullScreen, m_database);
@@ -100,7 +122,10 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     setTabOrder(m_browseBackup, m_login);
     setTabOrder(m_login, m_senderName);
     setTabOrder(m_senderName, m_senderEmail);
-    setTabOrder(m_senderEmail, ok);
+    setTabOrder(m_senderEmail, m_reminder);
+    setTabOrder(m_reminder, m_feed);
+    setTabOrder(m_feed, m_browseFeed);
+    setTabOrder(m_browseFeed, ok);
     setTabOrder(ok, cancel);
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -108,6 +133,7 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     connect(m_browseDb, &QToolButton::clicked, this, &Tfrm_Beallit::chooseDatabase);
     connect(m_browseHtml, &QToolButton::clicked, this, &Tfrm_Beallit::chooseHtmlDir);
     connect(m_browseBackup, &QToolButton::clicked, this, &Tfrm_Beallit::chooseBackupDir);
+    connect(m_browseFeed, &QToolButton::clicked, this, &Tfrm_Beallit::chooseFeedDir);
     connect(m_login, &QCheckBox::clicked, this, [this] { m_loginTouched = true; });
 
     const TBeall &beall = Beall();
@@ -115,6 +141,8 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *parent)
     m_database->setText(beall.DatabasePath);
     m_html->setText(beall.HtmlDir);
     m_backup->setText(QDir::toNativeSeparators(ChosenRestoreCopyFolder()));
+    m_reminder->setValue(qBound(0, beall.ReminderMinutes, kMaxReminderMinutes));
+    m_feed->setText(beall.FeedDir);
 
     setFixedSize(460, sizeHint().height());
     RestoreFormPosition(this, kForm);
@@ -145,6 +173,13 @@ void Tfrm_Beallit::chooseBackupDir()
                                      m_backup->text().isEmpty() ? RestoreCopyFolder() : m_backup->text());
     if (!dir.isEmpty())
         m_backup->setText(QDir::toNativeSeparators(dir));
+}
+
+void Tfrm_Beallit::chooseFeedDir()
+{
+    const QString dir = chooseFolder(this, QStringLiteral("Naptár- és névjegyfájlok mappája"), m_feed->text());
+    if (!dir.isEmpty())
+        m_feed->setText(QDir::toNativeSeparators(dir));
 }
 
 void Tfrm_Beallit::loadFromRow()
@@ -199,6 +234,8 @@ bool EditSettings(QWidget *parent)
     beall.DatabasePath = dialog.databaseEdit()->text();
     beall.HtmlDir = dialog.htmlEdit()->text();
     SetRestoreCopyFolder(dialog.backupEdit()->text());
+    beall.ReminderMinutes = dialog.reminderBox()->value();
+    beall.FeedDir = dialog.feedEdit()->text().trimmed();
     dialog.storeIntoRow();
     tbl->post();
     return true;

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QToolButton;
 
 // "Beállítások": the ini-kept settings of the running program and the
@@ -24,6 +25,9 @@ public:
     QToolButton *htmlButton() const { return m_browseHtml; }
     QLineEdit *backupEdit() const { return m_backup; }
     QToolButton *backupButton() const { return m_browseBackup; }
+    QSpinBox *reminderBox() const { return m_reminder; }
+    QLineEdit *feedEdit() const { return m_feed; }
+    QToolButton *feedButton() const { return m_browseFeed; }
 
     void loadFromRow();     // bound controls from the settings row in edit mode
     void storeIntoRow();    // controls the user touched into the edit buffer
@@ -35,6 +39,7 @@ private:
     void chooseDatabase();
     void chooseHtmlDir();
     void chooseBackupDir();
+    void chooseFeedDir();
 
     QCheckBox *m_fullScreen = nullptr;
     QLineEdit *m_database = nullptr;
@@ -46,6 +51,9 @@ private:
     QCheckBox *m_login = nullptr;
     QLineEdit *m_senderName = nullptr;
     QLineEdit *m_senderEmail = nullptr;
+    QSpinBox *m_reminder = nullptr;
+    QLineEdit *m_feed = nullptr;
+    QToolButton *m_browseFeed = nullptr;
     bool m_loginTouched = false;
 };
 

@@ -92,6 +92,8 @@ void Tfrm_Main::readIni()
         beall.DatabasePath = ProgramPath(QStringLiteral("Zentavo.sqb"));
     beall.HtmlDir = iniText(ini, QStringLiteral("Defaults/HtmlPath"), defaultHtmlDir());
     SetRestoreCopyFolder(iniText(ini, QStringLiteral("Database/BackupPath")));
+    beall.ReminderMinutes = qBound(0, iniInt(ini, QStringLiteral("Defaults/ReminderMinutes"), 15), kMaxReminderMinutes);
+    beall.FeedDir = iniText(ini, QStringLiteral("Defaults/FeedPath"));
 }
 
 void Tfrm_Main::writeIni()
@@ -111,6 +113,8 @@ void Tfrm_Main::writeIni()
         ini.remove(QStringLiteral("Database/BackupPath"));
     else
         ini.setValue(QStringLiteral("Database/BackupPath"), ChosenRestoreCopyFolder());
+    ini.setValue(QStringLiteral("Defaults/ReminderMinutes"), beall.ReminderMinutes);
+    ini.setValue(QStringLiteral("Defaults/FeedPath"), beall.FeedDir);
     ini.sync();
     m_iniWritten = true;
 }

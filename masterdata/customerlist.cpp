@@ -4,17 +4,23 @@
 #include "masterdata/entries.h"
 #include "masterdata/masterlist.h"
 
+#include "output/vcard.h"
+
 #include "scheduling/entries.h"
 #include "scheduling/listcolumns.h"
 #include "scheduling/schedulingevents.h"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/testhooks.h"
 
 #include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
@@ -64,16 +70,19 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
                                  if (hasCurrentCustomer())
                                      ShowComments(LinkCustomer, currentId(), currentName());
                              });
+    aVcf = addCommand(QStringLiteral("aVcf"), QStringLiteral("Névjegy export (.vcf)..."),
+                      QStringLiteral("Az ügyfelek és alkalmazottaik kiírása névjegyfájlba (vCard)"), {},
+                      QStringLiteral("mentes"), [this] { exportContacts(); });
     aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                         QStringLiteral("bezar"), [this] { closeWindow(); });
 
     setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aFeladat, aNaptar, nullptr, aAlkalmazott, nullptr, aMegjegyzes,
-                        aBezar});
+                        nullptr, aVcf, aBezar});
     setDropDown(aUj, {aUj, aImport});
     setDropDown(aFeladat, {aFeladat, aUjFeladat});
     setDropDown(aNaptar, {aNaptar, aUjNaptar});
     setPopupCommands({aUj, aSzerkeszt, aTorol, nullptr, aFeladat, aUjFeladat, nullptr, aNaptar, aUjNaptar, nullptr,
-                      aMegjegyzes, nullptr, aBezar});
+                      aMegjegyzes, nullptr, aVcf, nullptr, aBezar});
     setActivateCommand(aSzerkeszt);
 
     // Editing stays available on an empty list: it starts a blank customer.
@@ -167,4 +176,35 @@ void Tfrm_Ugyfel::showEmployees()
 {
     if (hasCurrentCustomer())
         ShowEmployees(currentId(), currentName());
+}
+
+void Tfrm_Ugyfel::exportContacts()
+{
+    zdb::Table *tbl = table();
+    if (!tbl || !tbl->isOpen())
+        return;
+    // In the order the list shows them.
+    QList<int> ids;
+    const int field = tbl->fieldIndex(QStringLiteral("ugyfel"));
+    for (int row = 0; row < tbl->recordCount(); ++row)
+        ids << IntOrZero(tbl->valueAt(row, field));
+    if (ids.isEmpty()) {
+        ShowInfo(QStringLiteral("Nincs kiírható ügyfél."), this);
+        return;
+    }
+    const QString suggested = QDir(Beall().HtmlDir).filePath(QStringLiteral("ugyfelek.vcf"));
+    QString file = chooseSaveFile(this, QStringLiteral("Névjegy export"), suggested, QStringLiteral("vCard névjegyek (*.vcf)"));
+    if (file.isEmpty())
+        return;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".vcf");
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        throw zdb::Error(QStringLiteral("Az állomány nem hozható létre: ") + QDir::toNativeSeparators(file) + QStringLiteral("\r\n")
+                         + out.errorString());
+    const int cards = WriteContactsFile(Db1(), ids, false, out);
+    if (!out.commit())
+        throw zdb::Error(QStringLiteral("Az állomány nem írható: ") + QDir::toNativeSeparators(file) + QStringLiteral("\r\n")
+                         + out.errorString());
+    ShowInfo(QStringLiteral("Kiírva: %1 névjegy\r\n%2").arg(cards).arg(QDir::toNativeSeparators(file)), this);
 }

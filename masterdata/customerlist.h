@@ -24,6 +24,7 @@ public:
     QAction *aUjNaptar = nullptr;
     QAction *aAlkalmazott = nullptr;
     QAction *aMegjegyzes = nullptr;
+    QAction *aVcf = nullptr;
     QAction *aBezar = nullptr;
 
     // The commands (the actions run these).
@@ -35,6 +36,8 @@ public:
     void showCalendar();
     void newCalendarEntry();
     void showEmployees();
+    // "Névjegy export (.vcf)...": the listed customers and their employees.
+    void exportContacts();
 
 private:
     bool hasCurrentCustomer() const;

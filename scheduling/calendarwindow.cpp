@@ -1,5 +1,6 @@
 #include "scheduling/calendarwindow.h"
 
+#include "scheduling/calendarexport.h"
 #include "scheduling/entries.h"
 #include "scheduling/listcolumns.h"
 #include "scheduling/records.h"
@@ -66,11 +67,16 @@ Tfrm_Naptar::Tfrm_Naptar(QWidget *parent)
                                   QKeySequence(Qt::CTRL | Qt::Key_Right), QStringLiteral("holnap"), [this] { nextDay(); });
     aKesz = addCommand(QStringLiteral("aKesz"), QStringLiteral("Kész!"), QStringLiteral("Kész!"),
                                 QKeySequence(Qt::Key_F7), QStringLiteral("kesz"), [this] { toggleDone(); });
+    aIcs = addCommand(QStringLiteral("aIcs"), QStringLiteral("Naptár export (.ics)..."),
+                      QStringLiteral("A bejegyzések és a határidős feladatok kiírása naptárfájlba (iCalendar)"), {},
+                      QStringLiteral("mentes"), [this] { exportCalendar(); });
     aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                                  QStringLiteral("bezar"), [this] { closeWindow(); });
 
-    setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aBezar});
-    setPopupCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aBezar});
+    setToolBarCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aIcs,
+                        nullptr, aBezar});
+    setPopupCommands({aUj, aSzerkeszt, aTorol, nullptr, aTegnap, aDatumra, aHolnap, nullptr, aKesz, nullptr, aIcs,
+                      nullptr, aBezar});
     setActivateCommand(aSzerkeszt);
 
     showTable(tbl, calendarColumns());
@@ -176,4 +182,11 @@ void Tfrm_Naptar::chooseDay()
     QDate day = currentDay();
     if (AskDate(day))
         showDay(day);
+}
+
+void Tfrm_Naptar::exportCalendar()
+{
+    const QDate day = currentDay();
+    const QDate first(day.year(), day.month(), 1);
+    ExportCalendarWithPrompts(first, first.addMonths(1).addDays(-1), this);
 }

@@ -29,6 +29,8 @@ public:
     void previousDay();
     void nextDay();
     void chooseDay();
+    // "Naptár export (.ics)...": the shown day's month offered as the period.
+    void exportCalendar();
 
     // Commands, by their object names.
     QAction *aUj = nullptr;
@@ -38,6 +40,7 @@ public:
     QAction *aDatumra = nullptr;
     QAction *aHolnap = nullptr;
     QAction *aKesz = nullptr;
+    QAction *aIcs = nullptr;
     QAction *aBezar = nullptr;
 
 private:

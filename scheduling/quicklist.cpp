@@ -4,6 +4,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
 #include "scheduling/entries.h"
+#include "scheduling/followup.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "scheduling/records.h"
@@ -82,6 +83,26 @@ QPlainTextEdit *makeTextBox(QWidget *parent)
     box->setFocusPolicy(Qt::ClickFocus);
     return box;
 }
+
+// The task page's deadline cell of an overdue task carries the days it is late.
+class OverdueDelegate : public GridPictureDelegate
+{
+public:
+    using GridPictureDelegate::GridPictureDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        GridPictureDelegate::initStyleOption(option, index);
+        const auto *model = qobject_cast<const RecordSetModel *>(index.model());
+        const GridColumn *col = model ? model->column(index.column()) : nullptr;
+        if (!col || col->field != u"dat_hatid" || !model->recordSet())
+            return;
+        const int days = QuickListOverdueDays(*model->recordSet(), index.row());
+        if (days > 0)
+            option->text += QStringLiteral(" +%1").arg(days);
+    }
+};
 
 // The generated description of the current row; empty without one.
 QString generatedText(const zdb::Table *tbl)
@@ -318,12 +339,22 @@ QWidget *Tfrm_GyorsLista::createTaskPage()
     GridColumn deadline;
     deadline.field = QStringLiteral("dat_hatid");
     deadline.title = QStringLiteral("határidő");
-    deadline.width = m_taskGrid->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00.")) + 10;
+    deadline.width = m_taskGrid->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00. +999")) + 10;
     GridColumn text;
     text.field = QStringLiteral("rovid");
     text.title = QStringLiteral("feladat");
     text.width = kDesignWidth / 2;
     m_taskGrid->setRecordSet(m_tasks, {status, priority, deadline, text});
+    // Overdue tasks in a colour of their own; the stored rows stay as they are.
+    m_taskGrid->setItemDelegate(new OverdueDelegate(m_taskGrid));
+    m_taskGrid->setRowStyle([](const zdb::RecordSet &rs, int row) {
+        GridRowStyle style;
+        if (QuickListOverdueDays(rs, row) > 0) {
+            style.text = QuickListOverdueColor();
+            style.selectedText = QColor(255, 235, 235);
+        }
+        return style;
+    });
 
     m_statusMenu = new QMenu(QStringLiteral("Státusz"), this);
     m_statusMenu->setIcon(ZIcon(QStringLiteral("statusz")));
@@ -355,8 +386,9 @@ void Tfrm_GyorsLista::openRecordSets()
 {
     const TBeall &b = Beall();
     if (m_tasks && !b.TaskWindowOpen) {
-        // The filter stays as the task list last left it.
-        m_tasks->setOrder(QStringLiteral("dat_hatid"));
+        // The filter stays as the task list last left it. Open tasks past
+        // their deadline come first, then the rest by deadline.
+        m_tasks->setOrder(QuickListTaskOrder());
         m_tasks->open();
     }
     if (m_calendar && !b.CalendarWindowOpen) {
@@ -643,4 +675,29 @@ Tfrm_GyorsLista *OpenQuickList()
     window->raise();
     window->activateWindow();
     return window;
+}
+
+QString QuickListTaskOrder()
+{
+    // One expression (the record set puts its order in parentheses); the
+    // day is the database's local today, so no value is pasted into the text.
+    return QStringLiteral("case when kesz = 'N' and dat_hatid is not null and dat_hatid <> '' "
+                          "and dat_hatid < date('now', 'localtime') then '0' else '1' end || ifnull(dat_hatid, '')");
+}
+
+int QuickListOverdueDays(const zdb::RecordSet &rs, int row)
+{
+    if (row < 0 || row >= rs.recordCount())
+        return 0;
+    if (IsDoneFlag(rs.textAt(row, rs.fieldIndex(QStringLiteral("kesz")))))
+        return 0;
+    const QDate deadline = rs.valueAt(row, QStringLiteral("dat_hatid")).toDate();
+    if (!deadline.isValid())
+        return 0;
+    return int(qMax<qint64>(0, deadline.daysTo(FollowUpNow().date())));
+}
+
+QColor QuickListOverdueColor()
+{
+    return QColor(178, 34, 34);
 }

@@ -4,6 +4,7 @@
 // day's entries on one page and the open tasks on the other, working on the
 // main window's shared task and calendar record sets.
 
+#include <QColor>
 #include <QDate>
 #include <QPointer>
 #include <QRect>
@@ -17,8 +18,17 @@ class QPlainTextEdit;
 class QTabWidget;
 
 namespace zdb {
+class RecordSet;
 class Table;
 }
+
+// The task page's order when the quick list opens the task record set:
+// open tasks past their deadline first, then by deadline.
+QString QuickListTaskOrder();
+// Days an open task of a row is past its deadline; 0 when it is not late.
+int QuickListOverdueDays(const zdb::RecordSet &rs, int row);
+// The text colour of an overdue task.
+QColor QuickListOverdueColor();
 
 class Tfrm_GyorsLista : public QWidget
 {

@@ -1,5 +1,7 @@
 #include "scheduling/tasklist.h"
 
+#include "scheduling/calendarexport.h"
+#include "scheduling/followup.h"
 #include "scheduling/entries.h"
 #include "scheduling/listcolumns.h"
 #include "scheduling/records.h"
@@ -82,6 +84,9 @@ Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
     aMunka = addCommand(QStringLiteral("aMunka"), QStringLiteral("Részfeladat"),
                                  QStringLiteral("Részfeladatok, végzett munkák"), {}, QStringLiteral("munka"),
                                  [this] { openWorkLog(); });
+    aIcs = addCommand(QStringLiteral("aIcs"), QStringLiteral("Naptár export (.ics)..."),
+                      QStringLiteral("A határidős feladatok és a bejegyzések kiírása naptárfájlba (iCalendar)"), {},
+                      QStringLiteral("mentes"), [this] { exportCalendar(); });
     aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"), {},
                                  QStringLiteral("bezar"), [this] { closeWindow(); });
 
@@ -92,9 +97,10 @@ Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
     connect(aSzur, &QAction::triggered, this, [this](bool on) { RunGuarded([&] { setOpenTasksFilter(on); }, this); });
 
     setToolBarCommands({aSzur, nullptr, aUj, aSzerkeszt, aTorol, nullptr, aMunka, nullptr, aStatusz, nullptr, aKesz,
-                        nullptr, aBezar});
+                        nullptr, aIcs, nullptr, aBezar});
     setDropDown(aStatusz, statusCommands, true);
-    setPopupCommands({aSzur, nullptr, aUj, aSzerkeszt, aTorol, nullptr, aMunka, nullptr, aKesz, nullptr, aBezar});
+    setPopupCommands({aSzur, nullptr, aUj, aSzerkeszt, aTorol, nullptr, aMunka, nullptr, aKesz, nullptr, aIcs, nullptr,
+                      aBezar});
     setActivateCommand(aSzerkeszt);
 
     showTable(tbl, taskColumns());
@@ -206,4 +212,11 @@ void Tfrm_Feladat::openWorkLog()
     if (!hasCurrentTask())
         return;
     OpenWorkLog(currentTaskId());
+}
+
+void Tfrm_Feladat::exportCalendar()
+{
+    const QDate today = FollowUpNow().date();
+    const QDate first(today.year(), today.month(), 1);
+    ExportCalendarWithPrompts(first, first.addYears(1).addDays(-1), this);
 }

@@ -22,6 +22,8 @@ public:
     void setOpenTasksFilter(bool on);
     void setStatus(int status);
     void openWorkLog();
+    // "Naptár export (.ics)...": from this month's start a year ahead offered as the period.
+    void exportCalendar();
 
     // Commands, by their object names.
     QAction *aSzur = nullptr;
@@ -31,6 +33,7 @@ public:
     QAction *aKesz = nullptr;
     QAction *aStatusz = nullptr;
     QAction *aMunka = nullptr;
+    QAction *aIcs = nullptr;
     QAction *aBezar = nullptr;
 
 private:

@@ -16,6 +16,9 @@ class Connection;
 class Table;
 }
 
+// The longest reminder lead the settings accept: a day.
+constexpr int kMaxReminderMinutes = 1440;
+
 struct TBeall
 {
     bool FullScreen = false;
@@ -35,6 +38,10 @@ struct TBeall
     bool QuickListOpen = false;
     QString SenderName;
     QString SenderEmail;
+    // Minutes before an entry's hour its reminder comes; 0 turns reminders off.
+    int ReminderMinutes = 15;
+    // Where naptar.ics and ugyfelek.vcf are kept current; empty: nowhere.
+    QString FeedDir;
 
     void clearWindowFlags();
 };

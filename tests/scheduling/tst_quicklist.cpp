@@ -466,7 +466,8 @@ private Q_SLOTS:
         // Alone: opens both, closes both.
         Tfrm_GyorsLista *q = openQuickList(f);
         QVERIFY(tasks->isOpen() && cal->isOpen());
-        QCOMPARE(tasks->order(), QStringLiteral("dat_hatid"));
+        // Overdue tasks first, then by deadline.
+        QCOMPARE(tasks->order(), QuickListTaskOrder());
         QCOMPARE(cal->order(), QStringLiteral("ora"));
         closeQuickList(q);
         QVERIFY(!Beall().QuickListOpen);
