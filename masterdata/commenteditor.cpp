@@ -9,6 +9,7 @@
 #include "app/helpers/testhooks.h"
 
 #include "db/catalog.h"
+#include "db/codec.h"
 #include "db/recordset.h"
 
 #include <QDir>
@@ -47,9 +48,28 @@ QGridLayout *addCommonRows(QDialog *dlg, DateField *&datum, QLineEdit *&rovid)
     return grid;
 }
 
-// False, after telling the user, when the path does not fit its column.
+// False, after telling the user, when the path does not fit its column: too
+// long, or holding a letter the database's code page lacks (it would be
+// stored as "?" and name no file).
 bool pathFits(const QString &path, QWidget *owner)
 {
+    QString foreign;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (c >= 0x80 && zdb::cp1250Byte(c) == 0) {
+            // A surrogate pair is one letter.
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < path.size() && path.at(i + 1).isLowSurrogate();
+            foreign = path.mid(i, pair ? 2 : 1);
+            break;
+        }
+    }
+    if (!foreign.isEmpty()) {
+        ShowError(QStringLiteral("A file útvonalában olyan betű van („%1”), amelyet az adatbázis nem tud tárolni:\n%2\n"
+                                 "Nevezze át a file-t vagy a mappáját, és válassza ki újra.")
+                      .arg(foreign, path),
+                  owner);
+        return false;
+    }
     const int room = columnSize(QStringLiteral("doksi"), QStringLiteral("fileban"));
     if (room <= 0 || path.size() <= room)
         return true;

@@ -297,21 +297,20 @@ void Tfrm_Megjegyzes::sendByMail()
     const bool document = documentsShown();
     const QString subject = tbl->text(QStringLiteral("rovid"));
     const QString body = document ? QStringLiteral("Dokumentum küldése") : tbl->text(QStringLiteral("szoveg"));
-    const QString attachment = document ? tbl->text(QStringLiteral("fileban")) : QString();
-    if (document && (attachment.trimmed().isEmpty() || !QFileInfo(attachment).isFile())) {
+    const QString stored = document ? tbl->text(QStringLiteral("fileban")) : QString();
+    // Found where the link finds it: a relative path from the program folder.
+    const QString attachment = DocumentFilePath(stored);
+    if (document && (attachment.isEmpty() || !QFileInfo(attachment).isFile())) {
         // The mail client would send the message without it, or not start at all.
-        ShowError(QStringLiteral("A csatolandó dokumentum nem található ezen a gépen:\n%1").arg(attachment), this);
+        ShowError(QStringLiteral("A csatolandó dokumentum nem található ezen a gépen:\n%1").arg(stored), this);
         return;
     }
     QString name;
     QString email;
     if (PickCustomerWithEmail(-1, name, email) == -1)
         return;
-    const int result = SendMail(subject, body, attachment, email, name, Beall().SenderEmail, Beall().SenderName);
-    if (result == -1)
-        ShowError(QStringLiteral("A levelezőprogram nem indítható el (xdg-email), a levél nem készült el."), this);
-    else if (result != 0)
-        ShowError(QStringLiteral("A levelezőprogram nem vette át a levelet (hibakód: %1).").arg(result), this);
+    // A failed hand-off is reported by SendMail itself, once.
+    SendMail(subject, body, attachment, email, name, Beall().SenderEmail, Beall().SenderName);
 }
 
 QString Tfrm_Megjegyzes::outputTitle() const

@@ -9,6 +9,8 @@
 #include "app/helpers/testhooks.h"
 #include "db/recordset.h"
 #include "app/helpers/descriptioneditor.h"
+#include "app/helpers/textfile.h"
+#include "db/dberror.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,20 +30,17 @@
 
 namespace {
 
-// A whole file, or an error message naming it.
+// A whole file, or an error message naming it (a file too large to show is
+// refused before it is read).
 bool readWholeFile(const QString &path, QByteArray &bytes, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("A file nem olvasható: %1\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
+    try {
+        bytes = ReadFileBytes(path, csvimport::kMaxImportFile);
+        return true;
+    } catch (const zdb::Error &e) {
+        error = e.message();
         return false;
     }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = QStringLiteral("A file nem olvasható: %1\n%2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -186,11 +185,18 @@ void Tfrm_Betolt::openFile(const QString &path)
         ShowError(error, this);
         return;
     }
+    QString text;
+    try {
+        text = csvimport::DecodeFileText(bytes);
+    } catch (const zdb::Error &e) {
+        ShowError(QDir::toNativeSeparators(path) + QStringLiteral("\n") + e.message(), this);
+        return;
+    }
     m_shownPath = path;
     m_path->setText(QDir::toNativeSeparators(path));
     m_list->clear();
     m_columns.clear();
-    m_text->setPlainText(csvimport::DecodeFileText(bytes));
+    m_text->setPlainText(text);
     rebuildColumns();
 }
 
@@ -199,10 +205,19 @@ void Tfrm_Betolt::rebuildColumns()
     if (m_loading)
         return;
     m_list->clear();
-    // Only the first line is wanted: a long file is not split whole.
+    // Only the first record is wanted: a long file is not split whole. A
+    // quoted header name may hold a line break, so lines are taken until the
+    // record is complete.
     QString header;
-    if (m_text->lines() > 0)
-        header = csvimport::SplitLines(m_text->text(0)).value(0);
+    const int count = m_text->lines();
+    for (int i = 0; i < count && i < 1000; ++i) {
+        header += m_text->text(i);
+        const qsizetype end = csvimport::FirstRecordEnd(header);
+        if (end >= 0 && (end < header.size() || i + 1 == count)) {
+            header.truncate(end);
+            break;
+        }
+    }
     m_columns = csvimport::ColumnsFromHeader(header);
     for (const csvimport::Column &c : std::as_const(m_columns)) {
         auto *item = new QListWidgetItem(c.entry(), m_list);

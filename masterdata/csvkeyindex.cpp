@@ -17,26 +17,32 @@ size_t capacityFor(size_t entries)
 
 } // namespace
 
-KeyIndex::KeyIndex(const zdb::RecordSet &rows, int keyField)
+KeyIndex::KeyIndex(const zdb::RecordSet &rows, int keyField, Normalise normalise)
     : m_rows(rows)
     , m_field(keyField)
+    , m_normalise(std::move(normalise))
     , m_loaded(rows.recordCount())
 {
     m_slots.assign(capacityFor(size_t(m_loaded)), kEmpty);
     m_hashes.assign(m_slots.size(), 0);
     for (int row = 0; row < m_loaded; ++row) {
         const QString key = keyOf(row);
-        if (find(key) < 0)
+        if (findNormal(key) < 0)
             put(row, quint32(qHash(key)));
     }
 }
 
 QString KeyIndex::keyOf(int entry) const
 {
-    return m_rows.textAt(entry, m_field);
+    return norm(m_rows.textAt(entry, m_field));
 }
 
 int KeyIndex::find(const QString &key) const
+{
+    return findNormal(norm(key));
+}
+
+int KeyIndex::findNormal(const QString &key) const
 {
     const quint32 hash = quint32(qHash(key));
     const size_t mask = m_slots.size() - 1;
@@ -87,15 +93,20 @@ void KeyIndex::grow()
     }
 }
 
-void KeyIndex::addNew(const QString &key)
+void KeyIndex::addNew(const QString &given)
 {
+    const QString key = norm(given);
     const int entry = m_loaded + m_added++;
-    if (find(key) < 0)
+    if (findNormal(key) < 0)
         put(entry, quint32(qHash(key)));
 }
 
-void KeyIndex::rekey(int entry, const QString &oldKey, const QString &newKey)
+void KeyIndex::rekey(int entry, const QString &oldGiven, const QString &newGiven)
 {
+    const QString oldKey = norm(oldGiven);
+    const QString newKey = norm(newGiven);
+    if (oldKey == newKey)
+        return;
     const quint32 oldHash = quint32(qHash(oldKey));
     const size_t mask = m_slots.size() - 1;
     for (size_t i = oldHash & mask; m_slots[i] != kEmpty; i = (i + 1) & mask) {
@@ -104,7 +115,7 @@ void KeyIndex::rekey(int entry, const QString &oldKey, const QString &newKey)
             break;
         }
     }
-    const int holder = find(newKey);
+    const int holder = findNormal(newKey);
     if (holder < 0) {
         put(entry, quint32(qHash(newKey)));
     } else if (holder > entry) {

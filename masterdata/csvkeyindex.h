@@ -3,7 +3,8 @@
 // The codes of a record set's rows, hashed once for the import: finding a
 // line's row costs one probe instead of a walk over every row. A key matches
 // exactly the rows a locate on the key field would find (the same text form,
-// case and spaces kept, an empty code for a null one), and the first row in
+// case and spaces kept, an empty code for a null one), unless a normaliser
+// says otherwise, and the first row in
 // the record set's order wins. The record set's rows are read in place;
 // the rows the import adds are read there too, as it appends them.
 
@@ -11,6 +12,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace csvimport {
@@ -18,7 +20,11 @@ namespace csvimport {
 class KeyIndex
 {
 public:
-    KeyIndex(const zdb::RecordSet &rows, int keyField);
+    // How a key is compared: the file's and the rows' keys both pass through
+    // it (none: the text as it stands).
+    using Normalise = std::function<QString(const QString &)>;
+
+    KeyIndex(const zdb::RecordSet &rows, int keyField, Normalise normalise = {});
 
     // The first row whose key reads `key`; -1 when none does. Rows the
     // import added count on after the loaded ones, as the record set holds them.
@@ -32,11 +38,14 @@ public:
 
 private:
     QString keyOf(int entry) const;
+    QString norm(const QString &key) const { return m_normalise ? m_normalise(key) : key; }
+    int findNormal(const QString &key) const;
     void put(int entry, quint32 hash);
     void grow();
 
     const zdb::RecordSet &m_rows;
     int m_field;
+    Normalise m_normalise;
     int m_loaded;                        // entries below this are the record set's rows
     int m_added = 0;                     // rows the import added
     std::vector<int> m_slots;            // entry, kEmpty or kGone

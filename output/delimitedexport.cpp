@@ -496,13 +496,12 @@ void Tfrm_Excelbe::browse()
     const QString csv = QStringLiteral("CSV állományok (*.csv)");
     const QString txt = QStringLiteral("Text állományok (*.txt)");
     QString filter = csv;
-    QString path = chooseSaveFile(this, QStringLiteral("Mentés másként"), resolvedFileName(),
-                                  csv + QStringLiteral(";;") + txt + QStringLiteral(";;Minden állomány (*)"), &filter);
+    // A name without an extension gets the one of the chosen file type.
+    const QString path = chooseSaveFileWithSuffix(this, QStringLiteral("Mentés másként"), resolvedFileName(),
+                                                  csv + QStringLiteral(";;") + txt + QStringLiteral(";;Minden állomány (*)"),
+                                                  QStringLiteral("csv"), &filter);
     if (path.isEmpty())
         return;
-    // A name without an extension gets the one of the chosen file type.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += filter == txt ? QStringLiteral(".txt") : QStringLiteral(".csv");
     m_folder = QFileInfo(path).absolutePath();
     m_fileName->setText(QDir::toNativeSeparators(path));
 }

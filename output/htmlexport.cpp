@@ -418,12 +418,10 @@ void Tfrm_HtmlExport::mailPage()
 
 void Tfrm_HtmlExport::browse()
 {
-    QString chosen = chooseSaveFile(this, QStringLiteral("Mentés helye"), fileName(),
-                                    QStringLiteral("HTML dokumentum (*.htm *.html)"));
+    const QString chosen = chooseSaveFileWithSuffix(this, QStringLiteral("Mentés helye"), fileName(),
+                                                    QStringLiteral("HTML dokumentum (*.htm *.html)"), QStringLiteral("htm"));
     if (chosen.isEmpty())
         return;
-    if (QFileInfo(chosen).suffix().isEmpty())
-        chosen += QStringLiteral(".htm");
     setFileName(chosen);
 }
 

@@ -303,11 +303,10 @@ bool Tfrm_Sql::loadFile(const QString &path)
 void Tfrm_Sql::saveSql()
 {
     const QString preset = m_fileName.isEmpty() ? sqlFolder() : m_fileName;
-    QString path = chooseSaveFile(this, QStringLiteral("SQL mentése"), preset, QStringLiteral("SQL file-ok (*.sql)"));
+    const QString path = chooseSaveFileWithSuffix(this, QStringLiteral("SQL mentése"), preset,
+                                                  QStringLiteral("SQL file-ok (*.sql)"), QStringLiteral("sql"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".sql");
     saveFile(path);
 }
 

@@ -46,11 +46,6 @@ QStringList categoryList()
 }
 
 // A file name without an extension gets ".txt".
-QString withDefaultExtension(const QString &path)
-{
-    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".txt") : path;
-}
-
 } // namespace
 
 QString NoteFileFilter()
@@ -181,10 +176,11 @@ void Tfrm_Jegyzet::loadFromFile()
 
 void Tfrm_Jegyzet::saveToFile()
 {
-    const QString chosen = chooseSaveFile(this, QStringLiteral("Mentés file-ba"), QString(), NoteFileFilter());
+    const QString chosen = chooseSaveFileWithSuffix(this, QStringLiteral("Mentés file-ba"), QString(), NoteFileFilter(),
+                                                    QStringLiteral("txt"));
     if (chosen.isEmpty())
         return;
-    WriteTextFile(withDefaultExtension(chosen), m_text->text());
+    WriteTextFile(chosen, m_text->text());
 }
 
 void Tfrm_Jegyzet::printText()

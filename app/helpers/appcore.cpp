@@ -90,12 +90,21 @@ bool StartSideProgram(const QString &program)
     return QProcess::startDetached(info.absoluteFilePath(), {}, ProgramDir());
 }
 
+QString DocumentFilePath(const QString &path)
+{
+    const QString trimmed = QDir::fromNativeSeparators(path.trimmed());
+    if (trimmed.isEmpty())
+        return {};
+    QFileInfo info(trimmed);
+    if (info.isRelative())
+        info.setFile(QDir(ProgramDir()), trimmed);
+    return info.absoluteFilePath();
+}
+
 bool OpenDocumentFile(const QString &path)
 {
     const QString trimmed = path.trimmed();
-    QFileInfo info(trimmed);
-    if (!trimmed.isEmpty() && info.isRelative())
-        info.setFile(QDir(ProgramDir()), trimmed);
+    const QFileInfo info(DocumentFilePath(trimmed));
     if (trimmed.isEmpty() || !info.exists()) {
         // The desktop would show nothing at all for a missing file.
         ShowError(QStringLiteral("A dokumentum nem található ezen a gépen:\n%1").arg(trimmed));

@@ -76,6 +76,9 @@ void OpenDocument(const QString &target);
 // Starts one of the program's own side programs from the program folder;
 // false when it is missing or could not start.
 bool StartSideProgram(const QString &program);
+// An attached document's path as a file here: trimmed, and a relative one
+// taken from the program folder (documents kept beside the program).
+QString DocumentFilePath(const QString &path);
 // An attached document file, through OpenDocument. A path that names no file here (a drive or
 // network path written on another machine) is reported by name; false then.
 bool OpenDocumentFile(const QString &path);

@@ -4,7 +4,12 @@
 
 #include <QApplication>
 
+#include "app/helpers/helpers.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QPointer>
 #include <QQueue>
 #include <QTimer>
@@ -203,6 +208,58 @@ QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &d
         return name;
     }
     return QFileDialog::getSaveFileName(parent, caption, dir, filter, selectedFilter);
+}
+
+namespace {
+
+// The first "*.ext" of a filter such as "Text file-ok (*.txt *.csv)".
+QString filterSuffix(const QString &filter, const QString &fallback)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch m = pattern.match(filter);
+    return m.hasMatch() ? m.captured(1) : fallback;
+}
+
+} // namespace
+
+QString chooseSaveFileWithSuffix(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                                 const QString &suffix, QString *selectedFilter)
+{
+    QString chosenFilter = selectedFilter && !selectedFilter->isEmpty() ? *selectedFilter : filter.section(QStringLiteral(";;"), 0, 0);
+    QString name;
+    if (testhooks::automatic()) {
+        testhooks::takeFileName(name);
+        const QString hooked = testhooks::takeFileFilter();
+        if (!hooked.isEmpty())
+            chosenFilter = hooked;
+    } else {
+        // The dialog adds the extension itself where it can, and then asks
+        // about the very file that will be written.
+        QFileDialog dialog(parent, caption, dir, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.selectNameFilter(chosenFilter);
+        dialog.setDefaultSuffix(filterSuffix(chosenFilter, suffix));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &suffix](const QString &f) { dialog.setDefaultSuffix(filterSuffix(f, suffix)); });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        name = dialog.selectedFiles().constFirst();
+        chosenFilter = dialog.selectedNameFilter();
+    }
+    if (name.isEmpty())
+        return {};
+    if (selectedFilter)
+        *selectedFilter = chosenFilter;
+    const QString ext = filterSuffix(chosenFilter, suffix);
+    if (QFileInfo(name).suffix().isEmpty() && !ext.isEmpty()) {
+        name += QLatin1Char('.') + ext;
+        if (QFileInfo::exists(name)
+            && !AskYesNo(QStringLiteral("A(z) „%1” file már létezik.\nLecseréli?").arg(QDir::toNativeSeparators(name)), caption,
+                         parent))
+            return {};
+    }
+    return name;
 }
 
 QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir)

@@ -73,4 +73,11 @@ QString chooseOpenFile(QWidget *parent, const QString &caption, const QString &d
 // selectedFilter, when given, receives the filter chosen in the dialog.
 QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
                        QString *selectedFilter = nullptr);
+// A save chooser for files that carry an extension: a name given without one
+// gets the first extension of the chosen filter (else `suffix`, without its
+// dot). The dialog itself only knew the name as typed, so when the extension
+// was added here and that file exists, the user is asked before it is
+// replaced. Empty when the user cancels or keeps the old file.
+QString chooseSaveFileWithSuffix(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                                 const QString &suffix, QString *selectedFilter = nullptr);
 QString chooseFolder(QWidget *parent, const QString &caption, const QString &dir);

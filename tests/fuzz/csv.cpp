@@ -36,8 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const csvimport::FileLines lines(bytes);
-    for (int i = 0; i < lines.count(); ++i)
-        FUZZ_CHECK(!lines.line(i).contains(QLatin1Char('\n')));
+    // A record holds a line break only inside a quoted value.
+    for (int i = 0; i < lines.count(); ++i) {
+        const QString record = lines.line(i);
+        FUZZ_CHECK(csvimport::FirstRecordEnd(record) == record.size() || i == lines.unclosedRecord());
+        FUZZ_CHECK(i == 0 || lines.lineNumber(i) > lines.lineNumber(i - 1));
+    }
     if (lines.count() == 0)
         return 0;
     const QList<csvimport::Column> columns = csvimport::ColumnsFromHeader(lines.line(0));

@@ -2,7 +2,9 @@
 // positions.
 
 #include "app/helpers/helpers.h"
+#include "app/helpers/textfile.h"
 
+#include "db/codec.h"
 #include "db/dberror.h"
 #include "db/recordset.h"
 
@@ -36,6 +38,9 @@ private Q_SLOTS:
     void replaceAndRemove();
     void parseFloatLoose_data();
     void parseFloatLoose();
+    void textFileEncodings_data();
+    void textFileEncodings();
+    void textFileLimits();
     void parseIntLoose_data();
     void parseIntLoose();
 
@@ -189,6 +194,69 @@ void TextHelpersTest::parseFloatLoose()
     QFETCH(double, value);
     QLocale::setDefault(QLocale(locale));
     QCOMPARE(ParseFloatLoose(text), value);
+}
+
+void TextHelpersTest::textFileEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");      // empty: refused
+    QTest::addColumn<int>("badLine");
+    const QString hu = QStringLiteral("árvíztűrő\r\nŐsz");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (const QChar c : hu) {
+        le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    QTest::newRow("Windows-1250") << zdb::toCp1250(hu) << hu << 0;
+    QTest::newRow("UTF-8") << hu.toUtf8() << hu << 0;
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") + hu.toUtf8() << hu << 0;
+    QTest::newRow("UTF-16 LE") << le << hu << 0;
+    QTest::newRow("UTF-16 BE") << be << hu << 0;
+    // One broken sequence among good ones: UTF-8 all the same, refused.
+    QTest::newRow("UTF-8, broken on line 3")
+        << (QStringLiteral("árvíz\nŐsz\r").toUtf8() + "t\xFBk\xF6r") << QString() << 3;
+    QTest::newRow("UTF-8 with mark, broken on line 1") << QByteArray("\xEF\xBB\xBF" "a\xE1") << QString() << 1;
+    // Windows-1250 full of accents is not mistaken for broken UTF-8.
+    QTest::newRow("Windows-1250 with a valid pair by chance")
+        << zdb::toCp1250(QStringLiteral("tükörfúrógép Ăš ÁÉÍ")) << QStringLiteral("tükörfúrógép Ăš ÁÉÍ") << 0;
+}
+
+void TextHelpersTest::textFileEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, badLine);
+    QCOMPARE(DetectTextEncoding(bytes).badLine, badLine);
+    if (text.isEmpty()) {
+        try {
+            DecodeTextFile(bytes);
+            QFAIL("broken UTF-8 was read");
+        } catch (const zdb::Error &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("%1. sor").arg(badLine)), qPrintable(e.message()));
+        }
+    } else {
+        QCOMPARE(DecodeTextFile(bytes), text);
+    }
+}
+
+// A file far larger than the editor is meant for is refused before it is
+// read, with its name and size in the message.
+void TextHelpersTest::textFileLimits()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nagy.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(3 * 1024 * 1024));
+    file.close();
+    QCOMPARE(ReadTextFile(path, 4 * 1024 * 1024).size(), 3 * 1024 * 1024);
+    try {
+        ReadTextFile(path, 2 * 1024 * 1024);
+        QFAIL("an over-large file was read");
+    } catch (const zdb::Error &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("nagy.txt")) && e.message().contains(QStringLiteral("túl nagy")),
+                 qPrintable(e.message()));
+    }
 }
 
 void TextHelpersTest::parseIntLoose_data()

@@ -11,6 +11,7 @@
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datefield.h"
+#include "db/connection.h"
 #include "db/recordset.h"
 
 #include <QAction>
@@ -256,6 +257,58 @@ private Q_SLOTS:
             qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
             QVERIFY(testhooks::lastMessage().text.contains(QStringLiteral("xdg-email")));
         });
+    }
+
+    // A relative document path is taken from the program folder by the
+    // link, the mail's check and its attachment alike; a path the database's
+    // code page cannot hold is refused, as a too long one is; a mail hand-off
+    // that fails says so once.
+    void documentPathsAndFailedHandOff()
+    {
+        const QString folder = QDir(ProgramDir()).filePath(QStringLiteral("Doksi"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString doc = QDir(folder).filePath(QStringLiteral("ajanlat.pdf"));
+        QVERIFY(QFile(doc).open(QIODevice::WriteOnly));
+        const QString foreign = files.filePath(QStringLiteral("árajánlat-漢字.pdf"));
+        QVERIFY(QFile(foreign).open(QIODevice::WriteOnly));
+        Db1()->executeDirect(QStringLiteral("UPDATE doksi SET fileban='Doksi/ajanlat.pdf' WHERE doksi=1"));
+        withDialog(LinkCustomer, 1, QStringLiteral("Ásvány Kft."), [&](Tfrm_Megjegyzes *d) {
+            d->pages()->setCurrentIndex(1);
+            testhooks::clearMessages();
+            d->openDocument();
+            QCOMPARE(opened, QStringList{QDir::toNativeSeparators(doc)});
+            answerCustomerPicker(true);
+            d->aLevelben->trigger();
+            QVERIFY2(testhooks::shownMessages().isEmpty(), qPrintable(testhooks::lastMessage().text));
+            const QStringList args = mailArguments();
+            QVERIFY2(args.contains(doc), qPrintable(args.join(QLatin1Char('|'))));
+
+            answerDialog<Tfrm_DoksiSzerkeszt>([&](Tfrm_DoksiSzerkeszt *e) {
+                testhooks::setNextFileName(foreign);
+                e->browse();
+                QCOMPARE(e->fileban()->text(), QStringLiteral("Doksi/ajanlat.pdf"));
+                e->fileban()->setText(foreign);
+                e->accept();
+                QVERIFY(e->isVisible());
+                e->reject();
+            });
+            d->aSzerkeszt->trigger();
+            const auto shown = testhooks::shownMessages();
+            QCOMPARE(shown.size(), 2);
+            for (const auto &message : shown)
+                QVERIFY2(message.text.contains(QStringLiteral("nem tud tárolni")), qPrintable(message.text));
+
+            // No mail client: one message, not two.
+            d->pages()->setCurrentIndex(0);
+            QTemporaryDir empty;
+            qputenv("PATH", QFile::encodeName(empty.path()));
+            testhooks::clearMessages();
+            answerCustomerPicker(true);
+            d->aLevelben->trigger();
+            qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
+            QCOMPARE(testhooks::shownMessages().size(), 1);
+        });
+        QCOMPARE(storedText(QStringLiteral("SELECT fileban FROM doksi WHERE doksi=1")), QStringLiteral("Doksi/ajanlat.pdf"));
     }
 
     void commentTextsKeepTheirLines_data()

@@ -324,6 +324,18 @@ private Q_SLOTS:
         QCOMPARE(testenv::fileBytes(path + QStringLiteral(".sql")),
                  QByteArray("select '\xe1rv\xedzt\xfbr\xf5'\r\nfrom jegyzet"));
         QCOMPARE(console->fileName(), QDir::toNativeSeparators(path + QStringLiteral(".sql")));
+        // The same name again: the dialog saw "lista", not "lista.sql", so
+        // replacing that file is asked first; a "no" keeps it.
+        testhooks::clearMessages();
+        console->editor()->setText(QStringLiteral("select 2"));
+        testhooks::setNextFileName(path);
+        testhooks::setNextAnswer(false);
+        console->aMent->trigger();
+        QCOMPARE(testenv::fileBytes(path + QStringLiteral(".sql")),
+                 QByteArray("select '\xe1rv\xedzt\xfbr\xf5'\r\nfrom jegyzet"));
+        QCOMPARE(testhooks::shownMessages().size(), 1);
+        QCOMPARE(testhooks::shownMessages().at(0).icon, QStringLiteral("question"));
+        QVERIFY(testhooks::shownMessages().at(0).text.contains(QStringLiteral("lista.sql")));
 
         // "Új SQL" empties the text and keeps the name for the next save.
         console->aUj->trigger();
@@ -335,6 +347,7 @@ private Q_SLOTS:
             {"cp.sql", QByteArray("select '\xe1rv\xedzt\xfbr\xf5'\r\n")},
             {"bom.sql", QByteArray("\xef\xbb\xbfselect '\xc3\xa1rv\xc3\xadzt\xc5\xb1r\xc5\x91'\r\n")},
             {"utf8.sql", QByteArray("select '\xc3\xa1rv\xc3\xadzt\xc5\xb1r\xc5\x91'\r\n")},
+            {"utf16.sql", QByteArray("\xff\xfes\0e\0l\0e\0c\0t\0 \0'\0\xe1\0r\0v\0\xed\0z\0t\0\x71\x01r\0\x51\x01'\0\r\0\n\0", 42)},
         };
         for (const auto &file : files) {
             QFile out(f->path(QStringLiteral("SQL/") + QString::fromLatin1(file.name)));

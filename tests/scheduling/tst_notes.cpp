@@ -445,11 +445,14 @@ private Q_SLOTS:
         write(bom, QByteArray("\xEF\xBB\xBF") + QStringLiteral("Őszi árvíz\r\nkettő").toUtf8());
         write(utf8, QStringLiteral("Őszi árvíz\nkettő").toUtf8());
         write(ansi, zdb::toCp1250(u"Őszi árvíz\r\nkettő"));
+        const QString utf16 = f->path(QStringLiteral("utf16.txt"));
+        const QString utf16Text = QStringLiteral("Őszi árvíz\r\nkettő");
+        write(utf16, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(utf16Text.utf16()), utf16Text.size() * 2));
 
         QStringList loaded;
         const QString saved = f->path(QStringLiteral("mentett"));
         answerEditor([&](Tfrm_Jegyzet *e) {
-            for (const QString &path : {bom, utf8, ansi}) {
+            for (const QString &path : {bom, utf8, ansi, utf16}) {
                 testhooks::setNextFileName(path);
                 e->aMegnyit->trigger();
                 loaded << DescriptionEditor::withCrLf(e->textEditor()->text());
@@ -460,6 +463,7 @@ private Q_SLOTS:
             e->aMent->trigger();
         }, false);
         w->aSzerkeszt->trigger();
+        QCOMPARE(loaded.size(), 4);
         for (const QString &text : loaded)
             QCOMPARE(text, QStringLiteral("Őszi árvíz\r\nkettő"));
         QCOMPARE(testenv::fileBytes(saved + QStringLiteral(".txt")), zdb::toCp1250(u"első\r\nárvíztűrő"));
@@ -504,6 +508,49 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 2);
         QVERIFY(shown.at(0).text.contains(QStringLiteral("regi.txt")));
         QVERIFY(shown.at(1).text.contains(QStringLiteral("nincs.txt")));
+    }
+
+    // "Mentés file-ba" adds ".txt" after the dialog: the dialog never saw that
+    // name, so replacing an existing file of it is asked first. A file that is
+    // broken UTF-8 is not loaded garbled: the message names its line.
+    void savingOverAFileWithTheAddedExtensionAsks()
+    {
+        Tfrm_Jegyzetek *w = open();
+        QVERIFY(w->notes()->locate(QStringLiteral("jegyzet"), 1));
+        const QString level = f->path(QStringLiteral("level"));
+        QFile file(level + QStringLiteral(".txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("régi");
+        file.close();
+        const QString broken = f->path(QStringLiteral("hibas.txt"));
+        QFile bad(broken);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QStringLiteral("első sor árvíz\nmásodik\n").toUtf8() + "harmadik \xF5\n");
+        bad.close();
+        testhooks::clearMessages();
+        answerEditor([&](Tfrm_Jegyzet *e) {
+            e->textEditor()->setText(QStringLiteral("új"));
+            testhooks::setNextFileName(level);
+            testhooks::setNextAnswer(false);
+            e->aMent->trigger();
+            QCOMPARE(testenv::fileBytes(level + QStringLiteral(".txt")), QByteArray("régi"));
+            testhooks::setNextFileName(level);
+            testhooks::setNextAnswer(true);
+            e->aMent->trigger();
+            QCOMPARE(testenv::fileBytes(level + QStringLiteral(".txt")), QByteArray("\xFAj"));
+            testhooks::setNextFileName(broken);
+            e->aMegnyit->trigger();
+            QCOMPARE(e->textEditor()->text(), QStringLiteral("új"));
+        }, false);
+        w->aSzerkeszt->trigger();
+        const QList<testhooks::ShownMessage> shown = testhooks::shownMessages();
+        QCOMPARE(shown.size(), 3);
+        for (int i : {0, 1}) {
+            QCOMPARE(shown.at(i).icon, QStringLiteral("question"));
+            QVERIFY2(shown.at(i).text.contains(QStringLiteral("level.txt")), qPrintable(shown.at(i).text));
+        }
+        QCOMPARE(shown.at(2).icon, QStringLiteral("error"));
+        QVERIFY2(shown.at(2).text.contains(QStringLiteral("3. sor")), qPrintable(shown.at(2).text));
     }
 
     void printingWithoutAPrinterSaysSo()
