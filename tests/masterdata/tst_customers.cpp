@@ -136,7 +136,7 @@ private Q_SLOTS:
 
         QCOMPARE(texts(w->toolBar()->actions()),
                  QStringList({"Új ügyfél", "Szerkeszt", "Töröl", "-", "Feladatok", "Naptár", "-", "Alkalmazott", "-",
-                              "Megj.", "Bezár"}));
+                              "Megj.", "-", "Névjegy export (.vcf)...", "Bezár"}));
         auto dropDown = [w](QAction *a) {
             auto *button = qobject_cast<QToolButton *>(w->toolBar()->widgetForAction(a));
             return button && button->menu() ? texts(button->menu()->actions()) : QStringList();
@@ -147,7 +147,7 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> popup(w->grid()->createPopupMenu());
         QCOMPARE(texts(popup->actions()),
                  QStringList({"Új ügyfél", "Szerkeszt", "Töröl", "-", "Feladatok", "Új feladat", "-", "Naptár",
-                              "Új naptár bejegyzés", "-", "Megj.", "-", "Bezár"}));
+                              "Új naptár bejegyzés", "-", "Megj.", "-", "Névjegy export (.vcf)...", "-", "Bezár"}));
         QCOMPARE(w->aAlkalmazott->statusTip(), QStringLiteral("Alkalmazottak"));
         QCOMPARE(w->aMegjegyzes->statusTip(), QStringLiteral("Megjegyzések"));
         QCOMPARE(w->aMegjegyzes->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));

@@ -189,7 +189,8 @@ private Q_SLOTS:
             QCOMPARE(a->statusTip(), QString::fromUtf8(row.hint));
             QCOMPARE(a->shortcut(), row.key);
         }
-        const QStringList order{"Új dolog", "Szerkeszt", "Töröl", "-", "Tegnap", "Dátumra", "Holnap", "-", "Kész!", "-", "Bezár"};
+        const QStringList order{"Új dolog", "Szerkeszt", "Töröl", "-", "Tegnap", "Dátumra", "Holnap", "-", "Kész!", "-",
+                                "Naptár export (.ics)...", "-", "Bezár"};
         QCOMPARE(texts(w->toolBar()->actions()), order);
         std::unique_ptr<QMenu> popup(w->grid()->createPopupMenu());
         QCOMPARE(texts(popup->actions()), order);

@@ -200,12 +200,12 @@ private Q_SLOTS:
         Tfrm_Feladat *w = open();
         QCOMPARE(texts(w->toolBar()->actions()),
                  QStringList({"Szűrés", "-", "Új feladat", "Szerkeszt", "Töröl", "-", "Részfeladat", "-", "Státusz", "-",
-                              "Kész!", "-", "Bezár"}));
+                              "Kész!", "-", "Naptár export (.ics)...", "-", "Bezár"}));
         QCOMPARE(texts(actionOf(w, QStringLiteral("aStatusz"))->menu()->actions()),
                  QStringList({"Beérkezett", "Folyamatban", "Kész", "Visszautasítva"}));
         std::unique_ptr<QMenu> popup(w->grid()->createPopupMenu());
         QCOMPARE(texts(popup->actions()), QStringList({"Szűrés", "-", "Új feladat", "Szerkeszt", "Töröl", "-", "Részfeladat",
-                                                       "-", "Kész!", "-", "Bezár"}));
+                                                       "-", "Kész!", "-", "Naptár export (.ics)...", "-", "Bezár"}));
         QCOMPARE(w->toolBar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     }
 
