@@ -365,67 +365,6 @@ private Q_SLOTS:
         QCOMPARE(console->editor()->text(), QStringLiteral("select 'árvíztűrő'\r\n"));
     }
 
-    // A runaway statement can be stopped by the button or Esc while the
-    // window keeps handling events; a read-only one leaves the console's
-    // transaction as it was, a stopped write takes it back and says so.
-    void aRunningStatementCanBeStopped_data()
-    {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("byEsc");
-        QTest::addColumn<bool>("kept");
-        QTest::addColumn<QString>("rovid1");   // as the console's connection sees it afterwards
-
-        const QString runaway = QStringLiteral("with recursive c(x) as (select 1 union all select x+1 from c) ");
-        QTest::newRow("query, button") << (QStringLiteral("select * from (") + runaway + QStringLiteral("select count(*) from c)"))
-                                       << false << true << QStringLiteral("T");
-        QTest::newRow("with, Esc") << (runaway + QStringLiteral("select count(*) from c")) << true << true << QStringLiteral("T");
-        QTest::newRow("write, Esc") << (QStringLiteral("update jegyzet set rovid = (") + runaway
-                                        + QStringLiteral("select count(*) from c) where jegyzet=2"))
-                                    << true << false << QStringLiteral("Első jegyzet");
-    }
-    void aRunningStatementCanBeStopped()
-    {
-        QFETCH(QString, sql);
-        QFETCH(bool, byEsc);
-        QFETCH(bool, kept);
-        QFETCH(QString, rovid1);
-        console->show();
-        run(QStringLiteral("begin"));
-        run(QStringLiteral("update jegyzet set rovid='T' where jegyzet=1"));
-        QVERIFY(Db1()->inTransaction());
-
-        bool seenRunning = false;
-        QTimer::singleShot(300, console.get(), [&] {
-            seenRunning = console->running() && console->aLeallit->isEnabled() && !console->aFuttat->isEnabled()
-                && !console->aBezar->isEnabled();
-            if (byEsc)
-                QTest::keyClick(console->editor(), Qt::Key_Escape);
-            else
-                console->aLeallit->trigger();
-        });
-        const auto shown = run(sql);
-        QVERIFY(seenRunning);
-        QVERIFY(!console->running());
-        QVERIFY(console->isVisible());   // Esc stopped the statement, not the window
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].icon, QStringLiteral("warning"));
-        QVERIFY2(shown[0].text.startsWith(QStringLiteral("Az utasítás leállítva")), qPrintable(shown[0].text));
-        QVERIFY(shown[0].text.contains(kept ? QStringLiteral("megmaradt") : QStringLiteral("visszavonta")));
-        QCOMPARE(Db1()->inTransaction(), kept);
-        QVERIFY(console->aFuttat->isEnabled());
-        QVERIFY(!console->aLeallit->isEnabled());
-        zdb::Query q(Db1());
-        q.setSql(QStringLiteral("select rovid from jegyzet where jegyzet=1"));
-        q.open();
-        QCOMPARE(q.text(QStringLiteral("rovid")), rovid1);
-        q.close();
-        // The console runs on afterwards.
-        run(QStringLiteral("select 5"));
-        QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("5"));
-        if (kept)
-            Db1()->rollback();
-    }
-
     void aResultTooLargeForMemoryStopsWithAMessage()
     {
         console->query()->setLoadLimit(200000);
