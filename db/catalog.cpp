@@ -336,6 +336,27 @@ int NextIdOn(Connection *connection, const QString &field, const QString &table)
     return int(maxId + 1);
 }
 
+int GiveIdentifier(Table *tbl, const QString &idField)
+{
+    if (!tbl || !tbl->isOpen() || tbl->currentRow() < 0)
+        return 0;
+    auto idOf = [&] {
+        bool ok = false;
+        const int id = tbl->value(idField).toString().trimmed().toInt(&ok);
+        return ok ? id : 0;
+    };
+    if (const int id = idOf())
+        return id;
+    tbl->edit();
+    try {
+        tbl->post();
+    } catch (...) {
+        tbl->cancel();
+        throw;
+    }
+    return idOf();
+}
+
 TableChanges &TableChanges::instance()
 {
     static TableChanges changes;

@@ -80,6 +80,11 @@ void UseCatalogue(Table &tbl, const QString &table, const QStringList &only = {}
 // table or column, another order or declared type); empty when they agree.
 QStringList CatalogueDifferences(sqlite3 *db);
 
+// The identifier of the current row of `tbl`; a row without one (empty or
+// 0) is first posted as it stands, so the before-save rule gives it one.
+// 0 when there is no current row. A failed post is cancelled and thrown.
+int GiveIdentifier(Table *tbl, const QString &idField);
+
 // Largest identifier plus 1 (1 on an empty table).
 int NextIdOn(Connection *connection, const QString &field, const QString &table = {});
 

@@ -201,6 +201,61 @@ void Connection::rollback()
     executeDirect(QStringLiteral("rollback"));
 }
 
+namespace {
+
+struct WrittenTables
+{
+    const Connection *connection;
+    QStringList tables;
+};
+
+int collectWritten(void *user, int action, const char *table, const char *, const char *, const char *)
+{
+    if ((action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE) && table) {
+        auto *w = static_cast<WrittenTables *>(user);
+        const QString name = w->connection->decode(table, qsizetype(std::strlen(table))).toLower();
+        // SQLite's own bookkeeping (sqlite_sequence, sqlite_master) is no table of ours.
+        if (!name.startsWith(QLatin1String("sqlite_")) && !w->tables.contains(name))
+            w->tables.append(name);
+    }
+    return SQLITE_OK;
+}
+
+int pollProgress(void *user)
+{
+    const auto *poll = static_cast<const std::function<bool()> *>(user);
+    return (*poll)() ? 1 : 0;
+}
+
+} // namespace
+
+QStringList Connection::tablesWrittenBy(const QString &sql) const
+{
+    if (!m_db)
+        return {};
+    WrittenTables written{this, {}};
+    const QByteArray bytes = encode(sql);
+    // The authorizer is told of every table the compiled program writes;
+    // nothing is run.
+    sqlite3_set_authorizer(m_db, collectWritten, &written);
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, bytes.constData(), int(bytes.size()), &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    sqlite3_set_authorizer(m_db, nullptr, nullptr);
+    return rc == SQLITE_OK ? written.tables : QStringList();
+}
+
+void Connection::setProgressPoll(std::function<bool()> poll, int steps)
+{
+    m_poll = std::move(poll);
+    if (!m_db)
+        return;
+    if (m_poll)
+        sqlite3_progress_handler(m_db, steps, pollProgress, &m_poll);
+    else
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+}
+
 bool Connection::inTransaction() const
 {
     return m_db && sqlite3_get_autocommit(m_db) == 0;

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QList>
+#include <QStringList>
+
+#include <functional>
 
 struct sqlite3;
 
@@ -49,6 +52,16 @@ public:
     // True while a transaction is open (BEGIN without COMMIT or ROLLBACK yet).
     bool inTransaction() const;
 
+    // The tables the first statement of `sql` would write (INSERT, UPDATE,
+    // DELETE, its triggers included), lower case, without running it; empty
+    // for a statement that writes no rows or does not compile.
+    QStringList tablesWrittenBy(const QString &sql) const;
+
+    // While set, `poll` runs every `steps` engine steps of any statement, so a
+    // long one can keep the window alive; true from it stops the statement,
+    // which then fails as interrupted. An empty function removes it.
+    void setProgressPoll(std::function<bool()> poll, int steps = 1000);
+
     sqlite3 *handle() const { return m_db; }
     QByteArray encode(QStringView text) const { return encodeText(text, encoding); }
     QString decode(const char *data, qsizetype length) const { return decodeText(data, length, encoding); }
@@ -65,6 +78,7 @@ private:
     sqlite3 *m_db = nullptr;
     QString m_version;
     QList<RecordSet *> m_recordSets;
+    std::function<bool()> m_poll;
 };
 
 } // namespace zdb

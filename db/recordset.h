@@ -104,6 +104,12 @@ public:
     void open();
     void close();
     void refresh() { close(); open(); }
+    // An upper bound on the memory a load may take, in bytes; 0 sets none.
+    // Past it the open fails with TooLargeMessage() and the rows read so far
+    // are dropped, so a runaway result cannot take the machine down.
+    void setLoadLimit(qint64 bytes) { m_loadLimit = bytes; }
+    qint64 loadLimit() const { return m_loadLimit; }
+    static QString tooLargeMessage();
 
     // Navigation
     int recordCount() const;
@@ -192,6 +198,7 @@ protected:
     int m_current = -1;
     bool m_eof = true;
     bool m_readOnly = false;
+    qint64 m_loadLimit = 0;
     int m_hold = 0;
     QString m_filter;
     bool m_filtered = false;

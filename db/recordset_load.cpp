@@ -54,6 +54,12 @@ int Statement::finish()
     return rc;
 }
 
+QString RecordSet::tooLargeMessage()
+{
+    return QStringLiteral("Az eredmény túl nagy, nem fér el a memóriában: a lekérdezés leállt.\n"
+                          "Szűkítse a feltételt (WHERE, LIMIT) vagy a kért oszlopokat.");
+}
+
 void RecordSet::load(const QString &sql)
 {
     Connection *conn = m_connection;
@@ -139,9 +145,14 @@ void RecordSet::load(const QString &sql)
     std::vector<Row> rows;
     std::vector<CellRef> cells(size_t(slotCount) + 1);
     qint64 ordinal = 0;
+    // What the rows will take: their cells' bytes plus the bookkeeping of
+    // each cell and row, counted generously.
+    qint64 taken = 0;
+    const qint64 perRow = qint64(sizeof(Row)) + qint64(slotCount + 1) * qint64(sizeof(CellRef)) + 16;
     int rc = SQLITE_DONE;
     while (st && (rc = sqlite3_step(st)) == SQLITE_ROW) {
         ++ordinal;
+        taken += perRow;
         for (int s = 0; s < slotCount; ++s) {
             const Slot &sl = slots[size_t(s)];
             CellRef &c = cells[size_t(s)];
@@ -160,6 +171,7 @@ void RecordSet::load(const QString &sql)
                 }
             }
             const qsizetype n = sqlite3_column_bytes(st, sl.column);
+            taken += n;
             c.null = false;
             c.data = p;
             c.size = n;
@@ -171,6 +183,8 @@ void RecordSet::load(const QString &sql)
                 c.size = cutToChars(p, n, sl.cut, encoding);
             }
         }
+        if (m_loadLimit > 0 && taken > m_loadLimit)
+            throw Error(tooLargeMessage());
         Row row;
         row.cells = buildRowBlock(arena, cells.data(), slotCount);
         row.key = (rowidColumn >= 0 && sqlite3_column_type(st, rowidColumn) != SQLITE_NULL)

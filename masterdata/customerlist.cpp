@@ -67,8 +67,8 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
                               {}, QStringLiteral("alkalmazott"), [this] { showEmployees(); });
     aMegjegyzes = addCommand(QStringLiteral("aMegjegyzes"), QStringLiteral("Megj."), QStringLiteral("Megjegyzések"),
                              QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"), [this] {
-                                 if (hasCurrentCustomer())
-                                     ShowComments(LinkCustomer, currentId(), currentName());
+                                 if (const int id = GiveMasterId(table(), QStringLiteral("ugyfel")))
+                                     ShowComments(LinkCustomer, id, currentName());
                              });
     aVcf = addCommand(QStringLiteral("aVcf"), QStringLiteral("Névjegy export (.vcf)..."),
                       QStringLiteral("Az ügyfelek és alkalmazottaik kiírása névjegyfájlba (vCard)"), {},
@@ -154,9 +154,10 @@ void Tfrm_Ugyfel::showTasks()
 
 void Tfrm_Ugyfel::newTask()
 {
-    if (!hasCurrentCustomer())
+    const int id = GiveMasterId(table(), QStringLiteral("ugyfel"));
+    if (id == 0)
         return;
-    EditTask(true, LinkCustomer, currentId(), currentName());
+    EditTask(true, LinkCustomer, id, currentName());
     Q_EMIT SchedulingEvents::instance()->tasksChanged();
 }
 
@@ -168,8 +169,8 @@ void Tfrm_Ugyfel::showCalendar()
 
 void Tfrm_Ugyfel::newCalendarEntry()
 {
-    if (hasCurrentCustomer())
-        EditCalendarEntry(true, LinkCustomer, currentId(), currentName());
+    if (const int id = GiveMasterId(table(), QStringLiteral("ugyfel")))
+        EditCalendarEntry(true, LinkCustomer, id, currentName());
 }
 
 void Tfrm_Ugyfel::showEmployees()

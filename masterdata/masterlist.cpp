@@ -9,6 +9,8 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/listchild.h"
 
+#include "db/catalog.h"
+#include "db/connection.h"
 #include "db/recordset.h"
 
 #include <QAction>
@@ -66,9 +68,29 @@ void RewriteCopiedName(const QString &idField, const QString &nameField, int id,
     const QVariantMap params{{QStringLiteral("nev"), name},
                              {QStringLiteral("nevs"), SortKeyOf(name.left(20))},
                              {QStringLiteral("id"), id}};
-    for (const char *table : {"dolog3", "dolog1"})
-        RunSql(QStringLiteral("UPDATE %1 SET %2=:nev, %2s=:nevs WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
-               params, SqlErrors::Report);
+    // Tasks and calendar entries change together or not at all: a savepoint
+    // works alike inside a transaction someone holds and outside one.
+    zdb::Connection *db = Db1();
+    db->executeDirect(QStringLiteral("SAVEPOINT nevcsere"));
+    try {
+        for (const char *table : {"dolog3", "dolog1"})
+            RunSql(QStringLiteral("UPDATE %1 SET %2=:nev, %2s=:nevs WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
+                   params, SqlErrors::Report);
+        db->executeDirect(QStringLiteral("RELEASE nevcsere"));
+    } catch (...) {
+        try {
+            db->executeDirect(QStringLiteral("ROLLBACK TO nevcsere; RELEASE nevcsere"));
+        } catch (...) {
+        }
+        // The rows written before the failure are back as they were.
+        zdb::TableChanges::notify(QStringLiteral("dolog3"));
+        throw;
+    }
+}
+
+int GiveMasterId(zdb::Table *tbl, const QString &idField)
+{
+    return zdb::GiveIdentifier(tbl, idField);
 }
 
 int CurrentMasterId(const ListChild *w, const QString &idField)
@@ -91,12 +113,15 @@ LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idFi
                                  const QString &commentCaption)
 {
     LinkedCommands c;
-    auto target = [w, idField, nameField](const std::function<void(int, const QString &)> &run) {
-        return [w, idField, nameField, run] {
+    auto target = [w, idField, nameField](const std::function<void(int, const QString &)> &run, bool links = false) {
+        return [w, idField, nameField, run, links] {
             // Nothing is linked to an empty list.
             if (!w->table() || w->table()->currentRow() < 0)
                 return;
-            run(CurrentMasterId(w, idField), CurrentMasterName(w, nameField));
+            const int id = links ? GiveMasterId(w->table(), idField) : CurrentMasterId(w, idField);
+            if (links && id == 0)
+                return;
+            run(id, CurrentMasterName(w, nameField));
         };
     };
     c.aFeladat = w->addCommand(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), QStringLiteral("Feladatok"), {},
@@ -105,7 +130,7 @@ LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idFi
     c.aUjFeladat = w->addCommand(QStringLiteral("aUjFeladat"), QStringLiteral("Új feladat"), QStringLiteral("Új feladat"),
                                  {}, QStringLiteral("uj"), target([linkKind](int id, const QString &name) {
                                      EditTask(true, linkKind, id, name);
-                                 }));
+                                 }, true));
     c.aNaptar = w->addCommand(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), QStringLiteral("Naptár"), {},
                               QStringLiteral("naptar"),
                               target([linkKind](int id, const QString &) { ShowRelatedCalendar(linkKind, id); }));
@@ -113,10 +138,10 @@ LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idFi
                                 QStringLiteral("Új naptár bejegyzés"), {}, QStringLiteral("uj"),
                                 target([linkKind](int id, const QString &name) {
                                     EditCalendarEntry(true, linkKind, id, name);
-                                }));
+                                }, true));
     c.aMegjegyzes = w->addCommand(QStringLiteral("aMegjegyzes"), commentCaption, QStringLiteral("Megjegyzések"),
                                   QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("megjegyzes"),
-                                  target([linkKind](int id, const QString &name) { ShowComments(linkKind, id, name); }));
+                                  target([linkKind](int id, const QString &name) { ShowComments(linkKind, id, name); }, true));
     return c;
 }
 

@@ -13,6 +13,7 @@ class ListChild;
 class QAction;
 namespace zdb {
 class RecordSet;
+class Table;
 }
 
 // The "!" column: a dark-red cross when `vanmegj` is "N", the note sheet with
@@ -45,6 +46,11 @@ LinkedCommands AddLinkedCommands(ListChild *w, int linkKind, const QString &idFi
 
 // The identifier and name of the window's current row; 0 and empty when none.
 int CurrentMasterId(const ListChild *w, const QString &idField);
+// The current row's identifier; a row without one (empty or 0, as another
+// program may leave it) first gets one from the before-save rule, so what is
+// linked to it now is not orphaned when it gets one later. 0 for an empty
+// list or when the row cannot be stored (the failure is reported).
+int GiveMasterId(zdb::Table *tbl, const QString &idField);
 QString CurrentMasterName(const ListChild *w, const QString &nameField);
 
 // Posts the row in edit mode; when the post fails the row is cancelled (not

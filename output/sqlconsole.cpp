@@ -11,17 +11,21 @@
 #include "app/helpers/textfile.h"
 #include "output/output.h"
 
+#include "db/catalog.h"
 #include "db/connection.h"
 #include "db/dberror.h"
 #include "db/recordset.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -33,6 +37,9 @@ const QString kFormName = QStringLiteral("frm_Sql");
 const QString kRestNotRun = QStringLiteral(
     "A szöveg több utasítást tartalmaz: csak az első futott le, a többi nem.\n"
     "A többit egyenként kijelölve lehet futtatni.");
+
+// A result bigger than this would crowd out the rest of the machine.
+constexpr qint64 kResultLimit = qint64(1) << 30;
 
 QString sqlError(const QString &message)
 {
@@ -58,6 +65,7 @@ Tfrm_Sql::Tfrm_Sql(QWidget *parent)
 
     m_qry = new zdb::Query(m_db, this);
     m_qry->setObjectName(QStringLiteral("QrySql"));
+    m_qry->setLoadLimit(kResultLimit);
     // Only a transaction begun here is this window's to settle.
     m_transactionAtStart = m_db && m_db->inTransaction();
 
@@ -114,6 +122,8 @@ void Tfrm_Sql::createActions()
     aFuttat = make("aFuttat", QStringLiteral("SQL lekérdezés"),
                    QStringLiteral("A kijelölt szöveg, vagy kijelölés nélkül a teljes szöveg futtatása"),
                    QKeySequence(Qt::Key_F5), "sql");
+    aLeallit = make("aLeallit", QStringLiteral("Leállítás"), QStringLiteral("A futó utasítás leállítása (Esc)"), {},
+                    "megsem");
     aKivag = make("aKivag", QStringLiteral("Kivág"), QStringLiteral("A kijelölt szöveg kivágása a vágólapra"),
                   QKeySequence(QStringLiteral("Ctrl+X")), "kivag");
     aMasol = make("aMasol", QStringLiteral("Másol"), QStringLiteral("A kijelölés másolása a vágólapra"),
@@ -129,6 +139,7 @@ void Tfrm_Sql::createActions()
     connect(aMent, &QAction::triggered, this, Guarded([this] { saveSql(); }));
     connect(aExport, &QAction::triggered, this, Guarded([this] { exportResult(); }));
     connect(aFuttat, &QAction::triggered, this, Guarded([this] { runStatement(); }));
+    connect(aLeallit, &QAction::triggered, this, [this] { stopStatement(); });
     connect(aKivag, &QAction::triggered, this, [this] {
         if (!onResultPage())
             m_editor->cut();
@@ -152,14 +163,14 @@ void Tfrm_Sql::createMenus()
     AddActions(m_menuBar->addMenu(QStringLiteral("Fájl")),
                {aUj, aMegnyit, aMent, nullptr, aExport, nullptr, aBezar});
     AddActions(m_menuBar->addMenu(QStringLiteral("Szerkesztés")), {aKivag, aMasol, aBeilleszt, nullptr, aMindet});
-    AddActions(m_menuBar->addMenu(QStringLiteral("SQL")), {aFuttat});
+    AddActions(m_menuBar->addMenu(QStringLiteral("SQL")), {aFuttat, aLeallit});
 
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (QAction *a : {aUj, aMegnyit, aMent, static_cast<QAction *>(nullptr), aExport, static_cast<QAction *>(nullptr),
-                       aFuttat, static_cast<QAction *>(nullptr), aKivag, aMasol, aBeilleszt,
+                       aFuttat, aLeallit, static_cast<QAction *>(nullptr), aKivag, aMasol, aBeilleszt,
                        static_cast<QAction *>(nullptr), aBezar}) {
         if (a)
             m_toolBar->addAction(a);
@@ -186,13 +197,58 @@ QString Tfrm_Sql::sqlFolder()
 
 void Tfrm_Sql::updateCommands()
 {
-    const bool result = m_qry->isOpen();
+    // While a statement runs, only stopping it is offered: the window keeps
+    // handling events, and nothing else may touch the connection meanwhile.
+    const bool idle = !m_running;
+    for (QAction *a : {aUj, aMegnyit, aMent, aFuttat, aBezar})
+        a->setEnabled(idle);
+    aLeallit->setEnabled(m_running);
+    const bool result = idle && m_qry->isOpen();
     aExport->setEnabled(result);
-    const bool sqlPage = !onResultPage();
+    const bool sqlPage = idle && !onResultPage();
     aKivag->setEnabled(sqlPage);
     aBeilleszt->setEnabled(sqlPage);
     aMindet->setEnabled(sqlPage);
     aMasol->setEnabled(sqlPage || (result && m_qry->currentRow() >= 0));
+}
+
+void Tfrm_Sql::stopStatement()
+{
+    if (m_running)
+        m_stopRequested = true;
+}
+
+void Tfrm_Sql::announce(const QStringList &tables)
+{
+    for (const QString &table : tables)
+        zdb::TableChanges::notify(table);
+}
+
+void Tfrm_Sql::runAlive(bool isQuery)
+{
+    m_running = true;
+    m_stopRequested = false;
+    updateCommands();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    // The engine calls back every few thousand steps; events are handled about
+    // twenty times a second, so the window paints and the stop button works.
+    m_db->setProgressPoll([this, &sinceEvents] {
+        if (sinceEvents.elapsed() >= 50) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            sinceEvents.restart();
+        }
+        return m_stopRequested;
+    });
+    auto finish = qScopeGuard([this] {
+        m_db->setProgressPoll({});
+        m_running = false;
+        updateCommands();
+    });
+    if (isQuery)
+        m_qry->open();
+    else
+        m_qry->execute();
 }
 
 // ---- running -------------------------------------------------------------------
@@ -225,11 +281,15 @@ void Tfrm_Sql::showResult()
 
 bool Tfrm_Sql::runStatement()
 {
+    if (m_running || !m_db)
+        return false;
     closeResult();
     const QString selection = m_editor->currentSelection();
     const QString statement = selection.isEmpty() ? m_editor->text() : selection;
     const bool isQuery = statement.trimmed().toUpper().startsWith(QLatin1String("SELECT"));
     bool more = false;
+    const bool transactionBefore = m_db->inTransaction();
+    QStringList written;
     try {
         m_qry->setSql(statement);
         // Asked before running: the first statement may change what the rest
@@ -244,12 +304,48 @@ bool Tfrm_Sql::runStatement()
                 MakeRestoreCopy(m_qry->connection(), CopyCause::Sql);
                 m_copyTaken = true;
             }
-            m_qry->execute();
+            // Read before it runs: a statement that drops its table leaves
+            // nothing to read afterwards.
+            written = m_db->tablesWrittenBy(statement);
         }
+        runAlive(isQuery);
     } catch (const zdb::Error &e) {
+        const bool stopped = m_stopRequested;
+        m_stopRequested = false;
         closeResult();
-        ShowError(sqlError(e.message()), this);
+        // A write stopped half-way takes its whole transaction back with it.
+        QStringList undone;
+        if (transactionBefore && !m_db->inTransaction()) {
+            undone = m_writtenInTransaction;
+            m_writtenInTransaction.clear();
+        }
+        announce(undone);
+        if (stopped) {
+            QString text = QStringLiteral("Az utasítás leállítva, nem futott le.");
+            if (!undone.isEmpty() || (transactionBefore && !m_db->inTransaction()))
+                text += QStringLiteral("\nA nyitott tranzakciót az adatbázis visszavonta.");
+            else if (transactionBefore)
+                text += QStringLiteral("\nA nyitott tranzakció megmaradt.");
+            ShowWarning(text, this);
+        } else if (e.message() == zdb::RecordSet::tooLargeMessage()) {
+            ShowError(e.message(), this);
+        } else {
+            ShowError(sqlError(e.message()), this);
+        }
         return false;
+    }
+    // Every write is announced at once, so open lists reload and none of
+    // their stale rows is posted back over it; when the transaction ends
+    // (a rollback especially) its tables are announced again.
+    announce(written);
+    if (m_db->inTransaction()) {
+        for (const QString &table : std::as_const(written)) {
+            if (!m_writtenInTransaction.contains(table))
+                m_writtenInTransaction.append(table);
+        }
+    } else if (transactionBefore) {
+        announce(m_writtenInTransaction);
+        m_writtenInTransaction.clear();
     }
     if (isQuery) {
         showResult();
@@ -377,11 +473,38 @@ bool Tfrm_Sql::settleTransaction()
         ShowError(sqlError(e.message()), this);
         return false;
     }
+    if (!commit)
+        announce(m_writtenInTransaction);
+    m_writtenInTransaction.clear();
     return true;
+}
+
+void Tfrm_Sql::reject()
+{
+    // Esc while a statement runs stops it; the window stays.
+    if (m_running) {
+        stopStatement();
+        return;
+    }
+    QDialog::reject();
+}
+
+void Tfrm_Sql::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        stopStatement();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void Tfrm_Sql::done(int result)
 {
+    if (m_running) {
+        stopStatement();
+        return;
+    }
     if (!settleTransaction())
         return;
     closeResult();

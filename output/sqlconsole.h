@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class DataGrid;
 class DescriptionEditor;
@@ -34,6 +35,7 @@ public:
     QAction *aMent = nullptr;
     QAction *aExport = nullptr;
     QAction *aFuttat = nullptr;
+    QAction *aLeallit = nullptr;   // stops the running statement (also Esc)
     QAction *aKivag = nullptr;
     QAction *aMasol = nullptr;
     QAction *aBeilleszt = nullptr;
@@ -47,6 +49,12 @@ public:
     QMenu *editorPopup() const { return m_editorPopup; }
     QToolBar *toolBar() const { return m_toolBar; }
     bool onResultPage() const;
+    // True while a statement runs; the window keeps painting meanwhile.
+    bool running() const { return m_running; }
+    // Asks the running statement to stop; nothing when none runs.
+    void stopStatement();
+    // Esc: stops a running statement instead of closing the window.
+    void reject() override;
 
     // The path of the ".sql" file last opened or saved here; empty at first.
     QString fileName() const { return m_fileName; }
@@ -64,6 +72,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createActions();
@@ -78,6 +87,10 @@ private:
     void updateCommands();
     // Asks about a transaction the console left open; false keeps the window.
     bool settleTransaction();
+    // Runs the statement with the window alive; false when it was stopped or failed.
+    void runAlive(bool isQuery);
+    // Announces the tables written, so open lists reload them.
+    void announce(const QStringList &tables);
 
     zdb::Connection *m_db = nullptr;
     zdb::Query *m_qry = nullptr;
@@ -91,6 +104,9 @@ private:
     bool m_positioned = false;
     bool m_transactionAtStart = false;
     bool m_copyTaken = false;   // the restore copy of this session
+    bool m_running = false;
+    bool m_stopRequested = false;
+    QStringList m_writtenInTransaction;   // to announce again when it ends
 };
 
 // The main window's "Szabad lekérdezés": runs the console modally.

@@ -12,6 +12,7 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/listheader.h"
 
+#include "db/catalog.h"
 #include "db/recordset.h"
 
 #include <QAction>
@@ -211,7 +212,10 @@ void Tfrm_Feladat::openWorkLog()
 {
     if (!hasCurrentTask())
         return;
-    OpenWorkLog(currentTaskId());
+    // Entries of a task without an identifier would hang on 0: it gets one first.
+    const int id = zdb::GiveIdentifier(table(), QStringLiteral("dolog3"));
+    if (id != 0)
+        OpenWorkLog(id);
 }
 
 void Tfrm_Feladat::exportCalendar()

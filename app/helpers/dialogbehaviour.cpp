@@ -13,6 +13,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QRadioButton>
+#include <QToolButton>
 
 namespace {
 
@@ -145,8 +146,11 @@ private:
         if (keepsDefault(w) || keepsDefault(input))
             return false;
 
+        // A tool button sits beside a field and changes it (the name copy, a
+        // file chooser): Enter passes it over as it does an input, so one
+        // Enter too many never overwrites a field.
         if (input || qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w)
-            || qobject_cast<QComboBox *>(w)) {
+            || qobject_cast<QComboBox *>(w) || qobject_cast<QToolButton *>(w)) {
             FocusNextControl(input ? input : w);
             return true;
         }

@@ -3,10 +3,11 @@
 // The keyboard and focus behaviour every dialog of the program shares:
 //  - a focused one-line input (line edit, spin box or date field, editable
 //    combo box) is painted sky blue and gets its own colour back on leaving;
-//  - Enter in such an input, a check box, a radio button or a combo box moves
-//    the focus to the next control in tab order instead of pressing the
-//    default button; on a push button Enter clicks that button; multi-line
-//    editors keep Enter as a new line.
+//  - Enter in such an input, a check box, a radio button, a combo box or a
+//    tool button (a field's picture button) moves the focus to the next
+//    control in tab order instead of pressing the default button or the tool
+//    button; on a push button Enter clicks that button; multi-line editors
+//    keep Enter as a new line.
 // A dialog is any window that is a QDialog (the toolkit's own file, message,
 // print and similar dialogs excepted) or carries the dynamic property
 // "zentavoDialog" = true; "zentavoDialog" = false opts a dialog out. A single

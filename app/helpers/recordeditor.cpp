@@ -2,6 +2,7 @@
 
 #include "app/helpers/actions.h"
 #include "app/helpers/datefield.h"
+#include "app/helpers/descriptioneditor.h"
 #include "app/helpers/dialogbehaviour.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
@@ -10,6 +11,8 @@
 #include "db/recordset.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 RecordEditor::RecordEditor(zdb::Table *tbl, const QString &formName, const QString &caption, QWidget *parent)
@@ -31,6 +34,43 @@ RecordEditor::RecordEditor(zdb::Table *tbl, const QString &formName, const QStri
 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void RecordEditor::loadFromRow()
+{
+    // The declared limit is kept on the control, so loading again (another
+    // row in the same editor) starts from it, not from a raised one.
+    static const char *const kDeclared = "zentavoDeclaredMaxLength";
+    constexpr int kUnlimited = 32767;   // a line edit's own default
+    QList<QPair<QPointer<QLineEdit>, int>> lines;
+    for (QLineEdit *e : findChildren<QLineEdit *>()) {
+        if (!e->property(kDeclared).isValid())
+            e->setProperty(kDeclared, e->maxLength());
+        const int limit = e->property(kDeclared).toInt();
+        if (limit < kUnlimited) {
+            lines.append({e, limit});
+            e->setMaxLength(kUnlimited);
+        }
+    }
+    QList<QPair<QPointer<DescriptionEditor>, int>> memos;
+    for (DescriptionEditor *m : findChildren<DescriptionEditor *>()) {
+        if (!m->property(kDeclared).isValid())
+            m->setProperty(kDeclared, m->maxLength());
+        const int limit = m->property(kDeclared).toInt();
+        if (limit > 0) {
+            memos.append({m, limit});
+            m->setMaxLength(0);
+        }
+    }
+    loadFields();
+    for (const auto &[e, limit] : std::as_const(lines)) {
+        if (e)
+            e->setMaxLength(qMax(limit, int(e->text().size())));
+    }
+    for (const auto &[m, limit] : std::as_const(memos)) {
+        if (m)
+            m->setMaxLength(qMax(limit, int(m->plainText().size())));
+    }
 }
 
 RecordEditor::~RecordEditor()

@@ -29,8 +29,11 @@ public:
     QPushButton *okButton() const { return m_ok; }
     QPushButton *cancelButton() const { return m_cancel; }
 
-    // Fills the controls from the row in insert or edit mode.
-    void loadFromRow() { loadFields(); }
+    // Fills the controls from the row in insert or edit mode. A control's
+    // length limit never cuts a longer stored value: the limit is lifted
+    // while loading and set no lower than the loaded text, so OK never
+    // writes a cut value over a field the user did not touch.
+    void loadFromRow();
 
     void done(int result) override;
 

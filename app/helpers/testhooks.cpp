@@ -33,6 +33,7 @@ struct State
     QQueue<std::function<void(QDialog *)>> dialogCallbacks;
     QList<ShownMessage> messages;
     bool echo = false;
+    std::function<void(QDialog *)> unexpected;
 };
 
 State &state()
@@ -79,6 +80,17 @@ void onNextDialog(std::function<void(QDialog *)> callback)
 }
 
 int pendingDialogCallbacks() { return static_cast<int>(state().dialogCallbacks.size()); }
+
+void onUnexpectedDialog(std::function<void(QDialog *)> handler)
+{
+    state().unexpected = std::move(handler);
+}
+
+void unexpectedDialog(QDialog *dialog)
+{
+    if (state().unexpected)
+        state().unexpected(dialog);
+}
 
 void reset()
 {
@@ -180,6 +192,7 @@ int execDialog(QDialog *dialog)
                     guard->reject();
             });
         } else {
+            testhooks::unexpectedDialog(dialog);
             QTimer::singleShot(0, dialog, &QDialog::reject);
         }
     }

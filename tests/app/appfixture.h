@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSettings>
+#include <QTest>
 #include <memory>
 
 struct AppFixture
@@ -95,4 +96,10 @@ inline void initAppTests()
         return;
     done = true;
     SetUpApplication(*qApp);
+    // A dialog that opens with no answer queued fails the test that opened
+    // it: without this a check that no dialog opens passes whatever happens.
+    testhooks::onUnexpectedDialog([](QDialog *d) {
+        const QString what = QStringLiteral("unexpected dialog %1 \"%2\"").arg(d->objectName(), d->windowTitle());
+        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
+    });
 }

@@ -27,22 +27,31 @@ public:
         : RecordEditor(tbl, QStringLiteral("frm_ProbaSzerkeszt"), QStringLiteral("Próba"), nullptr)
     {
         day = new DateField(this);
+        rovid = new QLineEdit(this);
+        rovid->setMaxLength(2);   // shorter than a value stored in the fixture
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(day);
+        layout->addWidget(rovid);
         layout->addLayout(buttonRow());
     }
     DateField *day;
+    QLineEdit *rovid;
     bool veto = false;
     bool failStore = false;
     int vetoes = 0;
 
 protected:
-    void loadFields() override { day->setValue(table()->value(QStringLiteral("datum")).toDate()); }
+    void loadFields() override
+    {
+        day->setValue(table()->value(QStringLiteral("datum")).toDate());
+        rovid->setText(table()->text(QStringLiteral("rovid")));
+    }
     void storeFields() override
     {
         if (failStore)
             throw zdb::Error(QStringLiteral("nem menthető"));
         storeDate(day, QStringLiteral("datum"));
+        table()->setValue(QStringLiteral("rovid"), rovid->text());
     }
     bool readyToStore() override
     {
@@ -119,6 +128,30 @@ private Q_SLOTS:
         testhooks::reset();
         testhooks::setAutomatic(true);
         QCOMPARE(countRows(f->dbPath(), QStringLiteral("1=1")), 1);
+    }
+
+    // A stored value longer than its control allows is shown and written
+    // back whole; the limit still holds for what is typed.
+    void aLongerStoredValueIsNeverCut()
+    {
+        tbl->open();
+        Tfrm_ProbaSzerkeszt e(tbl);
+        testhooks::onNextDialog([](QDialog *d) {
+            auto *ed = static_cast<Tfrm_ProbaSzerkeszt *>(d);
+            QCOMPARE(ed->rovid->text(), QStringLiteral("Egy"));
+            QTest::keyClicks(ed->rovid, QStringLiteral("xx"));
+            QCOMPARE(ed->rovid->text(), QStringLiteral("Egy"));
+            ed->day->setDate(QDate(2026, 1, 4));
+            ed->okButton()->click();
+        });
+        QVERIFY(RunRecordEditor(tbl, e, false));
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("rovid='Egy' AND datum='2026-01-04'")), 1);
+        // A short value leaves the limit as it was.
+        tbl->edit();
+        tbl->setValue(QStringLiteral("rovid"), QStringLiteral("E"));
+        e.loadFromRow();
+        QCOMPARE(e.rovid->maxLength(), 2);
+        tbl->cancel();
     }
 
     void vetoAndFailedStoreKeepTheDialogAndTheRow()

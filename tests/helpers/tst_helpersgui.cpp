@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -295,10 +296,12 @@ void HelpersGuiTest::otherControls()
     auto *check = f.add<QCheckBox>();
     auto *list = f.add<QComboBox>();
     list->addItems({QStringLiteral("egy"), QStringLiteral("kettő")});
+    auto *picture = f.add<QToolButton>();   // a field's own button, as the name copy
     auto *button = f.add<QPushButton>();
     button->setAutoDefault(false);
     auto *last = f.add<QLineEdit>();
     QSignalSpy clicked(button, &QPushButton::clicked);
+    QSignalSpy pictureClicked(picture, &QToolButton::clicked);
     QVERIFY(f.show());
 
     date->setFocus();
@@ -317,7 +320,16 @@ void HelpersGuiTest::otherControls()
     QVERIFY(list->hasFocus());
     QCOMPARE(baseOf(list), baseOf(last)); // a plain drop-down list is not an input
     QTest::keyClick(list, Qt::Key_Return);
+    QVERIFY(picture->hasFocus());
+
+    // A field's picture button is passed over by Enter like an input; only a
+    // click or Space presses it.
+    QTest::keyClick(picture, Qt::Key_Return);
+    QCOMPARE(pictureClicked.count(), 0);
     QVERIFY(button->hasFocus());
+    QTest::keyClick(picture, Qt::Key_Space);
+    QCOMPARE(pictureClicked.count(), 1);
+    button->setFocus();
 
     // Enter on a push button presses that button, even when it is not a default one.
     QTest::keyClick(button, Qt::Key_Return);

@@ -13,6 +13,7 @@
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/listheader.h"
 
+#include "db/connection.h"
 #include "db/recordset.h"
 
 #include <QAction>
@@ -211,6 +212,13 @@ private Q_SLOTS:
             QVERIFY(editor);
             QCOMPARE(editor->windowTitle(), QStringLiteral("Ügyfél szerkesztés"));
             editor->show();
+            // Enter on the picture button moves on like any input: it never
+            // copies the name over the contact person.
+            const QString contact = editor->edKapcsolattarto->text();
+            editor->btNevMasol->setFocus();
+            QTest::keyClick(editor->btNevMasol, Qt::Key_Return);
+            QCOMPARE(editor->edKapcsolattarto->text(), contact);
+            QVERIFY(!editor->btNevMasol->hasFocus());
             editor->btNevMasol->click();
             QCOMPARE(editor->edKapcsolattarto->text(), QStringLiteral("Zöld Kert"));
             QCOMPARE(editor->focusWidget(), static_cast<QWidget *>(editor->edKapcsolattarto));
@@ -273,6 +281,10 @@ private Q_SLOTS:
         w->aSzerkeszt->trigger();
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
         QVERIFY(testhooks::lastMessage().text.contains(QStringLiteral("locked")));
+        // Tasks and calendar entries change together or not at all, and no
+        // transaction is left open for a later save to fall into.
+        QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev FROM dolog3 WHERE dolog3=1")).toString(), QStringLiteral("Kovács Bt."));
+        QVERIFY(!Db1()->inTransaction());
     }
 
     void deleteAsksAndLeavesTheLinkedRows()
@@ -324,6 +336,32 @@ private Q_SLOTS:
         QCOMPARE(shown.value(0), QStringLiteral("frm_Feladat_Szerkeszt"));
         QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev FROM dolog3 WHERE dolog3=6")).toString(), QStringLiteral("Ásvány Kft."));
         QCOMPARE(db(QStringLiteral("SELECT ugyfel FROM dolog3 WHERE dolog3=6")).toInt(), 2);
+    }
+
+    // What a command links to a customer without an identifier would hang on
+    // 0 and be orphaned once it gets one: it gets one first.
+    void linkingCommandsGiveTheCustomerItsIdentifierFirst_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("comments") << "aMegjegyzes";
+        QTest::newRow("new task") << "aUjFeladat";
+        QTest::newRow("new entry") << "aUjNaptar";
+    }
+    void linkingCommandsGiveTheCustomerItsIdentifierFirst()
+    {
+        QFETCH(QString, command);
+        testenv::execSql(f->dbPath(), QStringLiteral("UPDATE ugyfel SET ugyfel=0 WHERE ugyfel=4"));
+        const int next = db(QStringLiteral("SELECT MAX(ugyfel) + 1 FROM ugyfel")).toInt();
+        Tfrm_Ugyfel *w = open();
+        QVERIFY(w->table()->locate(QStringLiteral("ugyfel_nev"), QStringLiteral("Zöld Kert")));
+        int storedWhileOpen = -1;
+        testhooks::onNextDialog([&](QDialog *d) {
+            storedWhileOpen = db(QStringLiteral("SELECT ugyfel FROM ugyfel WHERE ugyfel_nev='Zöld Kert'")).toInt();
+            d->reject();
+        });
+        w->findChild<QAction *>(command)->trigger();
+        QCOMPARE(storedWhileOpen, next);
+        QCOMPARE(w->table()->value(QStringLiteral("ugyfel")).toInt(), next);
     }
 
     void shortcutsStillWorkWhereADropDownListsItsOwnCommand()

@@ -38,7 +38,8 @@ INSERT INTO dolog1 (dolog1, datum, datumstr, ora, rovid, leiras, ugyfel, ugyfel_
  (1, '2008-03-03', '20080303', 9, 'Tárgyalás', 'Hosszú', 1, 'Kovács Bt.', 7, 'Csavar', 'N'),
  (2, '2008-03-04', '20080304', 25, 'Késő', NULL, 1, 'Kovács Bt.', NULL, NULL, 'N'),
  (3, '2008-03-05', '20080305', -1, 'Korai', NULL, 1, 'Kovács Bt.', NULL, NULL, 'N'),
- (4, '2008-03-06', '20080306', 'abc', 'Furcsa', NULL, 1, 'Kovács Bt.', NULL, NULL, 'N');
+ (4, '2008-03-06', '20080306', 'abc', 'Furcsa', NULL, 1, 'Kovács Bt.', NULL, NULL, 'N'),
+ (9, '2008-03-02', '20080302', 8, 'Előbb', NULL, 1, 'Kovács Bt.', NULL, NULL, 'N');
 )";
 
 QList<int> ids(zdb::RecordSet *rs, const char *idField)
@@ -168,7 +169,9 @@ private Q_SLOTS:
     void calendarTextCarriesTheHourAlsoOutOfRange()
     {
         withView<Tfrm_Ugyfel_naptar>(ShowRelatedCalendar, LinkCustomer, 1, [](Tfrm_Ugyfel_naptar *v) {
-            QCOMPARE(ids(v->recordSet(), "dolog1"), (QList<int>{1, 2, 3, 4}));
+            // By date: the last row stored, with the largest identifier, comes
+            // first for its earliest date.
+            QCOMPARE(ids(v->recordSet(), "dolog1"), (QList<int>{9, 1, 2, 3, 4}));
             const struct
             {
                 int id;
@@ -183,7 +186,16 @@ private Q_SLOTS:
             }
             QVERIFY(v->recordSet()->locate(QStringLiteral("dolog1"), 1));
             QVERIFY(genText(v->recordSet()).startsWith(QStringLiteral("Tárgyalás\r\ndátum     : ")));
-            v->grid()->grab();
+            // The grid shows the rows in the same order, each with its own texts,
+            // and paints them.
+            const QStringList rovid{QStringLiteral("Előbb"), QStringLiteral("Tárgyalás"), QStringLiteral("Késő"),
+                                    QStringLiteral("Korai"), QStringLiteral("Furcsa")};
+            QAbstractItemModel *model = v->grid()->model();
+            QCOMPARE(model->rowCount(), int(rovid.size()));
+            for (int r = 0; r < model->rowCount(); ++r)
+                QCOMPARE(model->index(r, 3).data().toString(), rovid[r]);
+            QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("9"));
+            QVERIFY(!v->grid()->grab().isNull());
         });
     }
 
@@ -201,6 +213,18 @@ private Q_SLOTS:
             v->aNyomtatKep->trigger();
             QCOMPARE(shown, QStringList{QStringLiteral("QPrintPreviewDialog")});
             QVERIFY(testhooks::shownMessages().isEmpty());
+
+            // The exported page carries an empty subtitle line.
+            QString pagePath;
+            testhooks::onNextDialog([&](QDialog *d) {
+                d->findChild<QCheckBox *>(QStringLiteral("cbMegnyit"))->setChecked(false);
+                pagePath = d->findChild<QLineEdit *>(QStringLiteral("edFajl"))->text();
+                d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            });
+            v->aHtml->trigger();
+            const QByteArray page = testenv::fileBytes(pagePath);
+            QVERIFY2(page.contains("<p><strong><font face=\"Verdana\" size=\"1\"></font></strong></p>"),
+                     page.left(600).constData());
         });
     }
 };

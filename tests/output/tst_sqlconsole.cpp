@@ -9,6 +9,7 @@
 #include "app/helpers/descriptioneditor.h"
 #include "output/sqlconsole.h"
 
+#include "db/catalog.h"
 #include "db/codec.h"
 #include "db/connection.h"
 #include "db/recordset.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTest>
 #include <QToolBar>
 
@@ -107,6 +109,7 @@ private Q_SLOTS:
                 {c->aMent, "aMent", "SQL mentése", "Ctrl+S"},
                 {c->aExport, "aExport", "Export", "Ctrl+E"},
                 {c->aFuttat, "aFuttat", "SQL lekérdezés", "F5"},
+                {c->aLeallit, "aLeallit", "Leállítás", ""},
                 {c->aKivag, "aKivag", "Kivág", "Ctrl+X"},
                 {c->aMasol, "aMasol", "Másol", "Ctrl+C"},
                 {c->aBeilleszt, "aBeilleszt", "Beilleszt", "Ctrl+V"},
@@ -120,14 +123,15 @@ private Q_SLOTS:
                 QVERIFY(!cmd.action->statusTip().isEmpty());
             }
             QVERIFY(!c->aExport->isEnabled());
+            QVERIFY(!c->aLeallit->isEnabled());   // nothing runs yet
 
             const QList<QAction *> menus = c->findChild<QMenuBar *>()->actions();
             QCOMPARE(captionsOf(menus), split("Fájl|Szerkesztés|SQL"));
             QCOMPARE(captionsOf(menus[0]->menu()->actions()), split("Új SQL|SQL megnyitása|SQL mentése|-|Export|-|Bezár"));
             QCOMPARE(captionsOf(menus[1]->menu()->actions()), split("Kivág|Másol|Beilleszt|-|Mindet kijelöl"));
-            QCOMPARE(captionsOf(menus[2]->menu()->actions()), split("SQL lekérdezés"));
+            QCOMPARE(captionsOf(menus[2]->menu()->actions()), split("SQL lekérdezés|Leállítás"));
             QCOMPARE(captionsOf(c->toolBar()->actions()),
-                     split("Új SQL|SQL megnyitása|SQL mentése|-|Export|-|SQL lekérdezés|-|Kivág|Másol|Beilleszt|-|Bezár"));
+                     split("Új SQL|SQL megnyitása|SQL mentése|-|Export|-|SQL lekérdezés|Leállítás|-|Kivág|Másol|Beilleszt|-|Bezár"));
             QCOMPARE(captionsOf(c->editorPopup()->actions()),
                      split("SQL lekérdezés|-|Új SQL|SQL megnyitása|SQL mentése|-|Kivág|Másol|Beilleszt|Mindet kijelöl"));
             std::unique_ptr<QMenu> gridMenu(c->grid()->createPopupMenu());
@@ -372,6 +376,58 @@ private Q_SLOTS:
         QVERIFY(shown[1].text.contains(QStringLiteral("x.sql")));
         QCOMPARE(console->fileName(), before);
         QCOMPARE(console->editor()->text(), QStringLiteral("select 'árvíztűrő'\r\n"));
+    }
+
+    void aResultTooLargeForMemoryStopsWithAMessage()
+    {
+        console->query()->setLoadLimit(200000);
+        const auto shown = run(QStringLiteral("select * from (with recursive c(x) as (select 1 union all select x+1 from c) "
+                                              "select x, 'egy hosszabb szöveg' as s from c)"));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("error"));
+        QCOMPARE(shown[0].text, zdb::RecordSet::tooLargeMessage());
+        QVERIFY(!console->query()->isOpen());
+        QCOMPARE(console->grid()->model()->rowCount(), 0);
+        // Under the limit the same kind of result shows.
+        run(QStringLiteral("select * from (with recursive c(x) as (select 1 union all select x+1 from c limit 100) "
+                           "select x from c)"));
+        QCOMPARE(console->query()->recordCount(), 100);
+    }
+
+    // Every write is announced by the tables it wrote, however the statement
+    // starts, so open lists reload; a rolled-back transaction is announced again.
+    void writesAnnounceTheirTables()
+    {
+        QStringList changed;
+        QObject listener;
+        QObject::connect(&zdb::TableChanges::instance(), &zdb::TableChanges::changed, &listener,
+                         [&changed](const QString &table, const QObject *) { changed << table; });
+        run(QStringLiteral("select * from jegyzet"));
+        run(QStringLiteral("-- javítás\nupdate jegyzet set rovid='X' where jegyzet=1"));
+        QCOMPARE(changed, QStringList{QStringLiteral("jegyzet")});
+        changed.clear();
+        run(QStringLiteral("with k(id) as (select 2) delete from jegyzet where jegyzet in (select id from k)"));
+        QCOMPARE(changed, QStringList{QStringLiteral("jegyzet")});
+        changed.clear();
+        run(QStringLiteral("begin"));
+        run(QStringLiteral("insert into jegyzet (jegyzet, rovid) values (9, 'új')"));
+        QCOMPARE(changed, QStringList{QStringLiteral("jegyzet")});
+        run(QStringLiteral("rollback"));
+        QCOMPARE(changed, (QStringList{QStringLiteral("jegyzet"), QStringLiteral("jegyzet")}));
+        changed.clear();
+        run(QStringLiteral("pragma user_version"));
+        QVERIFY(changed.isEmpty());
+
+        // The shared task record set reloads, so a stale row of it cannot be
+        // posted back over the console's change.
+        testenv::execSql(db(), QStringLiteral("INSERT INTO dolog3 (dolog3, ugyfel, ugyfel_nev, kesz) VALUES (1, 5, 'Régi', 'N');"));
+        zdb::Table *tasks = Shared().TblFeladat;
+        tasks->setFiltered(false);
+        tasks->open();
+        QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Régi"));
+        run(QStringLiteral("/* névcsere */ update dolog3 set ugyfel_nev='Új név'"));
+        QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Új név"));
+        tasks->close();
     }
 
     void anOpenTransactionIsSettledOnClose_data()
