@@ -230,6 +230,7 @@ private Q_SLOTS:
     {
         Tfrm_Naptar *w = open();
         // Cancelled: the day stays.
+        testhooks::onNextDialog([](QDialog *d) { d->reject(); });
         actionOf(w, QStringLiteral("aDatumra"))->trigger();
         QCOMPARE(Beall().CalendarDay, QDate::currentDate());
 

@@ -378,6 +378,7 @@ private Q_SLOTS:
         openTasksAt(5);
         answerEditor([&](EntryEditor *e) {
             // A cancelled picker changes nothing.
+            testhooks::onNextDialog([](QDialog *d) { d->reject(); });
             child<QToolButton>(e, "btUgyfel")->click();
             QCOMPARE(child<QLineEdit>(e, "edUgyfel")->text(), QStringLiteral("Alfa Kft."));
             testhooks::onNextDialog([](QDialog *d) {
