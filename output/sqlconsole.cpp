@@ -295,9 +295,7 @@ bool Tfrm_Sql::runStatement()
         // Asked before running: the first statement may change what the rest
         // would mean (a dropped table, say).
         more = m_qry->hasMoreStatements();
-        if (isQuery) {
-            m_qry->open();
-        } else {
+        if (!isQuery) {
             // The first writing statement of a session may undo much: a copy
             // to go back to comes first.
             if (!m_copyTaken) {

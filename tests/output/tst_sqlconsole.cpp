@@ -430,6 +430,48 @@ private Q_SLOTS:
         tasks->close();
     }
 
+    // A long statement is stopped from the window, by the command or by Esc,
+    // while it runs: nothing of it stays, the window stays open and usable.
+    void aRunningStatementCanBeStopped_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("byEsc");
+        // Long enough that a statement that cannot be stopped fails the test
+        // by finishing; bounded so that such a fault does not hang the run.
+        const QString rows = QStringLiteral("with recursive c(x) as (select 1 union all select x+1 from c where x < 30000000) ");
+        QTest::newRow("query, command")
+            << QStringLiteral("select count(*) from (") + rows + QStringLiteral("select x from c)") << false;
+        QTest::newRow("write, Esc")
+            << QStringLiteral("update jegyzet set rovid = (") + rows + QStringLiteral("select count(*) from c)") << true;
+    }
+    void aRunningStatementCanBeStopped()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, byEsc);
+        console->show();
+        QVERIFY(!console->aLeallit->isEnabled());
+        bool enabledWhileRunning = false;
+        QTimer::singleShot(300, console.get(), [&] {
+            enabledWhileRunning = console->aLeallit->isEnabled() && !console->aFuttat->isEnabled();
+            if (byEsc)
+                QTest::keyClick(console.get(), Qt::Key_Escape);
+            else
+                console->aLeallit->trigger();
+        });
+        const auto shown = run(sql);
+        QVERIFY(enabledWhileRunning);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, QStringLiteral("warning"));
+        QCOMPARE(shown[0].text, QStringLiteral("Az utasítás leállítva, nem futott le."));
+        QVERIFY(console->isVisible());
+        QVERIFY(!console->query()->isOpen());
+        QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
+        QVERIFY(!console->aLeallit->isEnabled());
+        // The connection is free again.
+        run(QStringLiteral("select count(*) from jegyzet"));
+        QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("2"));
+    }
+
     void anOpenTransactionIsSettledOnClose_data()
     {
         QTest::addColumn<bool>("commit");
