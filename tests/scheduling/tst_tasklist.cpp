@@ -483,6 +483,21 @@ private Q_SLOTS:
         aMunka->trigger();
         QCOMPARE(caption, QStringLiteral("Végzett munkák"));
         QCOMPARE(shownTask, 3);
+
+        // A task stored without an identifier gets one before its entries
+        // are written, so they never hang on 0.
+        testenv::execSql(f->dbPath(), QStringLiteral("INSERT INTO dolog3 (dolog3, rovid, kesz, rovids) VALUES (NULL, 'Azonosító nélkül', 'N', 'AZONOSITO NELKUL');"));
+        tbl()->refresh();
+        QVERIFY(tbl()->locate(QStringLiteral("rovid"), QStringLiteral("Azonosító nélkül")));
+        shownTask = 0;
+        testhooks::onNextDialog([&](QDialog *d) {
+            if (auto *log = qobject_cast<Tfrm_Munka *>(d))
+                shownTask = log->taskId();
+            d->reject();
+        });
+        aMunka->trigger();
+        QCOMPARE(shownTask, 6);
+        QCOMPARE(testenv::storedValue(f->dbPath(), QStringLiteral("select dolog3 from dolog3 where rovid='Azonosító nélkül'")).toInt(), 6);
     }
 };
 
