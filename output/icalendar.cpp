@@ -240,6 +240,31 @@ void flush(QIODevice &device, QByteArray &out, qsizetype above)
     out.clear();
 }
 
+// The columns calendar entries and tasks share, read the same way for both.
+struct SharedColumns
+{
+    int id, rovid, leiras, ugyfel, termek, projekt, fontos, kesz, datKesz;
+
+    SharedColumns(const zdb::RecordSet &q, const QString &idField)
+        : id(q.fieldIndex(idField)), rovid(q.fieldIndex(QStringLiteral("rovid"))),
+          leiras(q.fieldIndex(QStringLiteral("leiras"))), ugyfel(q.fieldIndex(QStringLiteral("ugyfel_nev"))),
+          termek(q.fieldIndex(QStringLiteral("termek_nev"))), projekt(q.fieldIndex(QStringLiteral("projekt_nev"))),
+          fontos(q.fieldIndex(QStringLiteral("fontos"))), kesz(q.fieldIndex(QStringLiteral("kesz"))),
+          datKesz(q.fieldIndex(QStringLiteral("dat_kesz")))
+    {
+    }
+
+    void fill(IcsItem &item, const zdb::RecordSet &q, int row, const QString &uidPrefix) const
+    {
+        item.uid = uidPrefix + q.textAt(row, id) + QStringLiteral("@zentavo");
+        item.summary = q.textAt(row, rovid);
+        item.description = describe(q, row, leiras, ugyfel, termek, projekt);
+        item.priority = q.valueAt(row, fontos).toInt();
+        item.done = q.textAt(row, kesz) != QLatin1String("N");
+        item.completed = q.valueAt(row, datKesz).toDate();
+    }
+};
+
 } // namespace
 
 IcsCounts WriteCalendarFile(zdb::Connection *connection, const QDate &from, const QDate &to, QIODevice &device)
@@ -257,25 +282,16 @@ IcsCounts WriteCalendarFile(zdb::Connection *connection, const QDate &from, cons
                                      + periodCondition("datum", from, to) + QStringLiteral(" order by datum, ora"));
         bindPeriod(q, from, to);
         q.open();
-        const int id = q.fieldIndex(QStringLiteral("dolog1")), datum = q.fieldIndex(QStringLiteral("datum")),
-                  ora = q.fieldIndex(QStringLiteral("ora")), rovid = q.fieldIndex(QStringLiteral("rovid")),
-                  leiras = q.fieldIndex(QStringLiteral("leiras")), ugyfel = q.fieldIndex(QStringLiteral("ugyfel_nev")),
-                  termek = q.fieldIndex(QStringLiteral("termek_nev")), projekt = q.fieldIndex(QStringLiteral("projekt_nev")),
-                  fontos = q.fieldIndex(QStringLiteral("fontos")), kesz = q.fieldIndex(QStringLiteral("kesz")),
-                  datKesz = q.fieldIndex(QStringLiteral("dat_kesz"));
+        const SharedColumns shared(q, QStringLiteral("dolog1"));
+        const int datum = q.fieldIndex(QStringLiteral("datum")), ora = q.fieldIndex(QStringLiteral("ora"));
         const int n = q.recordCount();
         for (int row = 0; row < n; ++row) {
             IcsItem item;
             item.kind = IcsItem::Kind::Event;
-            item.uid = QStringLiteral("dolog1-") + q.textAt(row, id) + QStringLiteral("@zentavo");
+            shared.fill(item, q, row, QStringLiteral("dolog1-"));
             item.date = q.valueAt(row, datum).toDate();
             const QVariant hour = q.valueAt(row, ora);
             item.hour = hour.isValid() ? hour.toInt() : -1;
-            item.summary = q.textAt(row, rovid);
-            item.description = describe(q, row, leiras, ugyfel, termek, projekt);
-            item.priority = q.valueAt(row, fontos).toInt();
-            item.done = q.textAt(row, kesz) != QLatin1String("N");
-            item.completed = q.valueAt(row, datKesz).toDate();
             if (writer.append(out, item))
                 ++counts.events;
             flush(device, out, 1 << 20);
@@ -288,23 +304,14 @@ IcsCounts WriteCalendarFile(zdb::Connection *connection, const QDate &from, cons
                                      + periodCondition("dat_hatid", from, to) + QStringLiteral(" order by dat_hatid"));
         bindPeriod(q, from, to);
         q.open();
-        const int id = q.fieldIndex(QStringLiteral("dolog3")), hatid = q.fieldIndex(QStringLiteral("dat_hatid")),
-                  rovid = q.fieldIndex(QStringLiteral("rovid")), leiras = q.fieldIndex(QStringLiteral("leiras")),
-                  ugyfel = q.fieldIndex(QStringLiteral("ugyfel_nev")), termek = q.fieldIndex(QStringLiteral("termek_nev")),
-                  projekt = q.fieldIndex(QStringLiteral("projekt_nev")), fontos = q.fieldIndex(QStringLiteral("fontos")),
-                  kesz = q.fieldIndex(QStringLiteral("kesz")), datKesz = q.fieldIndex(QStringLiteral("dat_kesz")),
-                  statusz = q.fieldIndex(QStringLiteral("statusz"));
+        const SharedColumns shared(q, QStringLiteral("dolog3"));
+        const int hatid = q.fieldIndex(QStringLiteral("dat_hatid")), statusz = q.fieldIndex(QStringLiteral("statusz"));
         const int n = q.recordCount();
         for (int row = 0; row < n; ++row) {
             IcsItem item;
             item.kind = IcsItem::Kind::Todo;
-            item.uid = QStringLiteral("dolog3-") + q.textAt(row, id) + QStringLiteral("@zentavo");
+            shared.fill(item, q, row, QStringLiteral("dolog3-"));
             item.date = q.valueAt(row, hatid).toDate();
-            item.summary = q.textAt(row, rovid);
-            item.description = describe(q, row, leiras, ugyfel, termek, projekt);
-            item.priority = q.valueAt(row, fontos).toInt();
-            item.done = q.textAt(row, kesz) != QLatin1String("N");
-            item.completed = q.valueAt(row, datKesz).toDate();
             item.status = q.valueAt(row, statusz).toInt();
             if (writer.append(out, item))
                 ++counts.todos;
