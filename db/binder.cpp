@@ -73,7 +73,8 @@ void BindAll(sqlite3_stmt *stmt, const BoundSql &bound, Encoding encoding)
     if (next < bound.values.size())
         throw Error(QStringLiteral("The statement has %1 places for %2 values").arg(next).arg(bound.values.size()));
     for (const auto &[name, value] : bound.named) {
-        const int i = sqlite3_bind_parameter_index(stmt, name.toUtf8().constData());
+        // The name as it stands in the text the statement was prepared from.
+        const int i = sqlite3_bind_parameter_index(stmt, encodeText(name, encoding).constData());
         if (i > 0)
             BindValue(stmt, i, value, encoding);
     }

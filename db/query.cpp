@@ -213,9 +213,18 @@ static QString substituted(const QString &parsed, const std::vector<qsizetype> &
     return out;
 }
 
-// Each parameter becomes a name of the program's own (":zp1" for the first):
-// a name the user wrote is always one of the parsed parameters, so it is
-// renamed too and cannot meet these.
+// Each parameter keeps its name, in the spelling it first had (names are
+// the same whatever their case), so a message of the engine quotes the text
+// as it was written. A name beyond plain ASCII letters, digits and "_" might
+// not survive the text's encoding; it gets a name of the program's own.
+static QString boundName(const QString &name, int index)
+{
+    for (const QChar c : name)
+        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('_')))
+            return QStringLiteral("$zentavo_p") + QString::number(index + 1);
+    return QLatin1Char(':') + name;
+}
+
 BoundSql Query::boundText() const
 {
     BoundSql out;
@@ -223,12 +232,12 @@ BoundSql Query::boundText() const
     qsizetype from = 0;
     for (size_t k = 0; k < d->paramPos.size(); ++k) {
         out.sql += QStringView(m_parsed).mid(from, d->paramPos[k] - from);
-        out.sql += QStringLiteral(":zp") + QString::number(d->paramOf[k] + 1);
+        out.sql += boundName(m_paramNames[d->paramOf[k]], d->paramOf[k]);
         from = d->paramPos[k] + 1;
     }
     out.sql += QStringView(m_parsed).mid(from);
     for (int k = 0; k < m_paramNames.size(); ++k)
-        out.named.append({QStringLiteral(":zp") + QString::number(k + 1), paramValue(m_paramValues.value(k))});
+        out.named.append({boundName(m_paramNames[k], k), paramValue(m_paramValues.value(k))});
     return out;
 }
 

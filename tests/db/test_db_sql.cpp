@@ -186,6 +186,15 @@ private Q_SLOTS:
         QCOMPARE(q.value(QStringLiteral("dolog3")).toInt(), 5);
         q.close();
 
+        // Names in any case and beyond ASCII are one parameter each.
+        Query n(&db.conn, QStringLiteral("select dolog3 from dolog3 where rovid = :Szöveg and ugyfel = :U or ugyfel = :u + :szöveg"));
+        n.setParam(QStringLiteral("szöveg"), tricky);
+        n.setParam(QStringLiteral("u"), 7);
+        n.open();
+        QCOMPARE(n.recordCount(), 1);
+        QCOMPARE(n.value(QStringLiteral("dolog3")).toInt(), 5);
+        n.close();
+
         Query w(&db.conn, QStringLiteral("update dolog3 set rovid = :r where dolog3 = :id"));
         w.setParam(QStringLiteral("r"), QStringLiteral("a'; drop table dolog3; --"));
         w.setParam(QStringLiteral("id"), 4);
