@@ -45,12 +45,13 @@ void printSheet(ListWindow *window, bool all)
     const QString filter = table ? table->filter() : QString();
     const bool filtered = table && table->filtered();
     const QString order = table ? table->order() : QString();
+    const QVariantList params = table ? table->filterParams() : QVariantList();
     switch (kind) {
     case KindTasks: PrintTaskSheet(id); break;
-    case KindCustomers: PrintCustomerSheet(id, filter, filtered, order); break;
-    case KindProducts: PrintProductSheet(id, filter, filtered, order); break;
-    case KindProjects: PrintProjectSheet(id, filter, filtered, order); break;
-    case KindNotes: PrintNoteSheet(id, filter, filtered, order); break;
+    case KindCustomers: PrintCustomerSheet(id, filter, filtered, order, params); break;
+    case KindProducts: PrintProductSheet(id, filter, filtered, order, params); break;
+    case KindProjects: PrintProjectSheet(id, filter, filtered, order, params); break;
+    case KindNotes: PrintNoteSheet(id, filter, filtered, order, params); break;
     default: break;
     }
 }

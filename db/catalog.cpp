@@ -178,16 +178,20 @@ const QList<TableDecl> &Catalogue()
 
 const TableDecl &CatalogueTable(const QString &table)
 {
+    if (const TableDecl *t = FindCatalogueTable(table))
+        return *t;
+    throw Error(QStringLiteral("Unknown table '%1'").arg(table));
+}
+
+const TableDecl *FindCatalogueTable(const QString &table)
+{
     static const QHash<QString, const TableDecl *> byName = [] {
         QHash<QString, const TableDecl *> h;
         for (const TableDecl &t : Catalogue())
             h.insert(t.name, &t);
         return h;
     }();
-    const TableDecl *t = byName.value(table.toLower());
-    if (!t)
-        throw Error(QStringLiteral("Unknown table '%1'").arg(table));
-    return *t;
+    return byName.value(table.trimmed().toLower());
 }
 
 void DeclareFields(RecordSet &rs, const QString &table, const QStringList &only, FieldTitles titles)
@@ -278,11 +282,59 @@ void UseCatalogue(Table &tbl, const QString &table, const QStringList &only, std
     tbl.setTableName(t.name);
     tbl.clearFields();
     DeclareFields(tbl, t.name, only);
-    tbl.setBeforePost([&t, extraRule = std::move(extraRule)](RecordSet &rs) {
-        if (extraRule)
-            extraRule(rs);
-        ApplyBeforeSave(rs, t);
-    });
+    tbl.setBeforePost(std::move(extraRule));
+}
+
+int UpdateWhere(Connection *connection, const QString &table, const QList<std::pair<QString, QVariant>> &values,
+                const QString &where, const QVariantList &whereParams)
+{
+    const TableDecl &t = CatalogueTable(table);
+    // Texts are cut to their columns, as a post cuts them.
+    auto cut = [&t](const QString &field, QVariant value) {
+        const FieldDef *f = t.find(field);
+        if (f && f->kind == FieldKind::Text && f->size > 0 && value.typeId() == QMetaType::QString
+            && value.toString().size() > f->size)
+            value = value.toString().left(f->size);
+        return value;
+    };
+    QList<std::pair<QString, QVariant>> all;
+    for (const auto &[field, value] : values)
+        all.append({field, cut(field, value)});
+    auto has = [&all](const QString &field) {
+        for (const auto &v : all)
+            if (v.first.compare(field, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    for (const auto &[field, value] : values) {
+        if (!t.find(field))
+            throw Error(QStringLiteral("Field '%1' not found").arg(field));
+        for (const SortKeyDecl &k : t.sortKeys)
+            if (k.source.compare(field, Qt::CaseInsensitive) == 0 && !has(k.key))
+                all.append({k.key, cut(k.key, foldSortKey((value.isValid() ? value.toString() : QString()).left(20)))});
+        if ((t.extras & DayKeyFromDate) && field.compare(QLatin1String("datum"), Qt::CaseInsensitive) == 0
+            && !has(QStringLiteral("datumstr"))) {
+            const QDate day = value.toDate();
+            if (!day.isValid())
+                throw Error(QStringLiteral("'' is not a valid date"));
+            all.append({QStringLiteral("datumstr"), day.toString(QStringLiteral("yyyyMMdd"))});
+        }
+    }
+    BoundSql statement;
+    QStringList pairs;
+    for (const auto &[field, value] : all) {
+        pairs.append(field + QStringLiteral("=?"));
+        statement.values.append(value);
+    }
+    statement.sql = QStringLiteral("UPDATE ") + t.name + QStringLiteral(" SET ") + pairs.join(QLatin1Char(','));
+    if (!where.trimmed().isEmpty())
+        statement.sql += QStringLiteral(" WHERE ") + where;
+    statement.values += whereParams;
+    connection->execute(statement);
+    const int changed = sqlite3_changes(connection->handle());
+    if (changed > 0)
+        TableChanges::notify(t.name);
+    return changed;
 }
 
 QStringList CatalogueDifferences(sqlite3 *db)

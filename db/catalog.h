@@ -49,6 +49,8 @@ struct TableDecl
 const QList<TableDecl> &Catalogue();
 // Throws Error for a table the catalogue does not know.
 const TableDecl &CatalogueTable(const QString &table);
+// nullptr for a table the catalogue does not know.
+const TableDecl *FindCatalogueTable(const QString &table);
 
 // Declares fields of `table` on a record set: all of them in the catalogue's
 // order, or just `only`, in that order (kinds, sizes, titles and sort-key
@@ -70,11 +72,19 @@ void ApplyBeforeSave(RecordSet &rs, const TableDecl &table);
 // bulk re-save passes write only these.
 QList<int> RowsBeforeSaveWouldChange(const RecordSet &rs, const TableDecl &table);
 
-// A table record set over `table`, its fields declared from the catalogue and
-// the before-save rule set. `extraRule`, when given, runs first (a window's
-// own defaults), then the common rule.
+// A table record set over `table`, its fields declared from the catalogue.
+// `extraRule`, when given, becomes the record set's own before-save rule (a
+// window's defaults); the table's common rule follows it on every post.
 void UseCatalogue(Table &tbl, const QString &table, const QStringList &only = {},
                   std::function<void(RecordSet &)> extraRule = {});
+
+// Writes `values` (field, value) into the rows of `table` that `where`
+// selects, every value and every one of `whereParams` bound. The table's
+// before-save rule goes with them: a sort-key source in `values` takes its
+// key along, so a list sorted by that column puts the rows in their place.
+// Returns how many rows changed and announces the change when there is one.
+int UpdateWhere(Connection *connection, const QString &table, const QList<std::pair<QString, QVariant>> &values,
+                const QString &where, const QVariantList &whereParams);
 
 // Where the tables of an open database differ from the catalogue (a missing
 // table or column, another order or declared type); empty when they agree.

@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
+
 #include <cstring>
 
 namespace zdb {
@@ -184,6 +186,44 @@ void Connection::executeDirect(const QString &sql)
         if (sqlite3_finalize(stmt) != SQLITE_OK)
             throw Error(lastErrorMessage());
     }
+}
+
+void Connection::execute(const BoundSql &statement)
+{
+    if (!m_db)
+        open();
+    const QByteArray text = encode(statement.sql);
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+        const QString message = lastErrorMessage();
+        sqlite3_finalize(stmt);
+        throw Error(message);
+    }
+    if (!stmt)
+        throw Error(QStringLiteral("no statement to run"));
+    for (const char *p = tail; p && p < text.constData() + text.size(); ++p) {
+        if (*p != ';' && !std::isspace(static_cast<unsigned char>(*p))) {
+            sqlite3_finalize(stmt);
+            throw Error(QStringLiteral("Only one statement runs with bound values"));
+        }
+    }
+    try {
+        BindAll(stmt, statement, encoding);
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        throw;
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const QString message = lastErrorMessage();
+        sqlite3_finalize(stmt);
+        throw Error(message);
+    }
+    if (sqlite3_finalize(stmt) != SQLITE_OK)
+        throw Error(lastErrorMessage());
 }
 
 void Connection::beginTransaction()

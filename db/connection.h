@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/binder.h"
 #include "db/codec.h"
 
 #include <QObject>
@@ -44,6 +45,10 @@ public:
 
     // Runs every statement of the text in turn; rows are ignored. Throws Error.
     void executeDirect(const QString &sql);
+
+    // Runs one statement with its values bound (the text may end in ";").
+    // Throws Error, also for a text holding a second statement.
+    void execute(const BoundSql &statement);
 
     // Bulk work: one transaction around many posts (not used by single edits).
     void beginTransaction();

@@ -69,11 +69,12 @@ QString firstStatement(const QString &s)
     return s.trimmed();
 }
 
-QString paramLiteral(const QVariant &v)
+// A parameter's value as the query binds and shows it: empty text of any
+// type is NULL.
+QVariant paramValue(const QVariant &v)
 {
-    const QString null = QStringLiteral("NULL");
     if (!v.isValid() || v.isNull())
-        return null;
+        return QVariant();
     switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::Short:
@@ -81,22 +82,20 @@ QString paramLiteral(const QVariant &v)
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::LongLong:
-        return QString::number(v.toLongLong());
     case QMetaType::ULongLong:
-        return QString::number(v.toULongLong());
     case QMetaType::QDate:
-    case QMetaType::QDateTime: {
-        const QDate date = v.typeId() == QMetaType::QDate ? v.toDate() : v.toDateTime().date();
-        return date.isValid() ? QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'') : null;
-    }
+    case QMetaType::QDateTime:
+        return v;
     default: {
-        QString text = v.toString();
-        if (text.isEmpty())
-            return null;   // empty text of any type is written as NULL
-        text.replace(QLatin1Char('\''), QLatin1String("''"));
-        return QLatin1Char('\'') + text + QLatin1Char('\'');
+        const QString text = v.toString();
+        return text.isEmpty() ? QVariant() : QVariant(text);
     }
     }
+}
+
+QString paramLiteral(const QVariant &v)
+{
+    return LiteralOf(paramValue(v));
 }
 
 } // namespace
@@ -214,13 +213,54 @@ static QString substituted(const QString &parsed, const std::vector<qsizetype> &
     return out;
 }
 
+// Each parameter keeps its name, in the spelling it first had (names are
+// the same whatever their case), so a message of the engine quotes the text
+// as it was written. A name beyond plain ASCII letters, digits and "_" might
+// not survive the text's encoding; it gets a name of the program's own.
+static QString boundName(const QString &name, int index)
+{
+    for (const QChar c : name)
+        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('_')))
+            return QStringLiteral("$zentavo_p") + QString::number(index + 1);
+    return QLatin1Char(':') + name;
+}
+
+BoundSql Query::boundText() const
+{
+    BoundSql out;
+    out.sql.reserve(m_parsed.size() + qsizetype(d->paramPos.size()) * 4);
+    qsizetype from = 0;
+    for (size_t k = 0; k < d->paramPos.size(); ++k) {
+        out.sql += QStringView(m_parsed).mid(from, d->paramPos[k] - from);
+        out.sql += boundName(m_paramNames[d->paramOf[k]], d->paramOf[k]);
+        from = d->paramPos[k] + 1;
+    }
+    out.sql += QStringView(m_parsed).mid(from);
+    for (int k = 0; k < m_paramNames.size(); ++k)
+        out.named.append({boundName(m_paramNames[k], k), paramValue(m_paramValues.value(k))});
+    return out;
+}
+
+BoundSql Query::selectStatement() const
+{
+    if (m_sql.trimmed().isEmpty())
+        throw Error(QStringLiteral("no query specified"));
+    BoundSql out = boundText();
+    if (m_filtered && !m_filter.trimmed().isEmpty()) {
+        out.sql = QStringLiteral("select * from (") + firstStatement(out.sql) + QStringLiteral(") where ") + m_filter;
+        out.values = m_filterParams;
+    }
+    return out;
+}
+
 QString Query::selectSql() const
 {
     if (m_sql.trimmed().isEmpty())
         throw Error(QStringLiteral("no query specified"));
     const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
     if (m_filtered && !m_filter.trimmed().isEmpty())
-        return QStringLiteral("select * from (") + firstStatement(text) + QStringLiteral(") where ") + m_filter;
+        return QStringLiteral("select * from (") + firstStatement(text) + QStringLiteral(") where ")
+            + ShowBound({m_filter, m_filterParams, {}});
     return text;
 }
 
@@ -230,11 +270,11 @@ void Query::execute()
         throw Error(QStringLiteral("no database connection"));
     if (m_sql.trimmed().isEmpty())
         throw Error(QStringLiteral("no query specified"));
-    const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
+    const BoundSql bound = boundText();
     if (!m_connection->isConnected())
         m_connection->open();
     sqlite3 *db = m_connection->handle();
-    const QByteArray bytes = m_connection->encode(text);
+    const QByteArray bytes = m_connection->encode(bound.sql);
     sqlite3_stmt *stmt = nullptr;
     if (sqlite3_prepare_v2(db, bytes.constData(), int(bytes.size()), &stmt, nullptr) != SQLITE_OK) {
         const QString message = m_connection->lastErrorMessage();
@@ -243,6 +283,12 @@ void Query::execute()
     }
     if (!stmt)
         return;   // nothing but blanks or comments
+    try {
+        BindAll(stmt, bound, m_connection->encoding);
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        throw;
+    }
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
@@ -259,8 +305,7 @@ bool Query::hasMoreStatements() const
 {
     if (!m_connection || !m_connection->isConnected() || m_sql.trimmed().isEmpty())
         return false;
-    const QString text = substituted(m_parsed, d->paramPos, d->paramOf, m_paramValues);
-    const QByteArray bytes = m_connection->encode(text);
+    const QByteArray bytes = m_connection->encode(boundText().sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
     const int rc = sqlite3_prepare_v2(m_connection->handle(), bytes.constData(), int(bytes.size()), &stmt, &tail);

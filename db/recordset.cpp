@@ -252,10 +252,10 @@ void RecordSet::open()
         return;
     if (!m_connection)
         throw Error(QStringLiteral("no database connection"));
-    const QString sql = selectSql();
+    const BoundSql statement = selectStatement();
     if (!m_connection->isConnected())
         m_connection->open();
-    load(sql);
+    load(statement);
 }
 
 void RecordSet::close()
@@ -459,14 +459,16 @@ QString RecordSet::displayTextAt(int row, int field) const
     return formatWith(valueAt(row, field), format);
 }
 
-void RecordSet::setFilter(const QString &filter)
+void RecordSet::setFilter(const QString &filter, const QVariantList &params)
 {
     if (isOpen()) {
         close();
         m_filter = filter;
+        m_filterParams = params;
         open();
     } else {
         m_filter = filter;
+        m_filterParams = params;
     }
 }
 

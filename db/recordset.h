@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/binder.h"
 #include "db/dberror.h"
 
 #include <QDate>
@@ -89,10 +90,14 @@ public:
     using CalcHandler = std::function<QVariant(const RecordSet &rs, int row, const QString &field)>;
     void setCalcHandler(CalcHandler handler) { m_calc = std::move(handler); }
 
-    // Before-save rule, run at the start of every post (may set values, may throw).
+    // The record set's own before-save rule (a window's defaults), run at the
+    // start of every post (may set values, may throw). A table record set
+    // then runs its table's rule from the catalogue itself.
     void setBeforePost(std::function<void(RecordSet &)> rule) { m_beforePost = std::move(rule); }
-    // The rule itself, so that a bulk writer can run it on a row of its own.
     const std::function<void(RecordSet &)> &beforePost() const { return m_beforePost; }
+    // Both rules on the edit buffer, as a post runs them, so that a bulk
+    // writer can run them on a row of its own.
+    void runBeforeSave();
 
     // State
     Mode mode() const { return m_mode; }
@@ -159,14 +164,18 @@ public:
 
     bool locate(const QString &fields, const QVariant &values, int options = 0);
 
-    // Filter (SQL condition) and its switch.
+    // Filter (SQL condition) and its switch. The condition's values are
+    // bound to its "?" in order, never written into its text.
     QString filter() const { return m_filter; }
-    void setFilter(const QString &filter);
+    const QVariantList &filterParams() const { return m_filterParams; }
+    void setFilter(const QString &filter, const QVariantList &params = {});
     bool filtered() const { return m_filtered; }
     void setFiltered(bool on) { m_filtered = on; }
 
-    // The SQL text that open runs (after parameters and filter).
-    virtual QString selectSql() const = 0;
+    // The statement that open runs, with its values (parameters and filter).
+    virtual BoundSql selectStatement() const = 0;
+    // The same with the values shown in place: for reading, never for running.
+    virtual QString selectSql() const { return ShowBound(selectStatement()); }
 
     // Hook for the busy mouse pointer while rows load (set once by the GUI).
     static void setBusyHook(std::function<void(bool)> hook);
@@ -185,9 +194,8 @@ Q_SIGNALS:
 
 protected:
     RecordSet(Variant variant, Connection *connection, QObject *parent);
-    void load(const QString &sql);       // prepare, bind fields, read every row
-    virtual QString postSql() const;     // the insert or update text of the buffer
-    QString literal(int field, const QVariant &value) const;
+    void load(const BoundSql &statement); // prepare, bind values and fields, read every row
+    virtual BoundSql postStatement() const; // the insert or update of the buffer
 
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -201,6 +209,7 @@ protected:
     qint64 m_loadLimit = 0;
     int m_hold = 0;
     QString m_filter;
+    QVariantList m_filterParams;
     bool m_filtered = false;
     CalcHandler m_calc;
     std::function<void(RecordSet &)> m_beforePost;
@@ -222,16 +231,17 @@ public:
     QString order() const { return m_order; }
     void setOrder(const QString &order);  // a different order closes the record set
 
-    QString selectSql() const override;
-    QString postSql() const override;     // exposed for tests of the generated text
-    QString deleteSql() const;
+    BoundSql selectStatement() const override;
+    BoundSql postStatement() const override;   // public for tests of the generated statement
+    BoundSql deleteStatement() const;
 
     // The identifier field (named like the table), matched with the rowid
     // when a row is written back; -1 when the table has none.
     int identifierField() const { return fieldIndex(m_table.trimmed()); }
 
 private:
-    QString rowCondition() const;         // the WHERE naming the current row
+    // The WHERE naming the current row, its values appended to `values`.
+    QString rowCondition(QVariantList &values) const;
 
     QString m_table;
     QString m_order;
@@ -257,9 +267,11 @@ public:
     // not compile (running it reports that).
     bool hasMoreStatements() const;
 
-    QString selectSql() const override;
+    BoundSql selectStatement() const override;
+    QString selectSql() const override;    // the parameters' literals in place, for reading
 
 private:
+    BoundSql boundText() const;            // the text with its parameters named, and their values
     QString m_sql;
     QString m_parsed;                      // the text with "?" in the parameters' places
     QStringList m_paramNames;

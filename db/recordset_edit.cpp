@@ -249,15 +249,13 @@ void RecordSet::post()
     if (ownTransaction)
         m_connection->executeDirect(QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        if (m_beforePost)
-            m_beforePost(*this);
+        runBeforeSave();
         for (int f = 0; f < d->fields.size(); ++f) {
             const FieldDef &def = d->fields[f];
             if (def.required && !def.calculated && !d->buffer.value(f).isValid())
                 throw Error(QStringLiteral("%1 is required.").arg(def.displayTitle()));
         }
-        const QString sql = postSql();
-        m_connection->executeDirect(sql);
+        m_connection->execute(postStatement());
         if (m_mode == Mode::Editing)
             checkRowChanged(m_connection);
         if (ownTransaction)
@@ -323,7 +321,7 @@ void RecordSet::remove()
     auto *table = qobject_cast<Table *>(this);
     if (m_readOnly || !table)
         throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
-    m_connection->executeDirect(table->deleteSql());
+    m_connection->execute(table->deleteStatement());
     checkRowChanged(m_connection);
 
     const bool wasEditing = m_mode == Mode::Editing;
@@ -343,24 +341,22 @@ void RecordSet::remove()
     TableChanges::notify(table->tableName(), this);
 }
 
-QString RecordSet::postSql() const
+BoundSql RecordSet::postStatement() const
 {
     throw Error(QStringLiteral("Cannot post into a read-only dataset"));
 }
 
-QString RecordSet::literal(int field, const QVariant &value) const
+void RecordSet::runBeforeSave()
 {
-    if (!value.isValid() || value.isNull())
-        return QStringLiteral("null");
-    if (field >= 0 && field < d->fields.size() && d->fields[field].kind == FieldKind::Date) {
-        const QDate date = value.toDate();
-        if (!date.isValid())
-            return QStringLiteral("null");
-        return QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'');
-    }
-    QString text = textForm(value);
-    text.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
+    if (!isEditing())
+        throw Error(msgNotEditing());
+    if (m_beforePost)
+        m_beforePost(*this);
+    // Every write to a table of the database keeps its identifier, flags and
+    // sort keys, whether or not the window that wrote set anything up.
+    if (auto *table = qobject_cast<Table *>(this))
+        if (const TableDecl *decl = FindCatalogueTable(table->tableName()))
+            ApplyBeforeSave(*this, *decl);
 }
 
 } // namespace zdb

@@ -60,7 +60,7 @@ QString RecordSet::tooLargeMessage()
                           "Szűkítse a feltételt (WHERE, LIMIT) vagy a kért oszlopokat.");
 }
 
-void RecordSet::load(const QString &sql)
+void RecordSet::load(const BoundSql &statement)
 {
     Connection *conn = m_connection;
     if (!conn)
@@ -71,7 +71,7 @@ void RecordSet::load(const QString &sql)
     const Encoding encoding = conn->encoding;
 
     BusyScope busy;
-    const QByteArray text = conn->encode(sql);
+    const QByteArray text = conn->encode(statement.sql);
     sqlite3_stmt *raw = nullptr;
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
         const QString message = conn->lastErrorMessage();
@@ -80,6 +80,7 @@ void RecordSet::load(const QString &sql)
     }
     Statement stmt(raw);   // only the first statement of the text was prepared
     sqlite3_stmt *st = stmt.get();
+    BindAll(st, statement, encoding);
 
     // Result columns: "rowid" is the row identifier; repeated names get "_n".
     const int columnCount = st ? sqlite3_column_count(st) : 0;

@@ -11,22 +11,21 @@ const QString kCrLf = QStringLiteral("\r\n");
 // The rowid alone could name a newer row: the tables have no INTEGER PRIMARY
 // KEY, so SQLite reuses the rowid of a row another program deleted. Where the
 // table has its identifier column (named like the table) the stored
-// identifier must match as well, compared in the text form it was read in.
-QString Table::rowCondition() const
+// identifier must match as well, compared in the text form it was read in
+// (its very bytes are bound).
+QString Table::rowCondition(QVariantList &values) const
 {
     const Row &row = d->rows[size_t(m_current)];
-    QString where = QStringLiteral(" where rowid='") + QString::number(row.key) + QLatin1Char('\'');
+    QString where = QStringLiteral(" where rowid=?");
+    values.append(QVariant(qlonglong(row.key)));
     const int id = identifierField();
     const int slot = d->slotOfField(id);
     if (slot < 0 || !row.cells)
         return where;
     const CellRef cell = cellOf(row, slot, d->slotCount);
-    where += QStringLiteral(" and cast(") + d->fields[id].name + QStringLiteral(" as text) is ");
-    if (cell.null)
-        return where + QStringLiteral("null");
-    QString text = decodeText(cell.data, cell.size, d->encoding);
-    text.replace(QLatin1Char('\''), QLatin1String("''"));
-    return where + QLatin1Char('\'') + text + QLatin1Char('\'');
+    where += QStringLiteral(" and cast(") + d->fields[id].name + QStringLiteral(" as text) is ?");
+    values.append(cell.null ? QVariant() : QVariant(QByteArray(cell.data, cell.size)));
+    return where;
 }
 
 Table::Table(Connection *connection, QObject *parent) : RecordSet(Variant::Table, connection, parent) {}
@@ -52,55 +51,80 @@ void Table::setOrder(const QString &order)
     m_order = order;
 }
 
-QString Table::selectSql() const
+BoundSql Table::selectStatement() const
 {
     if (m_table.trimmed().isEmpty())
         throw Error(QStringLiteral("no table specified"));
-    QString sql = QStringLiteral("select *, rowid as rowid from ") + m_table;
-    if (m_filtered && !m_filter.trimmed().isEmpty())
+    BoundSql out;
+    QString &sql = out.sql;
+    sql = QStringLiteral("select *, rowid as rowid from ") + m_table;
+    if (m_filtered && !m_filter.trimmed().isEmpty()) {
         sql += kCrLf + QStringLiteral(" where ") + m_filter;
+        out.values = m_filterParams;
+    }
     if (!m_order.trimmed().isEmpty())
         sql += kCrLf + QStringLiteral(" order by (") + m_order + QLatin1Char(')');
-    return sql.trimmed();
+    sql = sql.trimmed();
+    return out;
 }
 
-QString Table::postSql() const
+// A field's buffer value in the form a post stores: integers as numbers,
+// dates as dates, everything else as its text.
+static QVariant postValue(const FieldDef &def, const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (def.kind) {
+    case FieldKind::Integer:
+        return QVariant(value.toInt());
+    case FieldKind::Date: {
+        const QDate date = value.toDate();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    default: {
+        QString text = textForm(value);
+        if (text.isNull())
+            text = QLatin1String("");
+        return QVariant(text);
+    }
+    }
+}
+
+BoundSql Table::postStatement() const
 {
     if (!isEditing())
         throw Error(msgNotEditing());
     if (m_table.trimmed().isEmpty())
         throw Error(QStringLiteral("no table specified"));
-    QString names, values, pairs;
+    BoundSql out;
+    QStringList names, marks, pairs;
     for (int f = 0; f < d->fields.size(); ++f) {
         const FieldDef &def = d->fields[f];
         if (def.calculated)
             continue;
-        const QString lit = literal(f, d->buffer.value(f));
-        names += def.name + QLatin1Char(',');
-        values += lit + QLatin1Char(',');
-        pairs += def.name + QLatin1Char('=') + lit + QLatin1Char(',');
+        out.values.append(postValue(def, d->buffer.value(f)));
+        names.append(def.name);
+        marks.append(QStringLiteral("?"));
+        pairs.append(def.name + QStringLiteral("=?"));
     }
     if (m_mode == Mode::Editing && recordCount() > 0) {
-        if (pairs.endsWith(QLatin1Char(',')))
-            pairs.back() = QLatin1Char(' ');
-        return QStringLiteral("update ") + m_table + QStringLiteral(" set ") + kCrLf
-            + pairs + kCrLf
-            + rowCondition() + kCrLf;
+        out.sql = QStringLiteral("update ") + m_table + QStringLiteral(" set ") + pairs.join(QLatin1Char(','))
+            + rowCondition(out.values);
+        return out;
     }
-    if (names.endsWith(QLatin1Char(',')))
-        names.back() = QLatin1Char(')');
-    if (values.endsWith(QLatin1Char(',')))
-        values.back() = QLatin1Char(')');
-    return QStringLiteral("insert into ") + m_table + QStringLiteral(" (") + kCrLf
-        + names + QStringLiteral(" values (") + kCrLf
-        + values + kCrLf;
+    out.sql = QStringLiteral("insert into ") + m_table + QStringLiteral(" (") + names.join(QLatin1Char(','))
+        + QStringLiteral(") values (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    return out;
 }
 
-QString Table::deleteSql() const
+BoundSql Table::deleteStatement() const
 {
     if (m_current < 0 || m_current >= recordCount() || !d->rows[size_t(m_current)].cells)
         throw Error(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    return QStringLiteral("delete from ") + m_table + rowCondition();
+    BoundSql out;
+    out.sql = QStringLiteral("delete from ") + m_table;
+    out.sql += rowCondition(out.values);
+    return out;
 }
 
 } // namespace zdb

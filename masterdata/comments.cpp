@@ -28,12 +28,6 @@
 
 namespace {
 
-QPointer<zdb::Table> &ownerList(int linkKind)
-{
-    static QPointer<zdb::Table> lists[3];
-    return lists[qBound(0, linkKind, 2)];
-}
-
 QList<GridColumn> pageColumns()
 {
     GridColumn datum;
@@ -63,34 +57,15 @@ QString CommentLinkField(int linkKind)
     }
 }
 
-void SetCommentOwnerList(int linkKind, zdb::Table *table)
-{
-    ownerList(linkKind) = table;
-}
-
 void UpdateCommentFlag(int linkKind, int ownerId, bool hasAny)
 {
     const QString idField = CommentLinkField(linkKind);
     const QString flag = hasAny ? QStringLiteral("I") : QStringLiteral("N");
-    zdb::Table *list = ownerList(linkKind);
-    if (list && list->isOpen() && !list->isEditing() && list->currentRow() >= 0
-        && IntOrZero(list->value(idField)) == ownerId) {
-        list->edit();
-        list->setValue(QStringLiteral("vanmegj"), flag);
-        PostOrCancel(list);
-        return;
-    }
-    // No list shows the owner: its own row, found by its identifier.
-    zdb::Table row(Db1());
-    zdb::UseCatalogue(row, CommentOwnerTable(linkKind));
-    row.setFilter(QStringLiteral("%1=%2").arg(idField).arg(ownerId));
-    row.setFiltered(true);
-    row.open();
-    if (row.isEmpty())
-        return;
-    row.edit();
-    row.setValue(QStringLiteral("vanmegj"), flag);
-    PostOrCancel(&row);
+    // Only a flag that differs is written, so an unchanged owner's list is
+    // not reloaded; a list showing the owner refreshes itself from the
+    // table's change.
+    zdb::UpdateWhere(Db1(), CommentOwnerTable(linkKind), {{QStringLiteral("vanmegj"), flag}},
+                     idField + QStringLiteral("=? AND vanmegj IS NOT ?"), {ownerId, flag});
 }
 
 Tfrm_Megjegyzes::Tfrm_Megjegyzes(int linkKind, int ownerId, const QString &ownerName, QWidget *parent)
@@ -188,9 +163,9 @@ Tfrm_Megjegyzes::Tfrm_Megjegyzes(int linkKind, int ownerId, const QString &owner
         connect(tbl, &zdb::RecordSet::rowInserted, this, follow);
     }
 
-    const QString filter = QStringLiteral("%1=%2").arg(CommentLinkField(linkKind)).arg(ownerId);
-    openFiltered(filter);
-    m_documents->setFilter(filter);
+    const QString filter = CommentLinkField(linkKind) + QStringLiteral("=?");
+    openFiltered(filter, {ownerId});
+    m_documents->setFilter(filter, {ownerId});
     m_documents->setFiltered(true);
     m_documents->open();
     m_docGrid->syncFromRecordSet();

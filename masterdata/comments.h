@@ -74,8 +74,6 @@ private:
 };
 
 // Brings the owner's `vanmegj` up to date ("I" with any comment or document,
-// "N" with none) by posting the owner row, so its before-save rule runs: the
-// current row of the owner's list window when that is the owner, otherwise
-// the owner's row read by its identifier. An owner that no longer exists
-// gets no row.
+// "N" with none) in the owner's table; the owner's list shows it by
+// refreshing itself. An owner that no longer exists gets no row.
 void UpdateCommentFlag(int linkKind, int ownerId, bool hasAny);

@@ -395,10 +395,7 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     zdb::DeclareFields(scratch, decl.name);
     scratch.setFilter(QStringLiteral("0"));
     scratch.setFiltered(true);
-    std::function<void(zdb::RecordSet &)> rule = target.beforePost();
-    if (!rule)
-        rule = [&decl](zdb::RecordSet &rs) { zdb::ApplyBeforeSave(rs, decl); };
-    scratch.setBeforePost(rule);
+    scratch.setBeforePost(target.beforePost());
     scratch.open();
     const int fieldCount = int(decl.fields.size());
     const int idField = decl.idField.isEmpty() ? -1 : scratch.fieldIndex(decl.idField);
@@ -545,8 +542,7 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
                 }
             }
             before = scratch.bufferValues();
-            if (const auto &rule = scratch.beforePost())
-                rule(scratch);
+            scratch.runBeforeSave();
             const QVector<QVariant> &result = scratch.bufferValues();
             quint64 mask = 0;
             for (int f = 0; f < fieldCount; ++f) {

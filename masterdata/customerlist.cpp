@@ -87,9 +87,6 @@ Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
 
     // Editing stays available on an empty list: it starts a blank customer.
     setRowCommands({aTorol, aFeladat, aUjFeladat, aNaptar, aUjNaptar, aAlkalmazott, aMegjegyzes});
-    // The comments dialog writes the comment flag into this list's row.
-    SetCommentOwnerList(LinkCustomer, tbl);
-    onClosing([] { SetCommentOwnerList(LinkCustomer, nullptr); });
 
     showTable(tbl, customerColumns());
     setWidthShares(52, {{QStringLiteral("ugyfelkod"), 10, 64},
@@ -158,7 +155,6 @@ void Tfrm_Ugyfel::newTask()
     if (id == 0)
         return;
     EditTask(true, LinkCustomer, id, currentName());
-    Q_EMIT SchedulingEvents::instance()->tasksChanged();
 }
 
 void Tfrm_Ugyfel::showCalendar()

@@ -65,7 +65,7 @@ Tfrm_Alkalmazott::Tfrm_Alkalmazott(int customerId, const QString &customerName, 
     setOutputTitle(QStringLiteral("Alkalmazottak"));
     setPrintOptions(true, 8);
 
-    openFiltered(QStringLiteral("ugyfel=") + QString::number(customerId));
+    openFiltered(QStringLiteral("ugyfel=?"), {customerId});
     sorter()->shadeColumn(QStringLiteral("alkalmazott_nev"));
 }
 

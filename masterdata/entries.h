@@ -22,10 +22,6 @@ void ShowComments(int linkKind, int ownerId, const QString &ownerName);
 // The CSV import of customers, writing through the customer list's record set.
 void ImportCustomers(zdb::Table *tbl);
 
-// The owner list window of a link kind hands its record set over, so the
-// comments dialog writes the flag into its current row (nullptr when it goes).
-void SetCommentOwnerList(int linkKind, zdb::Table *table);
-
 // CSV import of products and projects through the list window's record set.
 void ImportProducts(zdb::Table *table);
 void ImportProjects(zdb::Table *table);

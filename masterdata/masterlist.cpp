@@ -62,20 +62,16 @@ void RewriteCopiedName(const QString &idField, const QString &nameField, int id,
     // 0 is "no master record": every unlinked task would get the name.
     if (id == 0)
         return;
-    // The column names are the program's own; the values are bound. The
-    // sort-key copy moves with the name, so a list sorted by that column puts
-    // the rows in their place; a failure is reported, never swallowed.
-    const QVariantMap params{{QStringLiteral("nev"), name},
-                             {QStringLiteral("nevs"), SortKeyOf(name.left(20))},
-                             {QStringLiteral("id"), id}};
+    // The values are bound; the tables' before-save rule moves the sort-key
+    // copy with the name, so a list sorted by that column puts the rows in
+    // their place. A failure is reported, never swallowed.
     // Tasks and calendar entries change together or not at all: a savepoint
     // works alike inside a transaction someone holds and outside one.
     zdb::Connection *db = Db1();
     db->executeDirect(QStringLiteral("SAVEPOINT nevcsere"));
     try {
-        for (const char *table : {"dolog3", "dolog1"})
-            RunSql(QStringLiteral("UPDATE %1 SET %2=:nev, %2s=:nevs WHERE %3=:id").arg(QLatin1String(table), nameField, idField),
-                   params, SqlErrors::Report);
+        for (const QString &table : {QStringLiteral("dolog3"), QStringLiteral("dolog1")})
+            zdb::UpdateWhere(db, table, {{nameField, name}}, idField + QStringLiteral("=?"), {id});
         db->executeDirect(QStringLiteral("RELEASE nevcsere"));
     } catch (...) {
         try {

@@ -46,7 +46,6 @@ Tfrm_Termek::Tfrm_Termek(QWidget *parent)
     SetUpProductTable(m_tbl);
     // Runs from the base's destructor too: only the table, never this window.
     onClosing([tbl = m_tbl] {
-        SetCommentOwnerList(LinkProduct, nullptr);
         tbl->close();
     });
 
@@ -79,7 +78,6 @@ Tfrm_Termek::Tfrm_Termek(QWidget *parent)
                         {QStringLiteral("kategoria"), 30, 100}});
     setRowCommands(QList<QAction *>{aSzerkeszt, aTorol} + linked.rowCommands());
     initialSort(QStringLiteral("cikkszam"), QStringLiteral("cikkszám"));
-    SetCommentOwnerList(LinkProduct, m_tbl);
 }
 
 Tfrm_Termek::~Tfrm_Termek() = default;

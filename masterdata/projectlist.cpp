@@ -48,7 +48,6 @@ Tfrm_Projekt::Tfrm_Projekt(QWidget *parent)
     m_tbl->setFiltered(true);
     // Runs from the base's destructor too: only the table, never this window.
     onClosing([tbl = m_tbl] {
-        SetCommentOwnerList(LinkProject, nullptr);
         tbl->close();
     });
 
@@ -90,7 +89,6 @@ Tfrm_Projekt::Tfrm_Projekt(QWidget *parent)
     setRowCommands(QList<QAction *>{aSzerkeszt, aTorol, aLezar} + linked.rowCommands());
     // The opening label names the column in full.
     initialSort(QStringLiteral("projekt_kod"), QStringLiteral("projekt kód"));
-    SetCommentOwnerList(LinkProject, m_tbl);
 }
 
 Tfrm_Projekt::~Tfrm_Projekt() = default;

@@ -97,14 +97,14 @@ QString RelatedView::nameFieldOf(const QString &keyField)
     return keyField + QStringLiteral("_nev");
 }
 
-QString RelatedView::openRowsFilter(const QString &keyField, int id)
+QString RelatedView::openRowsFilter(const QString &keyField)
 {
-    return QStringLiteral("(%1=%2) and (kesz='N')").arg(keyField).arg(id);
+    return QStringLiteral("(%1=?) and (kesz='N')").arg(keyField);
 }
 
-QString RelatedView::allRowsFilter(const QString &keyField, int id)
+QString RelatedView::allRowsFilter(const QString &keyField)
 {
-    return QStringLiteral("(%1=%2)").arg(keyField).arg(id);
+    return QStringLiteral("(%1=?)").arg(keyField);
 }
 
 RelatedView::RelatedView(const QString &formName, const QString &caption, const QString &iconName, int linkKind, int id,
@@ -161,7 +161,7 @@ void RelatedView::start(zdb::Table *tbl, const QList<GridColumn> &columns, const
     grid()->horizontalHeader()->setStretchLastSection(true);
     connect(tbl, &zdb::RecordSet::currentChanged, this, &RelatedView::showCurrent);
     connect(tbl, &zdb::RecordSet::reset, this, &RelatedView::showCurrent);
-    openFiltered(openRowsFilter(m_keyField, m_id));
+    openFiltered(openRowsFilter(m_keyField), {m_id});
     showCurrent();
 }
 
@@ -170,7 +170,7 @@ void RelatedView::setOpenOnly(bool on)
     m_openOnly = on;
     aSzur->setChecked(on);
     // Filtering stays on either way: only this master record's rows are listed.
-    openFiltered(on ? openRowsFilter(m_keyField, m_id) : allRowsFilter(m_keyField, m_id));
+    openFiltered(on ? openRowsFilter(m_keyField) : allRowsFilter(m_keyField), {m_id});
 }
 
 QString RelatedView::outputSubtitle() const

@@ -24,8 +24,9 @@ public:
     QPlainTextEdit *textBox() const { return m_text; }
 
     // The filters: "(ugyfel=12) and (kesz='N')" and "(ugyfel=12)".
-    static QString openRowsFilter(const QString &keyField, int id);
-    static QString allRowsFilter(const QString &keyField, int id);
+    // The master record's identifier is the filters' value.
+    static QString openRowsFilter(const QString &keyField);
+    static QString allRowsFilter(const QString &keyField);
     // "ugyfel", "termek" or "projekt".
     static QString keyFieldOf(int linkKind);
     // The name field of a link: "ugyfel_nev", ...

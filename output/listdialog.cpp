@@ -7,6 +7,7 @@
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listcommandbar.h"
+#include "app/helpers/tablewatch.h"
 
 #include "db/recordset.h"
 
@@ -149,14 +150,16 @@ void ListDialog::showRecordSet(zdb::RecordSet *recordSet, const QList<GridColumn
     if (m_search)
         m_sorter->setSearchBox(m_search);
     m_commands->watch(recordSet);
+    // What others write into the table shows here without a command.
+    RefreshOnTableChange(recordSet);
 }
 
-void ListDialog::openFiltered(const QString &filter)
+void ListDialog::openFiltered(const QString &filter, const QVariantList &params)
 {
     if (!m_recordSet)
         return;
     m_recordSet->close();
-    m_recordSet->setFilter(filter);
+    m_recordSet->setFilter(filter, params);
     m_recordSet->setFiltered(!filter.isEmpty());
     m_recordSet->open();
     m_grid->syncFromRecordSet();

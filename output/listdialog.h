@@ -82,9 +82,10 @@ protected:
     // it through the columns. A table sorts on title clicks: by the column's
     // sort-key column where the column names one, otherwise by its field.
     void showRecordSet(zdb::RecordSet *recordSet, const QList<GridColumn> &columns);
-    // Sets the record set's filter, switches filtering on and opens it
-    // (closing it first when open); an empty filter lists every row.
-    void openFiltered(const QString &filter);
+    // Sets the record set's filter with its bound values, switches
+    // filtering on and opens it (closing it first when open); an empty
+    // filter lists every row.
+    void openFiltered(const QString &filter, const QVariantList &params = {});
 
     // A search box at the start of the tool bar: every change locates the
     // first row whose sort field begins with the text (sortField starts it).

@@ -33,9 +33,13 @@ int ChooseReportOutput();
 // Data sheets; -1 as identifier means every record of the list.
 void PrintTaskSheet(int taskId);
 void PrintCalendarSheet(const QDate &first, const QDate &last);
-void PrintCustomerSheet(int customerId, const QString &filter, bool filtered, const QString &order);
-void PrintProductSheet(int productId, const QString &filter, bool filtered, const QString &order);
-void PrintProjectSheet(int projectId, const QString &filter, bool filtered, const QString &order);
-void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order);
+void PrintCustomerSheet(int customerId, const QString &filter, bool filtered, const QString &order,
+                        const QVariantList &filterParams = {});
+void PrintProductSheet(int productId, const QString &filter, bool filtered, const QString &order,
+                        const QVariantList &filterParams = {});
+void PrintProjectSheet(int projectId, const QString &filter, bool filtered, const QString &order,
+                        const QVariantList &filterParams = {});
+void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order,
+                        const QVariantList &filterParams = {});
 void PrintCommentSheet(int linkKind, int ownerId, const QString &subtitle, bool print);
 

@@ -30,16 +30,21 @@ constexpr double SheetTitleBlockWidth = 205;
 // every record under the given filter (and filtered switch); any other one
 // selects that record alone. The order applies in both cases.
 std::unique_ptr<zdb::Table> taskSheetRecordSet(int taskId, const QString &filter, bool filtered,
-                                               const QString &order);
+                                               const QString &order,
+                                               const QVariantList &filterParams = {});
 std::unique_ptr<zdb::Query> calendarSheetRecordSet(const QDate &first, const QDate &last);
 std::unique_ptr<zdb::Table> customerSheetRecordSet(int customerId, const QString &filter, bool filtered,
-                                                   const QString &order);
+                                                   const QString &order,
+                                               const QVariantList &filterParams = {});
 std::unique_ptr<zdb::Table> productSheetRecordSet(int productId, const QString &filter, bool filtered,
-                                                  const QString &order);
+                                                  const QString &order,
+                                               const QVariantList &filterParams = {});
 std::unique_ptr<zdb::Table> projectSheetRecordSet(int projectId, const QString &filter, bool filtered,
-                                                  const QString &order);
+                                                  const QString &order,
+                                               const QVariantList &filterParams = {});
 std::unique_ptr<zdb::Table> noteSheetRecordSet(int noteId, const QString &filter, bool filtered,
-                                               const QString &order);
+                                               const QString &order,
+                                               const QVariantList &filterParams = {});
 // Comments of a customer (link kind 0), product (1) or project (2), oldest
 // first; nullptr for any other kind.
 std::unique_ptr<zdb::Query> commentSheetRecordSet(int linkKind, int ownerId);

@@ -25,16 +25,16 @@ QStringList fieldList(const char *names)
 
 // One record by its key, or the list's own selection.
 std::unique_ptr<zdb::Table> sheetTable(const QString &table, int id, const QString &filter, bool filtered,
-                                       const QString &order, const QStringList &fields)
+                                       const QString &order, const QVariantList &filterParams, const QStringList &fields)
 {
     auto rs = std::make_unique<zdb::Table>(Db1(), table);
     rs->setReadOnly(true);
     zdb::DeclareFields(*rs, table, fields, zdb::FieldTitles::Names);
     if (id == -1) {
-        rs->setFilter(filter);
+        rs->setFilter(filter, filterParams);
         rs->setFiltered(filtered);
     } else {
-        rs->setFilter(table + QLatin1Char('=') + QString::number(id));
+        rs->setFilter(table + QStringLiteral("=?"), {id});
         rs->setFiltered(true);
     }
     rs->setOrder(order);
@@ -68,9 +68,9 @@ void produceSheet(zdb::RecordSet &rs, const LayoutMaker &make)
 } // namespace
 
 std::unique_ptr<zdb::Table> taskSheetRecordSet(int taskId, const QString &filter, bool filtered,
-                                               const QString &order)
+                                               const QString &order, const QVariantList &filterParams)
 {
-    return sheetTable(QStringLiteral("dolog3"), taskId, filter, filtered, order,
+    return sheetTable(QStringLiteral("dolog3"), taskId, filter, filtered, order, filterParams,
                       fieldList("dolog3 datum dat_hatid rovid leiras ugyfel termek projekt fontos fileban ugyfel_nev termek_nev projekt_nev kesz dat_kesz"));
 }
 
@@ -86,32 +86,32 @@ std::unique_ptr<zdb::Query> calendarSheetRecordSet(const QDate &first, const QDa
 }
 
 std::unique_ptr<zdb::Table> customerSheetRecordSet(int customerId, const QString &filter, bool filtered,
-                                                   const QString &order)
+                                                   const QString &order, const QVariantList &filterParams)
 {
-    auto rs = sheetTable(QStringLiteral("ugyfel"), customerId, filter, filtered, order,
+    auto rs = sheetTable(QStringLiteral("ugyfel"), customerId, filter, filtered, order, filterParams,
                          fieldList("ugyfel ugyfelkod ugyfel_nev kapcsolattarto telefon fax mobil emil irsz varos cim megjegyzes"));
     rs->fieldDef(QStringLiteral("ugyfelkod")).displayFormat = QStringLiteral("00000");
     return rs;
 }
 
 std::unique_ptr<zdb::Table> productSheetRecordSet(int productId, const QString &filter, bool filtered,
-                                                  const QString &order)
+                                                  const QString &order, const QVariantList &filterParams)
 {
-    return sheetTable(QStringLiteral("termek"), productId, filter, filtered, order,
+    return sheetTable(QStringLiteral("termek"), productId, filter, filtered, order, filterParams,
                       fieldList("termek cikkszam termek_nev megjegyzes"));
 }
 
 std::unique_ptr<zdb::Table> projectSheetRecordSet(int projectId, const QString &filter, bool filtered,
-                                                  const QString &order)
+                                                  const QString &order, const QVariantList &filterParams)
 {
-    return sheetTable(QStringLiteral("projekt"), projectId, filter, filtered, order,
+    return sheetTable(QStringLiteral("projekt"), projectId, filter, filtered, order, filterParams,
                       fieldList("projekt projekt_nev dat_indul dat_lezar lezarva megjegyzes"));
 }
 
 std::unique_ptr<zdb::Table> noteSheetRecordSet(int noteId, const QString &filter, bool filtered,
-                                               const QString &order)
+                                               const QString &order, const QVariantList &filterParams)
 {
-    return sheetTable(QStringLiteral("jegyzet"), noteId, filter, filtered, order,
+    return sheetTable(QStringLiteral("jegyzet"), noteId, filter, filtered, order, filterParams,
                       fieldList("jegyzet datum kategoria rovid szoveg"));
 }
 
@@ -123,8 +123,9 @@ std::unique_ptr<zdb::Query> commentSheetRecordSet(int linkKind, int ownerId)
     auto rs = std::make_unique<zdb::Query>(Db1());
     zdb::DeclareFields(*rs, QStringLiteral("megjegyzes"), fieldList("megjegyzes datum rovid ugyfel termek projekt azonstr szoveg"), zdb::FieldTitles::Names);
     rs->setSql(QStringLiteral("SELECT * FROM megjegyzes") + kCrLf + QStringLiteral("WHERE ")
-               + QString::fromLatin1(ownerColumn[linkKind]) + QLatin1Char('=') + QString::number(ownerId) + kCrLf
+               + QString::fromLatin1(ownerColumn[linkKind]) + QStringLiteral("=:owner") + kCrLf
                + QStringLiteral("ORDER BY datum;"));
+    rs->setParam(QStringLiteral("owner"), ownerId);
     return rs;
 }
 
@@ -135,7 +136,7 @@ void PrintTaskSheet(int taskId)
     // "Adatlap lista" prints what the task list shows: its filter and order.
     const zdb::Table *tasks = Shared().TblFeladat;
     auto rs = zrep::taskSheetRecordSet(taskId, tasks ? tasks->filter() : QString(), tasks && tasks->filtered(),
-                                       tasks ? tasks->order() : QString());
+                                       tasks ? tasks->order() : QString(), tasks ? tasks->filterParams() : QVariantList());
     zrep::produceSheet(*rs, &zrep::makeTaskSheet);
 }
 
@@ -148,27 +149,27 @@ void PrintCalendarSheet(const QDate &first, const QDate &last)
     });
 }
 
-void PrintCustomerSheet(int customerId, const QString &filter, bool filtered, const QString &order)
+void PrintCustomerSheet(int customerId, const QString &filter, bool filtered, const QString &order, const QVariantList &filterParams)
 {
-    auto rs = zrep::customerSheetRecordSet(customerId, filter, filtered, order);
+    auto rs = zrep::customerSheetRecordSet(customerId, filter, filtered, order, filterParams);
     zrep::produceSheet(*rs, &zrep::makeCustomerSheet);
 }
 
-void PrintProductSheet(int productId, const QString &filter, bool filtered, const QString &order)
+void PrintProductSheet(int productId, const QString &filter, bool filtered, const QString &order, const QVariantList &filterParams)
 {
-    auto rs = zrep::productSheetRecordSet(productId, filter, filtered, order);
+    auto rs = zrep::productSheetRecordSet(productId, filter, filtered, order, filterParams);
     zrep::produceSheet(*rs, &zrep::makeProductSheet);
 }
 
-void PrintProjectSheet(int projectId, const QString &filter, bool filtered, const QString &order)
+void PrintProjectSheet(int projectId, const QString &filter, bool filtered, const QString &order, const QVariantList &filterParams)
 {
-    auto rs = zrep::projectSheetRecordSet(projectId, filter, filtered, order);
+    auto rs = zrep::projectSheetRecordSet(projectId, filter, filtered, order, filterParams);
     zrep::produceSheet(*rs, &zrep::makeProjectSheet);
 }
 
-void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order)
+void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order, const QVariantList &filterParams)
 {
-    auto rs = zrep::noteSheetRecordSet(noteId, filter, filtered, order);
+    auto rs = zrep::noteSheetRecordSet(noteId, filter, filtered, order, filterParams);
     zrep::produceSheet(*rs, &zrep::makeNoteSheet);
 }
 

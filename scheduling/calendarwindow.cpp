@@ -96,7 +96,7 @@ Tfrm_Naptar::Tfrm_Naptar(QWidget *parent)
         // Filter first, so the opening sort reads only the day's entries.
         Beall().CalendarDay = day;
         tbl->close();
-        tbl->setFilter(CalendarDayFilter(day));
+        SetCalendarDayFilter(*tbl, day);
         tbl->setFiltered(true);
         initialSort(QStringLiteral("ora"), QStringLiteral("óra"));
     } else {

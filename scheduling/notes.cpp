@@ -38,13 +38,13 @@ QString NoteCategorySql()
         .join(QLatin1Char('\n'));
 }
 
-QString NoteCategoryFilter(const QString &category)
+void SetNoteCategoryFilter(zdb::RecordSet &rs, const QString &category)
 {
     if (category.isEmpty())
-        return {};
-    QString quoted = category;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QStringLiteral("kategoria='%1'").arg(quoted);
+        rs.setFilter(QString());
+    else
+        rs.setFilter(QStringLiteral("kategoria=?"), {category});
+    rs.setFiltered(!category.isEmpty());
 }
 
 Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
@@ -126,8 +126,7 @@ Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
     m_categoryGrid->syncFromRecordSet();
     m_shownCategory = m_categories->currentRow() >= 0 ? m_categories->text(kCategory) : QString();
     m_categoryChosen = true;
-    m_notes->setFilter(NoteCategoryFilter(m_shownCategory));
-    m_notes->setFiltered(!m_shownCategory.isEmpty());
+    SetNoteCategoryFilter(*m_notes, m_shownCategory);
     initialSort(QStringLiteral("datum"), QStringLiteral("dátum"));
     grid()->syncFromRecordSet();
 
@@ -160,9 +159,7 @@ void Tfrm_Jegyzetek::applyCategory()
 
     const QVariant remembered = hasCurrentNote() ? m_notes->value(kId) : QVariant();
     m_notes->close();
-    const QString filter = NoteCategoryFilter(category);
-    m_notes->setFilter(filter);
-    m_notes->setFiltered(!filter.isEmpty());
+    SetNoteCategoryFilter(*m_notes, category);
     m_notes->open();
     if (remembered.isValid())
         m_notes->locate(kId, remembered);

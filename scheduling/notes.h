@@ -12,12 +12,14 @@ class QSplitter;
 
 namespace zdb {
 class Query;
+class RecordSet;
 }
 
 // The lines of the category query.
 QString NoteCategorySql();
-// The notes filter of a category: empty for the empty category (all notes).
-QString NoteCategoryFilter(const QString &category);
+// Filters the notes to a category, its name bound; the empty category lists
+// every note.
+void SetNoteCategoryFilter(zdb::RecordSet &rs, const QString &category);
 
 class Tfrm_Jegyzetek : public ListChild
 {

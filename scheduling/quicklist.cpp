@@ -456,7 +456,6 @@ void Tfrm_GyorsLista::newEntry()
     } else {
         EditTask(true, -1, -1, QString());
         m_taskGrid->syncFromRecordSet();
-        Q_EMIT SchedulingEvents::instance()->tasksChanged();
     }
 }
 
@@ -472,7 +471,6 @@ void Tfrm_GyorsLista::editEntry()
             return;
         EditTask(false, -1, -1, QString());
         m_taskGrid->syncFromRecordSet();
-        Q_EMIT SchedulingEvents::instance()->tasksChanged();
     }
 }
 
@@ -484,8 +482,6 @@ void Tfrm_GyorsLista::deleteEntry()
     if (!AskYesNo(QStringLiteral("Valóban töröljem a bejegyzést"), QStringLiteral("Megerősítés"), this))
         return;
     tbl->remove();
-    if (tbl == m_tasks)
-        Q_EMIT SchedulingEvents::instance()->tasksChanged();
 }
 
 void Tfrm_GyorsLista::toggleDone()
@@ -505,8 +501,6 @@ void Tfrm_GyorsLista::toggleDone()
     // A task the open-tasks filter now hides is not found; the last row stays current.
     tbl->locate(idField, id);
     (calendar ? m_calGrid : m_taskGrid)->syncFromRecordSet();
-    if (!calendar)
-        Q_EMIT SchedulingEvents::instance()->tasksChanged();
 }
 
 void Tfrm_GyorsLista::stepDay(int days)
@@ -532,7 +526,6 @@ void Tfrm_GyorsLista::setStatus(int status)
         return;
     // The row keeps its place until the next reload, even where the filter would hide it now.
     SetTaskStatus(m_tasks, status);
-    Q_EMIT SchedulingEvents::instance()->tasksChanged();
 }
 
 void Tfrm_GyorsLista::updateTexts()

@@ -165,7 +165,7 @@ void EditCalendarEntryOfDay(int id, const QDate &day)
         if (Beall().CalendarDay != day || !tbl->filtered())
             ShowCalendarDay(day);
     } else {
-        tbl->setFilter(CalendarDayFilter(day));
+        SetCalendarDayFilter(*tbl, day);
         tbl->setFiltered(true);
         tbl->open();
         opened = true;

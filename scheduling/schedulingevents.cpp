@@ -23,9 +23,9 @@ QString CalendarHeaderText(const QDate &day)
         .arg(day.day(), 2, 10, QLatin1Char('0'));
 }
 
-QString CalendarDayFilter(const QDate &day)
+void SetCalendarDayFilter(zdb::RecordSet &rs, const QDate &day)
 {
-    return QStringLiteral("datumstr=") + day.toString(QStringLiteral("yyyyMMdd"));
+    rs.setFilter(QStringLiteral("datumstr=?"), {day.toString(QStringLiteral("yyyyMMdd"))});
 }
 
 void ShowCalendarDay(const QDate &day)
@@ -35,7 +35,7 @@ void ShowCalendarDay(const QDate &day)
     Beall().CalendarDay = day;
     if (zdb::Table *tbl = Shared().TblNaptar) {
         tbl->close();
-        tbl->setFilter(CalendarDayFilter(day));
+        SetCalendarDayFilter(*tbl, day);
         tbl->setFiltered(true);
         tbl->open();
     }

@@ -37,11 +37,6 @@ QList<GridColumn> taskColumns()
     };
 }
 
-void announceTasksChanged()
-{
-    Q_EMIT SchedulingEvents::instance()->tasksChanged();
-}
-
 } // namespace
 
 Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
@@ -144,7 +139,6 @@ void Tfrm_Feladat::newTask()
 {
     EditTask(true, LinkCustomer, -1, QString());
     grid()->syncFromRecordSet();
-    announceTasksChanged();
 }
 
 void Tfrm_Feladat::editTask()
@@ -154,7 +148,6 @@ void Tfrm_Feladat::editTask()
         return;
     EditTask(false, LinkCustomer, -1, QString());
     grid()->syncFromRecordSet();
-    announceTasksChanged();
 }
 
 void Tfrm_Feladat::deleteTask()
@@ -164,7 +157,6 @@ void Tfrm_Feladat::deleteTask()
     if (!AskYesNo(QStringLiteral("Valóban töröljem a feladatot?"), QStringLiteral("Megerősítés"), this))
         return;
     table()->remove();
-    announceTasksChanged();
 }
 
 void Tfrm_Feladat::toggleDone()
@@ -179,7 +171,6 @@ void Tfrm_Feladat::toggleDone()
     // A task the filter now hides is not found; the list's last row stays current.
     tbl->locate(QStringLiteral("dolog3"), id);
     grid()->syncFromRecordSet();
-    announceTasksChanged();
 }
 
 void Tfrm_Feladat::setOpenTasksFilter(bool on)
@@ -205,7 +196,6 @@ void Tfrm_Feladat::setStatus(int status)
         return;
     // The row keeps its place until the next reload, even if the filter would hide it now.
     SetTaskStatus(table(), status);
-    announceTasksChanged();
 }
 
 void Tfrm_Feladat::openWorkLog()

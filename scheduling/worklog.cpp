@@ -32,9 +32,9 @@ constexpr int kRemarkLimit = 4096;
 
 } // namespace
 
-QString WorkLogFilter(int taskId)
+QString WorkLogFilter()
 {
-    return QStringLiteral("feladat=%1").arg(taskId);
+    return QStringLiteral("feladat=?");
 }
 
 QString TaskShortText(int taskId)
@@ -84,7 +84,7 @@ Tfrm_Munka::Tfrm_Munka(int taskId, QWidget *parent)
         connect(m_entries, signal, this, &Tfrm_Munka::showRemark);
 
     // The entries come in their stored order; the date column is shaded as the sort column.
-    openFiltered(WorkLogFilter(taskId));
+    openFiltered(WorkLogFilter(), {taskId});
     grid()->shadeField(kDatum);
     setFixedSize(460, 420);
 }

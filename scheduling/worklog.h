@@ -16,8 +16,8 @@ namespace zdb {
 class Table;
 }
 
-// The filter of a task's entries.
-QString WorkLogFilter(int taskId);
+// The filter of a task's entries; the task's identifier is its value.
+QString WorkLogFilter();
 
 class Tfrm_Munka : public ListDialog
 {

@@ -5,6 +5,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/listcommandbar.h"
 #include "app/helpers/listheader.h"
+#include "app/helpers/tablewatch.h"
 
 #include "db/recordset.h"
 
@@ -101,6 +102,8 @@ void ListChild::showTable(zdb::Table *table, const QList<GridColumn> &columns)
         m_sorter->setHeader(m_header);
     }
     m_commands->watch(table);
+    // What others write into the table shows here without a command.
+    RefreshOnTableChange(table);
 }
 
 void ListChild::setWidthShares(int reserved, const QList<FieldShare> &shares)

@@ -49,8 +49,8 @@ private Q_SLOTS:
         QCOMPARE(errorOf([&] { q.selectSql(); }), QStringLiteral("no query specified"));
     }
 
-    // Every data field is written with its literal; the row is found by rowid
-    // and its identifier as read.
+    // Every data field is bound, never written into the text; the row is
+    // found by rowid and its identifier as read (its stored bytes).
     void updateText()
     {
         DbFixture db;
@@ -59,19 +59,24 @@ private Q_SLOTS:
         declareTasks(t);
         t.open();
         t.edit();
-        t.setValue(QStringLiteral("rovid"), QStringLiteral("O'Brien"));
-        QCOMPARE(t.postSql(),
-                 QStringLiteral("update dolog3 set \r\n"
-                                "dolog3='3',datum='2005-01-31',rovid='O''Brien',ugyfel='5',dat_kesz=null,kesz='N' \r\n"
-                                " where rowid='17' and cast(dolog3 as text) is '3'\r\n"));
+        t.setValue(QStringLiteral("rovid"), QStringLiteral("O'Brien ?, :x"));
+        const BoundSql post = t.postStatement();
+        QCOMPARE(post.sql, QStringLiteral("update dolog3 set dolog3=?,datum=?,rovid=?,ugyfel=?,dat_kesz=?,kesz=?"
+                                          " where rowid=? and cast(dolog3 as text) is ?"));
+        QCOMPARE(post.values, (QVariantList{3, QDate(2005, 1, 31), QStringLiteral("O'Brien ?, :x"), 5, QVariant(),
+                                            QStringLiteral("N"), qlonglong(17), QByteArray("3")}));
         t.post();
-        QCOMPARE(db.raw("select rovid from dolog3 where rowid=17"), QByteArray("O'Brien"));
-        QCOMPARE(db.raw("select typeof(ugyfel) from dolog3"), QByteArray("integer"));
+        QCOMPARE(db.raw("select rovid from dolog3 where rowid=17"), QByteArray("O'Brien ?, :x"));
+        QCOMPARE(db.raw("select typeof(ugyfel) || typeof(dolog3) || typeof(datum) from dolog3"), QByteArray("integerintegertext"));
         QCOMPARE(db.raw("select dat_kesz from dolog3"), QByteArray("<null>"));
-        QCOMPARE(t.deleteSql(), QStringLiteral("delete from dolog3 where rowid='17' and cast(dolog3 as text) is '3'"));
+        const BoundSql del = t.deleteStatement();
+        QCOMPARE(del.sql, QStringLiteral("delete from dolog3 where rowid=? and cast(dolog3 as text) is ?"));
+        QCOMPARE(del.values, (QVariantList{qlonglong(17), QByteArray("3")}));
+        QCOMPARE(ShowBound(del), QStringLiteral("delete from dolog3 where rowid=17 and cast(dolog3 as text) is '3'"));
     }
 
-    // An inserted row gets SQLite's new rowid, and a later edit updates that row.
+    // An inserted row gets SQLite's new rowid, and a later edit updates that
+    // row; an empty text is stored as empty text, not NULL.
     void insertThenEditAgain()
     {
         DbFixture db;
@@ -83,16 +88,18 @@ private Q_SLOTS:
         t.setValue(QStringLiteral("dolog3"), 4);
         t.setValue(QStringLiteral("datum"), QDate(2005, 2, 1));
         t.setValue(QStringLiteral("rovid"), QStringLiteral("Új"));
-        QCOMPARE(t.postSql(),
-                 QStringLiteral("insert into dolog3 (\r\n"
-                                "dolog3,datum,rovid,ugyfel,dat_kesz,kesz) values (\r\n"
-                                "'4','2005-02-01','Új',null,null,null)\r\n"));
+        t.setValue(QStringLiteral("kesz"), QStringLiteral(""));
+        const BoundSql post = t.postStatement();
+        QCOMPARE(post.sql, QStringLiteral("insert into dolog3 (dolog3,datum,rovid,ugyfel,dat_kesz,kesz) values (?,?,?,?,?,?)"));
+        QCOMPARE(post.values, (QVariantList{4, QDate(2005, 2, 1), QStringLiteral("Új"), QVariant(), QVariant(), QStringLiteral("")}));
         t.post();
         QCOMPARE(t.bookmark(), RecordSet::Bookmark(18));
+        QCOMPARE(db.raw("select rovid || ':' || typeof(kesz) from dolog3 where rowid=18"), QByteArray("\xDAj:text"));
 
         t.edit();
         t.setValue(QStringLiteral("kesz"), QStringLiteral("I"));
-        QVERIFY(t.postSql().endsWith(QStringLiteral(" where rowid='18' and cast(dolog3 as text) is '4'\r\n")));
+        QVERIFY(t.postStatement().sql.endsWith(QStringLiteral(" where rowid=? and cast(dolog3 as text) is ?")));
+        QCOMPARE(t.postStatement().values.mid(6), (QVariantList{qlonglong(18), QByteArray("4")}));
         t.post();
         QCOMPARE(db.raw("select kesz from dolog3 where rowid=18"), QByteArray("I"));
         QCOMPARE(db.raw("select kesz from dolog3 where rowid=17"), QByteArray("N"));
@@ -142,6 +149,58 @@ private Q_SLOTS:
         QCOMPARE(errorOf([&] { t.remove(); }), stale);
         QCOMPARE(t.recordCount(), 1);
         QCOMPARE(db.raw(QStringLiteral("select group_concat(rowid || ':' || dolog3 || ':' || rovid) from %1").arg(table).toUtf8()), before);
+    }
+
+    // Filter values and query parameters are bound: a quote, a "?" or a
+    // ":name" inside a value is only ever data.
+    void valuesAreBound()
+    {
+        DbFixture db;
+        makeTasks(db);
+        const QString tricky = QStringLiteral("O'Brien ? :a -- x");
+        db.exec(QStringLiteral("insert into dolog3 (dolog3, rovid, ugyfel) values (4, 'O''Brien ? :a -- x', 6);"
+                               "insert into dolog3 (dolog3, rovid, ugyfel) values (5, 'O''Brien ? :a -- x', 7);"));
+        Table t(&db.conn, QStringLiteral("dolog3"));
+        t.setFilter(QStringLiteral("rovid = ? and ugyfel >= ?"), {tricky, 6});
+        t.setFiltered(true);
+        t.setOrder(QStringLiteral("dolog3"));
+        QCOMPARE(t.selectStatement().sql, QStringLiteral("select *, rowid as rowid from dolog3\r\n where rovid = ? and ugyfel >= ?\r\n order by (dolog3)"));
+        t.open();
+        QCOMPARE(t.recordCount(), 2);
+        // A new filter on an open set reopens it with the new values.
+        t.setFilter(QStringLiteral("rovid = ? and ugyfel >= ?"), {tricky, 7});
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(t.value(QStringLiteral("dolog3")).toInt(), 5);
+        // More values than places is a fault of the caller, never run.
+        t.close();
+        t.setFilter(QStringLiteral("ugyfel = ?"), {1, 2});
+        QVERIFY_THROWS_EXCEPTION(Error, t.open());
+
+        Query q(&db.conn, QStringLiteral("select dolog3 from dolog3 where rovid = :r and ugyfel > :u"));
+        q.setParam(QStringLiteral("r"), tricky);
+        q.setParam(QStringLiteral("u"), 5);
+        q.setFilter(QStringLiteral("dolog3 <> ?"), {4});
+        q.setFiltered(true);
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        QCOMPARE(q.value(QStringLiteral("dolog3")).toInt(), 5);
+        q.close();
+
+        // Names in any case and beyond ASCII are one parameter each.
+        Query n(&db.conn, QStringLiteral("select dolog3 from dolog3 where rovid = :Szöveg and ugyfel = :U or ugyfel = :u + :szöveg"));
+        n.setParam(QStringLiteral("szöveg"), tricky);
+        n.setParam(QStringLiteral("u"), 7);
+        n.open();
+        QCOMPARE(n.recordCount(), 1);
+        QCOMPARE(n.value(QStringLiteral("dolog3")).toInt(), 5);
+        n.close();
+
+        Query w(&db.conn, QStringLiteral("update dolog3 set rovid = :r where dolog3 = :id"));
+        w.setParam(QStringLiteral("r"), QStringLiteral("a'; drop table dolog3; --"));
+        w.setParam(QStringLiteral("id"), 4);
+        w.execute();
+        QCOMPARE(db.raw("select rovid from dolog3 where dolog3 = 4"), QByteArray("a'; drop table dolog3; --"));
+        QCOMPARE(db.raw("select count(*) from dolog3"), QByteArray("3"));
     }
 
     void parameters()

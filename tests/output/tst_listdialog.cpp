@@ -62,7 +62,7 @@ public:
         setRowCommands({aSzerkeszt});
         if (search)
             addQuickSearch(QStringLiteral("rovid"));
-        openFiltered(QStringLiteral("feladat=%1").arg(task));
+        openFiltered(QStringLiteral("feladat=?"), {task});
     }
     QString outputSubtitle() const override { return QStringLiteral("Alcím"); }
 
@@ -113,6 +113,54 @@ private Q_SLOTS:
         // No sort label anywhere in the dialog.
         for (QLabel *label : d.findChildren<QLabel *>())
             QVERIFY(!label->text().startsWith(QStringLiteral("sorrend")));
+    }
+
+    // Another record set's write shows in the dialog without a command: the
+    // current row, the order, the filter and the search text all stay.
+    void refreshesItselfWhenItsTableIsWritten()
+    {
+        Tfrm_Proba d(7, true);
+        DataGrid *g = d.grid();
+        Q_EMIT g->titleClicked(g->columnOfField(QStringLiteral("rovid")));
+        auto *search = d.findChild<QLineEdit *>(QStringLiteral("edKeres"));
+        QVERIFY(search);
+        search->setText(QStringLiteral("Egy"));
+        zdb::RecordSet *rs = d.recordSet();
+        QCOMPARE(rs->value(QStringLiteral("munka")).toInt(), 4);
+
+        zdb::Table other(Db1());
+        zdb::UseCatalogue(other, QStringLiteral("munka"));
+        other.open();
+        other.insert();
+        other.setValue(QStringLiteral("feladat"), 7);
+        other.setValue(QStringLiteral("datum"), QDate(2026, 1, 5));
+        other.setValue(QStringLiteral("rovid"), QStringLiteral("Bejárás"));
+        other.post();
+        QVERIFY(other.locate(QStringLiteral("munka"), 2));
+        other.edit();
+        other.setValue(QStringLiteral("rovid"), QStringLiteral("Döntés"));
+        other.post();
+        // A row of the other task stays out.
+        other.insert();
+        other.setValue(QStringLiteral("feladat"), 8);
+        other.setValue(QStringLiteral("rovid"), QStringLiteral("Nem ide"));
+        other.post();
+
+        QCOMPARE(shortTexts(rs), QStringList({QStringLiteral("Ajánlat"), QStringLiteral("Bejárás"),
+                                              QStringLiteral("Döntés"), QStringLiteral("Egyeztetés")}));
+        QCOMPARE(rs->value(QStringLiteral("munka")).toInt(), 4);
+        QCOMPARE(g->currentIndex().row(), 3);
+        QCOMPARE(search->text(), QStringLiteral("Egy"));
+        QCOMPARE(rs->filterParams(), QVariantList{7});
+
+        // A row being edited in the dialog is never reloaded under the user.
+        rs->edit();
+        rs->setValue(QStringLiteral("rovid"), QStringLiteral("Félkész"));
+        other.edit();
+        other.setValue(QStringLiteral("rovid"), QStringLiteral("Közben"));
+        other.post();
+        QCOMPARE(rs->text(QStringLiteral("rovid")), QStringLiteral("Félkész"));
+        rs->cancel();
     }
 
     void quickSearchLocatesAndDoubleClickActivates()

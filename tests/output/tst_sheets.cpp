@@ -425,6 +425,8 @@ private Q_SLOTS:
         QCOMPARE(calendarSheetRecordSet({}, {})->sql(),
                  QStringLiteral("SELECT * FROM dolog1\r\nWHERE datum BETWEEN :d1 AND :d2\r\nORDER BY datum, ora;"));
         QCOMPARE(commentSheetRecordSet(1, 7)->sql(),
+                 QStringLiteral("SELECT * FROM megjegyzes\r\nWHERE termek=:owner\r\nORDER BY datum;"));
+        QCOMPARE(commentSheetRecordSet(1, 7)->selectSql(),
                  QStringLiteral("SELECT * FROM megjegyzes\r\nWHERE termek=7\r\nORDER BY datum;"));
         QVERIFY(!commentSheetRecordSet(3, 7));
     }

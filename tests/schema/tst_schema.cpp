@@ -197,6 +197,8 @@ private Q_SLOTS:
     void demoIsReproducible();
     void catalogueAgreesWithSchemaAndTool();
     void catalogueBeforeSaveRule();
+    void beforeSaveRuleFollowsEveryWrite();
+    void demoRowsAreStoredAsTheProgramWouldStoreThem();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -689,6 +691,66 @@ void TestSchema::catalogueBeforeSaveRule()
     cal.insert();
     QVERIFY_THROWS_EXCEPTION(zdb::Error, cal.post());
     cal.cancel();
+}
+
+// The table finds its rule itself: a record set that never asked for it
+// still gives identifiers, flags and keys, and a rename of many rows at once
+// moves the sort key with the name, its values bound.
+void TestSchema::beforeSaveRuleFollowsEveryWrite()
+{
+    const QString file = path(QStringLiteral("everywrite.sqb"));
+    QVERIFY(QFile::copy(m_emptyPath, file));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    zdb::Connection conn;
+    conn.setPath(file);
+    conn.open();
+
+    zdb::Table bare(&conn, QStringLiteral("ugyfel"));
+    zdb::DeclareFields(bare, QStringLiteral("ugyfel"));
+    bare.open();
+    bare.insert();
+    bare.setValue(QStringLiteral("ugyfel_nev"), QStringLiteral("Ásvány"));
+    bare.post();
+    QCOMPARE(bare.value(QStringLiteral("ugyfel")).toInt(), 1);
+    QCOMPARE(bare.text(QStringLiteral("vanmegj")), QStringLiteral("N"));
+    QCOMPARE(bare.text(QStringLiteral("ugyfel_nevs")), SortKeyOf(QStringLiteral("Ásvány")));
+
+    conn.executeDirect(QStringLiteral("INSERT INTO dolog3 (dolog3, ugyfel, ugyfel_nev, ugyfel_nevs) VALUES"
+                                      " (1, 5, 'Régi', 'REGI'), (2, 6, 'Más', 'MAS'), (3, 5, 'Régi', 'REGI')"));
+    const QString name = QStringLiteral("Ó'Brien ? :nev és társa, nagyon hosszú név");
+    QCOMPARE(zdb::UpdateWhere(&conn, QStringLiteral("dolog3"), {{QStringLiteral("ugyfel_nev"), name}},
+                              QStringLiteral("ugyfel=?"), {5}),
+             2);
+    zdb::Query q(&conn, QStringLiteral("SELECT dolog3, ugyfel_nev, ugyfel_nevs FROM dolog3 ORDER BY dolog3"));
+    q.open();
+    QStringList rows;
+    for (; !q.eof(); q.next())
+        rows << q.text(QStringLiteral("ugyfel_nev")) + QLatin1Char('|') + q.text(QStringLiteral("ugyfel_nevs"));
+    const QString cut = name.left(zdb::CatalogueTable(QStringLiteral("dolog3")).find(QStringLiteral("ugyfel_nev"))->size);
+    const QString key = SortKeyOf(name.left(20));
+    QCOMPARE(rows, (QStringList{cut + QLatin1Char('|') + key, QStringLiteral("Más|MAS"), cut + QLatin1Char('|') + key}));
+
+    // A field the table does not have is refused before anything is written.
+    QVERIFY_THROWS_EXCEPTION(zdb::Error, zdb::UpdateWhere(&conn, QStringLiteral("dolog3"),
+                                                          {{QStringLiteral("nincs"), 1}}, {}, {}));
+}
+
+// The maker writes through the program's row writer and rule: no demo row is
+// one that a post from the program would store differently.
+void TestSchema::demoRowsAreStoredAsTheProgramWouldStoreThem()
+{
+    zdb::Connection conn;
+    conn.setPath(m_demoPath);
+    conn.open();
+    int rows = 0;
+    for (const zdb::TableDecl &t : zdb::Catalogue()) {
+        zdb::Table tbl(&conn);
+        zdb::UseCatalogue(tbl, t.name);
+        tbl.open();
+        rows += tbl.recordCount();
+        QCOMPARE(zdb::RowsBeforeSaveWouldChange(tbl, t), QList<int>());
+    }
+    QVERIFY(rows > 100);
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

@@ -1,28 +1,30 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QString>
 #include <QVariant>
 
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
-struct sqlite3;
-struct sqlite3_stmt;
+namespace zdb {
+class Connection;
+}
 
 namespace mkdb {
 
 using Column = std::pair<const char *, QVariant>;
 
-// Writes rows the way the program stores them: texts as Windows-1250 bytes,
-// dates as yyyy-mm-dd, empty texts and invalid dates as null, and every
-// sort-key column filled from its marked column (the table catalogue). Failures throw zdb::Error.
+// Writes rows the way the program stores them, through the program's own row
+// writer: each row gets the table's before-save rule from the catalogue
+// (identifier, flag defaults, day key, every sort-key column folded from its
+// marked column), texts go in as Windows-1250 bytes, dates as yyyy-mm-dd,
+// and empty texts and invalid dates as null. Failures throw zdb::Error.
 class Writer
 {
 public:
-    explicit Writer(sqlite3 *db);
+    explicit Writer(zdb::Connection &connection);
     ~Writer();
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
@@ -35,13 +37,11 @@ public:
     void insert(const QString &table, std::initializer_list<Column> values);
 
 private:
-    sqlite3_stmt *statement(const QByteArray &sql);
-    void bind(sqlite3_stmt *stmt, int index, const QString &table, const QString &column,
-              const QVariant &value);
-    [[noreturn]] void fail(const QString &what) const;
+    struct Target;
+    Target &target(const QString &table);
 
-    sqlite3 *m_db;
-    QHash<QByteArray, sqlite3_stmt *> m_statements;
+    zdb::Connection &m_connection;
+    QHash<QString, std::shared_ptr<Target>> m_targets;
 };
 
 } // namespace mkdb

@@ -9,6 +9,7 @@
 #include "tools/mkdb/demodata.h"
 
 #include "db/catalog.h"
+#include "db/connection.h"
 #include "db/dberror.h"
 
 #include <QCommandLineParser>
@@ -39,31 +40,27 @@ QString schemaText()
 // transaction, so a failure leaves nothing half-written behind.
 void build(const QString &path, bool demo, const QDate &today)
 {
-    sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
-        throw zdb::Error(message);
-    }
+    zdb::Connection connection;
+    connection.defaultExt.clear();   // the file made for it, whatever its name
+    connection.setPath(path);
+    connection.open();
     try {
-        mkdb::Writer writer(db);
+        mkdb::Writer writer(connection);
         writer.execute(QStringLiteral("BEGIN"));
         writer.execute(schemaText());
         // The rows below are written by the catalogue's rules: the tables
         // must be the ones it describes.
-        const QStringList differences = zdb::CatalogueDifferences(db);
+        const QStringList differences = zdb::CatalogueDifferences(connection.handle());
         if (!differences.isEmpty())
             throw zdb::Error(differences.join(QLatin1Char('\n')));
         if (demo)
             mkdb::fillDemo(writer, today);
         writer.execute(QStringLiteral("COMMIT"));
     } catch (...) {
-        sqlite3_close(db);             // an open transaction is rolled back
+        connection.close();            // an open transaction is rolled back
         throw;
     }
-    if (sqlite3_close(db) != SQLITE_OK)
-        throw zdb::Error(QString::fromUtf8(sqlite3_errmsg(db)));
+    connection.close();
 }
 
 } // namespace
