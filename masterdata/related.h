@@ -26,10 +26,9 @@ public:
     // The filters: "(ugyfel=12) and (kesz='N')" and "(ugyfel=12)".
     static QString openRowsFilter(const QString &keyField, int id);
     static QString allRowsFilter(const QString &keyField, int id);
-    // "ugyfel", "termek" or "projekt".
+    // The link column and the copied name of a link kind, from the catalogue.
     static QString keyFieldOf(int linkKind);
-    // The name field of a link: "ugyfel_nev", ...
-    static QString nameFieldOf(const QString &keyField);
+    static QString nameFieldOf(int linkKind);
 
 protected:
     RelatedView(const QString &formName, const QString &caption, const QString &iconName, int linkKind, int id,
@@ -45,6 +44,7 @@ private:
     void showCurrent();
 
     QString m_keyField;
+    QString m_linkNameField;
     int m_id;
     bool m_openOnly = true;
     QString m_nameField;

@@ -6,6 +6,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
@@ -26,15 +27,12 @@ namespace {
 
 const QString kClosed = QStringLiteral("I");
 
-GridColumn gridColumn(const QString &field, const QString &title, int width,
-                      Qt::Alignment alignment = Qt::AlignLeft)
+// A picker lists the names as they are stored: a title click orders by the
+// field itself, like the opening order, never by its sort key.
+GridColumn column(const PickerKind &kind, const QString &field, ColumnOverrides overrides)
 {
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.alignment = alignment;
-    return c;
+    overrides.plainOrder = true;
+    return FieldColumn(kind.table, field, overrides);
 }
 
 // The keys that walk the list; typed into the search box they move the grid.
@@ -53,54 +51,57 @@ bool isListNavigationKey(int key)
 
 } // namespace
 
+PickerKind PickerKind::linked(int linkKind)
+{
+    const zdb::LinkDecl &link = zdb::CatalogueLink(linkKind);
+    PickerKind k;
+    k.table = link.table;
+    k.idField = link.idField;
+    k.nameField = link.nameField;
+    k.closedFlag = link.closedFlag;
+    return k;
+}
+
 PickerKind PickerKind::customer()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkCustomer);
     k.formName = QStringLiteral("frm_UgyfelValaszt");
     k.caption = QStringLiteral("Ügyfél választás");
     k.iconName = QStringLiteral("ugyfel");
-    k.table = QStringLiteral("ugyfel");
-    k.idField = QStringLiteral("ugyfel");
-    k.nameField = QStringLiteral("ugyfel_nev");
     k.extraField = QStringLiteral("emil");
-    k.fields = QStringLiteral("ugyfel ugyfelkod ugyfel_nev kapcsolattarto telefon emil").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), 220),
-                 gridColumn(QStringLiteral("kapcsolattarto"), QStringLiteral("kapcs.tartó"), 140),
-                 gridColumn(QStringLiteral("ugyfelkod"), QStringLiteral("ügyfélkód"), 70, Qt::AlignRight),
-                 gridColumn(QStringLiteral("telefon"), QStringLiteral("telefon"), 110)};
+    k.fields = QStringList{k.idField, QStringLiteral("ugyfelkod"), k.nameField, QStringLiteral("kapcsolattarto"),
+                           QStringLiteral("telefon"), k.extraField};
+    k.columns = {column(k, k.nameField, {.width = 220}), column(k, QStringLiteral("kapcsolattarto"), {.width = 140}),
+                 column(k, QStringLiteral("ugyfelkod"),
+                        {.title = QStringLiteral("ügyfélkód"), .width = 70, .alignment = Qt::AlignRight,
+                         .titleAlignment = Qt::AlignLeft}),
+                 column(k, QStringLiteral("telefon"), {.width = 110})};
     return k;
 }
 
 PickerKind PickerKind::product()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkProduct);
     k.formName = QStringLiteral("frm_TermekValaszt");
     k.caption = QStringLiteral("Termék választás");
     k.iconName = QStringLiteral("termek");
-    k.table = QStringLiteral("termek");
-    k.idField = QStringLiteral("termek");
-    k.nameField = QStringLiteral("termek_nev");
-    k.fields = QStringLiteral("termek cikkszam termek_nev kategoria").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("cikkszam"), QStringLiteral("cikkszám"), 100),
-                 gridColumn(QStringLiteral("termek_nev"), QStringLiteral("megnevezés"), 240),
-                 gridColumn(QStringLiteral("kategoria"), QStringLiteral("kategória"), 130)};
+    k.fields = QStringList{k.idField, QStringLiteral("cikkszam"), k.nameField, QStringLiteral("kategoria")};
+    k.columns = {column(k, QStringLiteral("cikkszam"), {.width = 100}),
+                 column(k, k.nameField, {.title = QStringLiteral("megnevezés"), .width = 240}),
+                 column(k, QStringLiteral("kategoria"), {.width = 130})};
     return k;
 }
 
 PickerKind PickerKind::project()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkProject);
     k.formName = QStringLiteral("frm_ProjektValaszt");
     k.caption = QStringLiteral("Projekt választás");
     k.iconName = QStringLiteral("projekt");
-    k.table = QStringLiteral("projekt");
-    k.idField = QStringLiteral("projekt");
-    k.nameField = QStringLiteral("projekt_nev");
-    k.closedFlag = QStringLiteral("lezarva");
-    k.fields = QStringLiteral("projekt projekt_nev dat_indul dat_lezar lezarva").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), 260),
-                 gridColumn(QStringLiteral("dat_indul"), QStringLiteral("indul"), 95),
-                 gridColumn(QStringLiteral("dat_lezar"), QStringLiteral("lezár"), 95)};
+    k.fields = QStringList{k.idField, k.nameField, QStringLiteral("dat_indul"), QStringLiteral("dat_lezar"),
+                           k.closedFlag};
+    k.columns = {column(k, k.nameField, {.width = 260}), column(k, QStringLiteral("dat_indul"), {.width = 95}),
+                 column(k, QStringLiteral("dat_lezar"), {.title = QStringLiteral("lezár"), .width = 95})};
     return k;
 }
 

@@ -36,6 +36,8 @@ struct PickerKind
     QStringList fields;    // declared from the table catalogue
     QList<GridColumn> columns;
 
+    // The table, identifier, name and closed flag of a link kind, from the catalogue.
+    static PickerKind linked(int linkKind);
     static PickerKind customer();
     static PickerKind product();
     static PickerKind project();
