@@ -176,6 +176,16 @@ const QList<TableDecl> &Catalogue()
     return catalogue;
 }
 
+const LinkDecl &CatalogueLink(int linkKind)
+{
+    static const LinkDecl links[] = {
+        {QStringLiteral("ugyfel"), QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nev"), QString()},
+        {QStringLiteral("termek"), QStringLiteral("termek"), QStringLiteral("termek_nev"), QString()},
+        {QStringLiteral("projekt"), QStringLiteral("projekt"), QStringLiteral("projekt_nev"), QStringLiteral("lezarva")},
+    };
+    return links[linkKind >= LinkCustomer && linkKind <= LinkProject ? linkKind : LinkCustomer];
+}
+
 const TableDecl &CatalogueTable(const QString &table)
 {
     if (const TableDecl *t = FindCatalogueTable(table))

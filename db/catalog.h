@@ -45,6 +45,22 @@ struct TableDecl
     static QString declaredType(const FieldDef &field);
 };
 
+// The master records that tasks, calendar entries, comments and documents
+// link to. The numbers are stored nowhere; they index CatalogueLink.
+enum LinkKindNumber { LinkCustomer = 0, LinkProduct = 1, LinkProject = 2 };
+
+struct LinkDecl
+{
+    QString table;       // the master table
+    QString idField;     // its identifier, also the link column of the linking tables
+    QString nameField;   // its name, also the copy kept in tasks and calendar entries
+    QString closedFlag;  // "I"/"N" column of closed records; empty when none close
+};
+
+// The link of a kind; an unknown number reads as the customer link, the
+// kind every caller falls back to.
+const LinkDecl &CatalogueLink(int linkKind);
+
 // Every table, in the order of the schema file.
 const QList<TableDecl> &Catalogue();
 // Throws Error for a table the catalogue does not know.

@@ -33,13 +33,14 @@ int columnSize(const QString &table, const QString &field)
 }
 
 // Date, short text and the rows the editor adds below them.
-QGridLayout *addCommonRows(QDialog *dlg, DateField *&datum, QLineEdit *&rovid)
+QGridLayout *addCommonRows(QDialog *dlg, FieldBinder &binder, DateField *&datum, QLineEdit *&rovid)
 {
     datum = new DateField(dlg);
     datum->setObjectName(QStringLiteral("dtDatum"));
+    binder.date(datum, QStringLiteral("datum"));
     rovid = new QLineEdit(dlg);
     rovid->setObjectName(QStringLiteral("edRovid"));
-    rovid->setMaxLength(100);
+    binder.text(rovid, QStringLiteral("rovid"));
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("dátum"), dlg), 0, 0);
     grid->addWidget(datum, 0, 1, Qt::AlignLeft);
@@ -119,10 +120,11 @@ QString CommentTextToShow(const QString &stored)
 Tfrm_MegjSzerkeszt::Tfrm_MegjSzerkeszt(zdb::Table *tbl, QWidget *parent)
     : RecordEditor(tbl, QStringLiteral("frm_MegjSzerkeszt"), QStringLiteral("Megjegyzés"), parent)
 {
-    QGridLayout *grid = addCommonRows(this, m_datum, m_rovid);
+    QGridLayout *grid = addCommonRows(this, bind(), m_datum, m_rovid);
     m_szoveg = new DescriptionEditor(this);
     m_szoveg->setObjectName(QStringLiteral("edSzoveg"));
-    m_szoveg->setMaxLength(columnSize(QStringLiteral("megjegyzes"), QStringLiteral("szoveg")));
+    // Bound by hand: the stored text carries a line end after its last line.
+    m_szoveg->setMaxLength(bind().sizeOf(QStringLiteral("szoveg")));
     m_szoveg->setMinimumSize(420, 200);
     grid->addWidget(new QLabel(QStringLiteral("megjegyzés"), this), 2, 0, Qt::AlignTop);
     grid->addWidget(m_szoveg, 2, 1, 1, 2);
@@ -141,17 +143,12 @@ Tfrm_MegjSzerkeszt::Tfrm_MegjSzerkeszt(zdb::Table *tbl, QWidget *parent)
 void Tfrm_MegjSzerkeszt::loadFields()
 {
     zdb::Table *tbl = table();
-    // A comment stored without a date shows an empty field until one is chosen.
-    m_datum->setValue(tbl->value(QStringLiteral("datum")).toDate());
-    m_rovid->setText(tbl->text(QStringLiteral("rovid")));
     m_szoveg->setPlainText(CommentTextToShow(tbl->text(QStringLiteral("szoveg"))));
 }
 
 void Tfrm_MegjSzerkeszt::storeFields()
 {
     zdb::Table *tbl = table();
-    storeDate(m_datum, QStringLiteral("datum"));
-    putText(tbl, QStringLiteral("rovid"), m_rovid->text());
     // An untouched text is kept as stored, however long another program made it.
     if (m_szoveg->userModified())
         putText(tbl, QStringLiteral("szoveg"),
@@ -163,7 +160,7 @@ void Tfrm_MegjSzerkeszt::storeFields()
 Tfrm_DoksiSzerkeszt::Tfrm_DoksiSzerkeszt(zdb::Table *tbl, QWidget *parent)
     : RecordEditor(tbl, QStringLiteral("frm_DoksiSzerkeszt"), QStringLiteral("Megjegyzés"), parent)
 {
-    QGridLayout *grid = addCommonRows(this, m_datum, m_rovid);
+    QGridLayout *grid = addCommonRows(this, bind(), m_datum, m_rovid);
     m_file = new QLineEdit(this);
     m_file->setObjectName(QStringLiteral("edFileban"));
     m_file->setMinimumWidth(380);
@@ -204,8 +201,6 @@ void Tfrm_DoksiSzerkeszt::browse()
 void Tfrm_DoksiSzerkeszt::loadFields()
 {
     zdb::Table *tbl = table();
-    m_datum->setValue(tbl->value(QStringLiteral("datum")).toDate());
-    m_rovid->setText(tbl->text(QStringLiteral("rovid")));
     m_file->setText(tbl->text(QStringLiteral("fileban")));
 }
 
@@ -221,8 +216,6 @@ bool Tfrm_DoksiSzerkeszt::readyToStore()
 void Tfrm_DoksiSzerkeszt::storeFields()
 {
     zdb::Table *tbl = table();
-    storeDate(m_datum, QStringLiteral("datum"));
-    putText(tbl, QStringLiteral("rovid"), m_rovid->text());
     putText(tbl, QStringLiteral("fileban"), m_file->text());
 }
 

@@ -50,11 +50,12 @@ QString currentText(const zdb::Table *tbl, const QString &field)
 
 QString CommentLinkField(int linkKind)
 {
-    switch (linkKind) {
-    case LinkProduct: return QStringLiteral("termek");
-    case LinkProject: return QStringLiteral("projekt");
-    default: return QStringLiteral("ugyfel");
-    }
+    return zdb::CatalogueLink(linkKind).idField;
+}
+
+QString CommentOwnerTable(int linkKind)
+{
+    return zdb::CatalogueLink(linkKind).table;
 }
 
 void UpdateCommentFlag(int linkKind, int ownerId, bool hasAny)

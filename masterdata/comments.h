@@ -12,10 +12,9 @@ class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 
-// The link column of a LinkKind: "ugyfel", "termek" or "projekt".
+// The link column of a link kind and the owner's table, from the catalogue.
 QString CommentLinkField(int linkKind);
-// The owner table of a LinkKind (the same names as the link columns).
-inline QString CommentOwnerTable(int linkKind) { return CommentLinkField(linkKind); }
+QString CommentOwnerTable(int linkKind);
 
 class Tfrm_Megjegyzes : public ListDialog
 {

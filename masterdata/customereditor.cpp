@@ -16,31 +16,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int kNoteSize = 255;
-
-// The note as the user sees it (line feeds) and as it is stored (CR LF).
-QString noteToEditor(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-QString noteToStored(const QString &edited)
-{
-    QString text = edited;
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    text.truncate(kNoteSize);
-    // A cut between CR and LF would leave half a line end.
-    if (text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
-    return text;
-}
-
-} // namespace
-
 Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     : RecordEditor(tbl, QStringLiteral("frm_Ugyfel_Szerkeszt"), QStringLiteral("Ügyfél szerkesztés"), parent)
 {
@@ -48,14 +23,17 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     auto *grid = new QGridLayout;
     int row = 0;
     // A row's extra widget (the picture button) stands right of its input.
-    auto addLine = [&](const QString &caption, const QString &objectName, const QString &field, int size,
+    // An emptied field is stored as no value.
+    bind().setEmptyStoresNull(true);
+    enum { Text, Integer };
+    auto addLine = [&](const QString &caption, const QString &objectName, const QString &field, int kind = Text,
                        QWidget *extra = nullptr) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(objectName);
-        if (size > 0)
-            m_inputs.addText(edit, field, size);
+        if (kind == Integer)
+            bind().integer(edit, field);
         else
-            m_inputs.addInteger(edit, field);
+            bind().text(edit, field);
         auto *label = new QLabel(caption, this);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
@@ -71,12 +49,12 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
         ++row;
         return edit;
     };
-    edKod = addLine(QStringLiteral("kód"), QStringLiteral("edKod"), QStringLiteral("ugyfelkod"), 0);
+    edKod = addLine(QStringLiteral("kód"), QStringLiteral("edKod"), QStringLiteral("ugyfelkod"), Integer);
     edKod->setMaximumWidth(100);
-    edNev = addLine(QStringLiteral("ügyfél"), QStringLiteral("edNev"), QStringLiteral("ugyfel_nev"), 75);
-    edTelefon = addLine(QStringLiteral("telefon"), QStringLiteral("edTelefon"), QStringLiteral("telefon"), 25);
-    edFax = addLine(QStringLiteral("fax"), QStringLiteral("edFax"), QStringLiteral("fax"), 25);
-    edMobil = addLine(QStringLiteral("mobil"), QStringLiteral("edMobil"), QStringLiteral("mobil"), 25);
+    edNev = addLine(QStringLiteral("ügyfél"), QStringLiteral("edNev"), QStringLiteral("ugyfel_nev"));
+    edTelefon = addLine(QStringLiteral("telefon"), QStringLiteral("edTelefon"), QStringLiteral("telefon"));
+    edFax = addLine(QStringLiteral("fax"), QStringLiteral("edFax"), QStringLiteral("fax"));
+    edMobil = addLine(QStringLiteral("mobil"), QStringLiteral("edMobil"), QStringLiteral("mobil"));
 
     btNevMasol = new QToolButton(this);
     btNevMasol->setObjectName(QStringLiteral("btNevMasol"));
@@ -84,17 +62,18 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     btNevMasol->setToolTip(QStringLiteral("Az ügyfél neve a kapcsolattartó"));
     btNevMasol->setAutoRaise(true);
     edKapcsolattarto = addLine(QStringLiteral("kapcs.tartó"), QStringLiteral("edKapcsolattarto"),
-                               QStringLiteral("kapcsolattarto"), 50, btNevMasol);
-    edEmil = addLine(QStringLiteral("e-mail"), QStringLiteral("edEmil"), QStringLiteral("emil"), 75);
-    edIrsz = addLine(QStringLiteral("irsz"), QStringLiteral("edIrsz"), QStringLiteral("irsz"), 6);
+                               QStringLiteral("kapcsolattarto"), Text, btNevMasol);
+    edEmil = addLine(QStringLiteral("e-mail"), QStringLiteral("edEmil"), QStringLiteral("emil"));
+    edIrsz = addLine(QStringLiteral("irsz"), QStringLiteral("edIrsz"), QStringLiteral("irsz"));
     edIrsz->setMaximumWidth(100);
-    edVaros = addLine(QStringLiteral("város"), QStringLiteral("edVaros"), QStringLiteral("varos"), 25);
-    edCim = addLine(QStringLiteral("cím"), QStringLiteral("edCim"), QStringLiteral("cim"), 50);
+    edVaros = addLine(QStringLiteral("város"), QStringLiteral("edVaros"), QStringLiteral("varos"));
+    edCim = addLine(QStringLiteral("cím"), QStringLiteral("edCim"), QStringLiteral("cim"));
 
     edMegjegyzes = new QPlainTextEdit(this);
     edMegjegyzes->setObjectName(QStringLiteral("edMegjegyzes"));
     edMegjegyzes->setTabChangesFocus(true);
     edMegjegyzes->setFixedHeight(edMegjegyzes->fontMetrics().lineSpacing() * 5 + 12);
+    bind().memo(edMegjegyzes, QStringLiteral("megjegyzes"));
     auto *noteLabel = new QLabel(QStringLiteral("megjegyzés"), this);
     noteLabel->setBuddy(edMegjegyzes);
     grid->addWidget(noteLabel, row, 0, Qt::AlignTop);
@@ -120,20 +99,7 @@ Tfrm_Ugyfel_Szerkeszt::Tfrm_Ugyfel_Szerkeszt(zdb::Table *tbl, QWidget *parent)
 
 void Tfrm_Ugyfel_Szerkeszt::loadFields()
 {
-    zdb::Table *tbl = table();
-    m_inputs.load(*tbl);
-    m_loadedNote = noteToEditor(tbl->text(QStringLiteral("megjegyzes")));
-    edMegjegyzes->setPlainText(m_loadedNote);
     edKod->setFocus(Qt::OtherFocusReason);
-}
-
-void Tfrm_Ugyfel_Szerkeszt::storeFields()
-{
-    zdb::Table *tbl = table();
-    m_inputs.store(*tbl);
-    const QString note = edMegjegyzes->toPlainText();
-    if (note != m_loadedNote)
-        tbl->setValue(QStringLiteral("megjegyzes"), note.isEmpty() ? QVariant() : QVariant(noteToStored(note)));
 }
 
 bool EditCustomer(zdb::Table *tbl, bool isNew, bool presetCode)

@@ -5,8 +5,6 @@
 
 #include "app/helpers/recordeditor.h"
 
-#include "masterdata/textinputs.h"
-
 class QLineEdit;
 class QPlainTextEdit;
 class QToolButton;
@@ -32,11 +30,6 @@ public:
 
 protected:
     void loadFields() override;
-    void storeFields() override;
-
-private:
-    TextInputs m_inputs;
-    QString m_loadedNote;
 };
 
 // Runs the editor; for a new customer the code is preset to the next free one

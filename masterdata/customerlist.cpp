@@ -11,6 +11,7 @@
 #include "scheduling/schedulingevents.h"
 
 #include "app/helpers/appcore.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
@@ -26,13 +27,9 @@ namespace {
 
 QList<GridColumn> customerColumns()
 {
-    return {
-        CommentMarkerColumn(),
-        TextColumn(QStringLiteral("ugyfelkod"), QStringLiteral("kód")),
-        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
-        TextColumn(QStringLiteral("kapcsolattarto"), QStringLiteral("kapcs.tartó"), QStringLiteral("kapcsolattartos")),
-        TextColumn(QStringLiteral("telefon"), QStringLiteral("telefon")),
-    };
+    return QList<GridColumn>{CommentMarkerColumn()}
+           + FieldColumns(QStringLiteral("ugyfel"), {QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel_nev"),
+                                                     QStringLiteral("kapcsolattarto"), QStringLiteral("telefon")});
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #include "masterdata/employees.h"
 
 #include "masterdata/entries.h"
-#include "masterdata/textinputs.h"
 
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
@@ -22,14 +22,11 @@
 
 namespace {
 
-GridColumn column(const QString &field, const QString &title, int width, const QString &sortKey = {})
+const QString kTable = QStringLiteral("alkalmazott");
+
+GridColumn column(const QString &field, int width)
 {
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.sortField = sortKey;
-    return c;
+    return FieldColumn(kTable, field, {.width = width});
 }
 
 } // namespace
@@ -40,7 +37,10 @@ Tfrm_Alkalmazott::Tfrm_Alkalmazott(int customerId, const QString &customerName, 
 {
     auto *tbl = new zdb::Table(Db1(), QStringLiteral("alkalmazott"));
     zdb::UseCatalogue(*tbl, QStringLiteral("alkalmazott"));
-    tbl->setOrder(QStringLiteral("alkalmazott_nevs"));
+    const QList<GridColumn> columns{column(QStringLiteral("alkalmazott_nev"), 200), column(QStringLiteral("emil"), 180),
+                                    column(QStringLiteral("telefon"), 120)};
+    // Listed by the name's sort key, as a title click on it orders.
+    tbl->setOrder(columns.first().orderField());
 
     aUj = addCommand(QStringLiteral("aUj"), QStringLiteral("Új"), QStringLiteral("Új alkalmazott"),
                      QKeySequence(Qt::Key_Insert), QStringLiteral("uj"), [this] { newEmployee(); });
@@ -49,10 +49,7 @@ Tfrm_Alkalmazott::Tfrm_Alkalmazott(int customerId, const QString &customerName, 
     aTorol = addCommand(QStringLiteral("aTorol"), QStringLiteral("Töröl"), QStringLiteral("Töröl"),
                         QKeySequence(Qt::CTRL | Qt::Key_Delete), QStringLiteral("torol"), [this] { deleteEmployee(); });
 
-    showRecordSet(tbl, {column(QStringLiteral("alkalmazott_nev"), QStringLiteral("alkalmazott"), 200,
-                               QStringLiteral("alkalmazott_nevs")),
-                        column(QStringLiteral("emil"), QStringLiteral("emil"), 180),
-                        column(QStringLiteral("telefon"), QStringLiteral("telefon"), 120)});
+    showRecordSet(tbl, columns);
     grid()->horizontalHeader()->setStretchLastSection(true);
     addQuickSearch(QStringLiteral("alkalmazott_nev"));
     // Re-sorting stays on the employee the user was on.
@@ -104,9 +101,10 @@ Tfrm_Alkalmazott_Szerkeszt::Tfrm_Alkalmazott_Szerkeszt(zdb::Table *tbl, QWidget 
     edNev = addLine(QStringLiteral("alkalmazott"), QStringLiteral("edNev"));
     edEmil = addLine(QStringLiteral("emil"), QStringLiteral("edEmil"));
     edTelefon = addLine(QStringLiteral("telefon"), QStringLiteral("edTelefon"));
-    m_inputs.addText(edNev, QStringLiteral("alkalmazott_nev"), 50);
-    m_inputs.addText(edEmil, QStringLiteral("emil"), 75);
-    m_inputs.addText(edTelefon, QStringLiteral("telefon"), 50);
+    bind().setEmptyStoresNull(true);
+    bind().text(edNev, QStringLiteral("alkalmazott_nev"));
+    bind().text(edEmil, QStringLiteral("emil"));
+    bind().text(edTelefon, QStringLiteral("telefon"));
     setTabOrder(edNev, edEmil);
     setTabOrder(edEmil, edTelefon);
     setTabOrder(edTelefon, okButton());
@@ -120,13 +118,7 @@ Tfrm_Alkalmazott_Szerkeszt::Tfrm_Alkalmazott_Szerkeszt(zdb::Table *tbl, QWidget 
 
 void Tfrm_Alkalmazott_Szerkeszt::loadFields()
 {
-    m_inputs.load(*table());
     edNev->setFocus(Qt::OtherFocusReason);
-}
-
-void Tfrm_Alkalmazott_Szerkeszt::storeFields()
-{
-    m_inputs.store(*table());
 }
 
 bool EditEmployee(zdb::Table *tbl, bool isNew, int customerId)

@@ -4,7 +4,6 @@
 
 #include "app/helpers/recordeditor.h"
 #include "output/listdialog.h"
-#include "masterdata/textinputs.h"
 
 class QLineEdit;
 
@@ -42,10 +41,6 @@ public:
 
 protected:
     void loadFields() override;
-    void storeFields() override;
-
-private:
-    TextInputs m_inputs;
 };
 
 // The editor on a new employee of the customer or on the current one.

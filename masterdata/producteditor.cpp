@@ -49,20 +49,20 @@ Tfrm_Termek_Szerkeszt::Tfrm_Termek_Szerkeszt(zdb::Table *tbl, QWidget *parent)
 {
     m_cikkszam = new QLineEdit(this);
     m_cikkszam->setObjectName(QStringLiteral("edCikkszam"));
-    m_cikkszam->setMaxLength(15);
     m_cikkszam->setValidator(new UpperCaseValidator(m_cikkszam));
+    bind().text(m_cikkszam, QStringLiteral("cikkszam"), FieldBinder::UpperCase);
     m_nev = new QLineEdit(this);
     m_nev->setObjectName(QStringLiteral("edTermekNev"));
-    m_nev->setMaxLength(50);
+    bind().text(m_nev, QStringLiteral("termek_nev"));
     m_kategoria = new QComboBox(this);
     m_kategoria->setObjectName(QStringLiteral("cbKategoria"));
     m_kategoria->setEditable(true);
     m_kategoria->setInsertPolicy(QComboBox::NoInsert);
-    m_kategoria->lineEdit()->setMaxLength(20);
     m_kategoria->addItems(ProductCategories());
+    bind().text(m_kategoria, QStringLiteral("kategoria"));
     m_megjegyzes = new DescriptionEditor(this);
     m_megjegyzes->setObjectName(QStringLiteral("edMegjegyzes"));
-    m_megjegyzes->setMaxLength(255);
+    bind().memo(m_megjegyzes, QStringLiteral("megjegyzes"));
     m_megjegyzes->setMinimumSize(360, 110);
 
     auto *grid = new QGridLayout;
@@ -88,31 +88,6 @@ Tfrm_Termek_Szerkeszt::Tfrm_Termek_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     setTabOrder(m_megjegyzes, okButton());
     setTabOrder(okButton(), cancelButton());
     m_cikkszam->setFocus();
-}
-
-void Tfrm_Termek_Szerkeszt::loadFields()
-{
-    zdb::Table *tbl = table();
-    m_cikkszam->setText(tbl->text(QStringLiteral("cikkszam")));
-    m_nev->setText(tbl->text(QStringLiteral("termek_nev")));
-    m_kategoria->setEditText(tbl->text(QStringLiteral("kategoria")));
-    m_megjegyzes->setPlainText(tbl->text(QStringLiteral("megjegyzes")));
-}
-
-void Tfrm_Termek_Szerkeszt::storeFields()
-{
-    zdb::Table *tbl = table();
-    // Only what the user changed is written: a text another program stored
-    // longer than its column stays whole unless it was edited.
-    auto put = [tbl](const QString &field, const QString &text) {
-        if (tbl->text(field) != text)
-            tbl->setValue(field, text);
-    };
-    put(QStringLiteral("cikkszam"), m_cikkszam->text().toUpper());
-    put(QStringLiteral("termek_nev"), m_nev->text());
-    put(QStringLiteral("kategoria"), m_kategoria->currentText());
-    if (m_megjegyzes->userModified())
-        put(QStringLiteral("megjegyzes"), m_megjegyzes->plainText());
 }
 
 bool EditProduct(zdb::Table *tbl, bool isNew)

@@ -23,10 +23,6 @@ public:
     QComboBox *kategoria() const { return m_kategoria; }
     DescriptionEditor *megjegyzes() const { return m_megjegyzes; }
 
-protected:
-    void loadFields() override;
-    void storeFields() override;
-
 private:
     QLineEdit *m_cikkszam;
     QLineEdit *m_nev;

@@ -5,6 +5,7 @@
 #include "scheduling/entries.h"
 
 #include "app/helpers/appcore.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listwindow.h"
 
@@ -18,16 +19,9 @@ namespace {
 
 QList<GridColumn> productColumns()
 {
-    auto text = [](const QString &field, const QString &title, const QString &sortKey = {}) {
-        GridColumn c;
-        c.field = field;
-        c.title = title;
-        c.sortField = sortKey;
-        return c;
-    };
-    return {CommentMarkerColumn(), text(QStringLiteral("cikkszam"), QStringLiteral("cikkszám")),
-            text(QStringLiteral("termek_nev"), QStringLiteral("termék"), QStringLiteral("termek_nevs")),
-            text(QStringLiteral("kategoria"), QStringLiteral("kategória"), QStringLiteral("kategorias"))};
+    return QList<GridColumn>{CommentMarkerColumn()}
+           + FieldColumns(QStringLiteral("termek"),
+                          {QStringLiteral("cikkszam"), QStringLiteral("termek_nev"), QStringLiteral("kategoria")});
 }
 
 } // namespace

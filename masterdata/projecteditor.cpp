@@ -21,15 +21,16 @@ Tfrm_Projekt_Szerkeszt::Tfrm_Projekt_Szerkeszt(zdb::Table *tbl, QWidget *parent)
 {
     m_kod = new QLineEdit(this);
     m_kod->setObjectName(QStringLiteral("edProjektKod"));
-    m_kod->setMaxLength(15);
+    bind().text(m_kod, QStringLiteral("projekt_kod"));
     m_nev = new QLineEdit(this);
     m_nev->setObjectName(QStringLiteral("edProjektNev"));
-    m_nev->setMaxLength(50);
+    bind().text(m_nev, QStringLiteral("projekt_nev"));
     m_indul = new DateField(this);
     m_indul->setObjectName(QStringLiteral("dtIndul"));
+    bind().date(m_indul, QStringLiteral("dat_indul"));
     m_megjegyzes = new DescriptionEditor(this);
     m_megjegyzes->setObjectName(QStringLiteral("edMegjegyzes"));
-    m_megjegyzes->setMaxLength(255);
+    bind().memo(m_megjegyzes, QStringLiteral("megjegyzes"));
     m_megjegyzes->setMinimumSize(360, 110);
     // The closed state is shown only; "Lezárom" in the list changes it.
     m_lezarva = new QCheckBox(QStringLiteral("lezárva"), this);
@@ -75,27 +76,8 @@ Tfrm_Projekt_Szerkeszt::Tfrm_Projekt_Szerkeszt(zdb::Table *tbl, QWidget *parent)
 void Tfrm_Projekt_Szerkeszt::loadFields()
 {
     zdb::Table *tbl = table();
-    m_kod->setText(tbl->text(QStringLiteral("projekt_kod")));
-    m_nev->setText(tbl->text(QStringLiteral("projekt_nev")));
-    // A project loaded without a start date shows an empty field until one is chosen.
-    m_indul->setValue(tbl->value(QStringLiteral("dat_indul")).toDate());
-    m_megjegyzes->setPlainText(tbl->text(QStringLiteral("megjegyzes")));
     m_lezarva->setChecked(tbl->text(QStringLiteral("lezarva")) == QLatin1String("I"));
     m_datLezar->setText(tbl->text(QStringLiteral("dat_lezar")));
-}
-
-void Tfrm_Projekt_Szerkeszt::storeFields()
-{
-    zdb::Table *tbl = table();
-    auto put = [tbl](const QString &field, const QString &text) {
-        if (tbl->text(field) != text)
-            tbl->setValue(field, text);
-    };
-    put(QStringLiteral("projekt_kod"), m_kod->text());
-    put(QStringLiteral("projekt_nev"), m_nev->text());
-    if (m_megjegyzes->userModified())
-        put(QStringLiteral("megjegyzes"), m_megjegyzes->plainText());
-    storeDate(m_indul, QStringLiteral("dat_indul"));
 }
 
 bool EditProject(zdb::Table *tbl, bool isNew)

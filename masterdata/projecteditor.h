@@ -26,7 +26,6 @@ public:
 
 protected:
     void loadFields() override;
-    void storeFields() override;
 
 private:
     QLineEdit *m_kod;

@@ -5,6 +5,7 @@
 #include "scheduling/entries.h"
 
 #include "app/helpers/appcore.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listwindow.h"
@@ -20,19 +21,9 @@ namespace {
 
 QList<GridColumn> projectColumns()
 {
-    auto text = [](const QString &field, const QString &title, const QString &sortKey = {}) {
-        GridColumn c;
-        c.field = field;
-        c.title = title;
-        c.sortField = sortKey;
-        return c;
-    };
-    return {CommentMarkerColumn(),
-            ClosedMarkerColumn(),
-            text(QStringLiteral("projekt_kod"), QStringLiteral("kód")),
-            text(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), QStringLiteral("projekt_nevs")),
-            text(QStringLiteral("dat_indul"), QStringLiteral("indul")),
-            text(QStringLiteral("dat_lezar"), QStringLiteral("lezárás"))};
+    return QList<GridColumn>{CommentMarkerColumn(), ClosedMarkerColumn()}
+           + FieldColumns(QStringLiteral("projekt"), {QStringLiteral("projekt_kod"), QStringLiteral("projekt_nev"),
+                                                      QStringLiteral("dat_indul"), QStringLiteral("dat_lezar")});
 }
 
 } // namespace

@@ -44,6 +44,16 @@ GridColumn textColumn(const QString &field, const QString &title, int width, Qt:
     return c;
 }
 
+// One column of every link kind (its link column or its copied name), in
+// the catalogue's order of the kinds, as the export lists them.
+QStringList linkFields(QString zdb::LinkDecl::*column)
+{
+    QStringList out;
+    for (int kind : {zdb::LinkCustomer, zdb::LinkProduct, zdb::LinkProject})
+        out << zdb::CatalogueLink(kind).*column;
+    return out;
+}
+
 } // namespace
 
 QString RelatedTaskText(const zdb::RecordSet &rs, int row)
@@ -85,16 +95,12 @@ QString RelatedCalendarText(const zdb::RecordSet &rs, int row)
 
 QString RelatedView::keyFieldOf(int linkKind)
 {
-    switch (linkKind) {
-    case LinkProduct: return QStringLiteral("termek");
-    case LinkProject: return QStringLiteral("projekt");
-    default: return QStringLiteral("ugyfel");
-    }
+    return zdb::CatalogueLink(linkKind).idField;
 }
 
-QString RelatedView::nameFieldOf(const QString &keyField)
+QString RelatedView::nameFieldOf(int linkKind)
 {
-    return keyField + QStringLiteral("_nev");
+    return zdb::CatalogueLink(linkKind).nameField;
 }
 
 QString RelatedView::openRowsFilter(const QString &keyField)
@@ -109,7 +115,8 @@ QString RelatedView::allRowsFilter(const QString &keyField)
 
 RelatedView::RelatedView(const QString &formName, const QString &caption, const QString &iconName, int linkKind, int id,
                          QWidget *parent)
-    : ListDialog(formName, caption, iconName, parent), m_keyField(keyFieldOf(linkKind)), m_id(id)
+    : ListDialog(formName, caption, iconName, parent), m_keyField(keyFieldOf(linkKind)),
+      m_linkNameField(nameFieldOf(linkKind)), m_id(id)
 {
     aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűrés"), QStringLiteral("Szűrés"),
                        QKeySequence(Qt::Key_F8), QStringLiteral("szur"));
@@ -178,7 +185,7 @@ QString RelatedView::outputSubtitle() const
     const zdb::RecordSet *rs = recordSet();
     if (!rs || !rs->isOpen() || rs->currentRow() < 0)
         return {};
-    return rs->text(nameFieldOf(m_keyField));
+    return rs->text(m_linkNameField);
 }
 
 void RelatedView::showCurrent()
@@ -198,17 +205,18 @@ Tfrm_Ugyfel_feladat::Tfrm_Ugyfel_feladat(int linkKind, int id, QWidget *parent)
                   id, parent)
 {
     switch (linkKind) {
-    case LinkProduct: setHeader(QStringLiteral("termék:"), QStringLiteral("termek_nev")); break;
-    case LinkProject: setHeader(QStringLiteral("projekt:"), QStringLiteral("projekt_nev")); break;
-    default: setHeader(QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nev")); break;
+    case LinkProduct: setHeader(QStringLiteral("termék:"), nameFieldOf(linkKind)); break;
+    case LinkProject: setHeader(QStringLiteral("projekt:"), nameFieldOf(linkKind)); break;
+    default: setHeader(QStringLiteral("ügyfél"), nameFieldOf(LinkCustomer)); break;
     }
     auto *tbl = new zdb::Table(Db1(), QStringLiteral("dolog3"));
     zdb::DeclareFields(*tbl, QStringLiteral("dolog3"),
-                       {QStringLiteral("dolog3"), QStringLiteral("datum"), QStringLiteral("dat_hatid"),
-                        QStringLiteral("rovid"), QStringLiteral("leiras"), QStringLiteral("ugyfel"),
-                        QStringLiteral("termek"), QStringLiteral("projekt"), QStringLiteral("fontos"),
-                        QStringLiteral("fileban"), QStringLiteral("ugyfel_nev"), QStringLiteral("termek_nev"),
-                        QStringLiteral("projekt_nev"), QStringLiteral("kesz"), QStringLiteral("dat_kesz")});
+                       QStringList{QStringLiteral("dolog3"), QStringLiteral("datum"), QStringLiteral("dat_hatid"),
+                                   QStringLiteral("rovid"), QStringLiteral("leiras")}
+                           + linkFields(&zdb::LinkDecl::idField)
+                           + QStringList{QStringLiteral("fontos"), QStringLiteral("fileban")}
+                           + linkFields(&zdb::LinkDecl::nameField)
+                           + QStringList{QStringLiteral("kesz"), QStringLiteral("dat_kesz")});
     tbl->fieldDef(QStringLiteral("rovid")).title = QStringLiteral("rövid");
     tbl->addCalculated(QStringLiteral("genszoveg"), kTextSize);
     tbl->setCalcHandler([](const zdb::RecordSet &rs, int row, const QString &) { return QVariant(RelatedTaskText(rs, row)); });
@@ -225,14 +233,15 @@ Tfrm_Ugyfel_naptar::Tfrm_Ugyfel_naptar(int linkKind, int id, QWidget *parent)
                   parent)
 {
     // Whatever the link, the calendar view names the entry's customer.
-    setHeader(QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nev"));
+    setHeader(QStringLiteral("ügyfél"), nameFieldOf(LinkCustomer));
     auto *tbl = new zdb::Table(Db1(), QStringLiteral("dolog1"));
     zdb::DeclareFields(*tbl, QStringLiteral("dolog1"),
-                       {QStringLiteral("dolog1"), QStringLiteral("datum"), QStringLiteral("ora"), QStringLiteral("rovid"),
-                        QStringLiteral("leiras"), QStringLiteral("ugyfel"), QStringLiteral("termek"),
-                        QStringLiteral("projekt"), QStringLiteral("fontos"), QStringLiteral("fileban"),
-                        QStringLiteral("ugyfel_nev"), QStringLiteral("termek_nev"), QStringLiteral("projekt_nev"),
-                        QStringLiteral("dat_kesz"), QStringLiteral("kesz"), QStringLiteral("datumstr")});
+                       QStringList{QStringLiteral("dolog1"), QStringLiteral("datum"), QStringLiteral("ora"),
+                                   QStringLiteral("rovid"), QStringLiteral("leiras")}
+                           + linkFields(&zdb::LinkDecl::idField)
+                           + QStringList{QStringLiteral("fontos"), QStringLiteral("fileban")}
+                           + linkFields(&zdb::LinkDecl::nameField)
+                           + QStringList{QStringLiteral("dat_kesz"), QStringLiteral("kesz"), QStringLiteral("datumstr")});
     tbl->fieldDef(QStringLiteral("rovid")).title = QStringLiteral("rövid");
     tbl->addCalculated(QStringLiteral("genszoveg"), kTextSize);
     tbl->setCalcHandler(

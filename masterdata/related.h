@@ -23,14 +23,13 @@ public:
     QLabel *headerName() const { return m_name; }
     QPlainTextEdit *textBox() const { return m_text; }
 
-    // The filters: "(ugyfel=12) and (kesz='N')" and "(ugyfel=12)".
+    // The filters: "(ugyfel=?) and (kesz='N')" and "(ugyfel=?)".
     // The master record's identifier is the filters' value.
     static QString openRowsFilter(const QString &keyField);
     static QString allRowsFilter(const QString &keyField);
-    // "ugyfel", "termek" or "projekt".
+    // The link column and the copied name of a link kind, from the catalogue.
     static QString keyFieldOf(int linkKind);
-    // The name field of a link: "ugyfel_nev", ...
-    static QString nameFieldOf(const QString &keyField);
+    static QString nameFieldOf(int linkKind);
 
 protected:
     RelatedView(const QString &formName, const QString &caption, const QString &iconName, int linkKind, int id,
@@ -46,6 +45,7 @@ private:
     void showCurrent();
 
     QString m_keyField;
+    QString m_linkNameField;
     int m_id;
     bool m_openOnly = true;
     QString m_nameField;

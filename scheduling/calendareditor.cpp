@@ -23,7 +23,8 @@ Tfrm_Naptar_Szerkeszt::Tfrm_Naptar_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     m_ora->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?\\d{0,9}")), m_ora));
     m_ora->setMaximumWidth(m_datum->sizeHint().width());
     m_rovid = addLineRow(QStringLiteral("feladat"), QStringLiteral("edRovid"));
-    m_rovid->setMaxLength(50);
+    bind().date(m_datum, QStringLiteral("datum"));
+    bind().text(m_rovid, QStringLiteral("rovid"));
     addCommonRows();
     finishTabOrder({m_datum, m_ora, m_rovid});
     resize(480, sizeHint().height());
@@ -46,10 +47,7 @@ void Tfrm_Naptar_Szerkeszt::hourEdited(const QString &text)
 
 void Tfrm_Naptar_Szerkeszt::loadOwnFields()
 {
-    m_datum->setValue(table()->value(QStringLiteral("datum")).toDate());
     m_ora->setText(table()->text(QStringLiteral("ora")));
-    m_rovid->setText(table()->text(QStringLiteral("rovid")));
-    m_rovid->setCursorPosition(0);
     m_hourEdited = false;
 }
 
@@ -66,7 +64,6 @@ bool Tfrm_Naptar_Szerkeszt::readyToStore()
 
 void Tfrm_Naptar_Szerkeszt::storeOwnFields()
 {
-    storeDate(m_datum, QStringLiteral("datum"));
     if (m_hourEdited)
         table()->setValue(QStringLiteral("ora"), m_ora->text());
 }

@@ -7,6 +7,7 @@
 #include "scheduling/schedulingevents.h"
 
 #include "app/helpers/appcore.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listheader.h"
 
@@ -19,15 +20,11 @@ namespace {
 
 QList<GridColumn> calendarColumns()
 {
-    return {
-        PriorityColumn(),
-        DoneColumn(),
-        TextColumn(QStringLiteral("ora"), QStringLiteral("óra"), QString(), Qt::AlignCenter),
-        TextColumn(QStringLiteral("rovid"), QStringLiteral("feladat"), QStringLiteral("rovids")),
-        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
-        TextColumn(QStringLiteral("termek_nev"), QStringLiteral("termék"), QStringLiteral("termek_nevs")),
-        TextColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), QStringLiteral("projekt_nevs")),
-    };
+    const QString table = QStringLiteral("dolog1");
+    return QList<GridColumn>{PriorityColumn(), DoneColumn(),
+                             FieldColumn(table, QStringLiteral("ora"), {.alignment = Qt::AlignCenter})}
+           + FieldColumns(table, {QStringLiteral("rovid"), QStringLiteral("ugyfel_nev"), QStringLiteral("termek_nev"),
+                                  QStringLiteral("projekt_nev")});
 }
 
 QDate currentDay()

@@ -2,12 +2,17 @@
 
 // The dialogs of the scheduling subsystem that other windows call.
 
+#include "db/catalog.h"
+
 #include <QDate>
 #include <QString>
 
 #include <functional>
 
-enum LinkKindNumber { LinkCustomer = 0, LinkProduct = 1, LinkProject = 2 };
+// The link kinds are the catalogue's.
+using zdb::LinkCustomer;
+using zdb::LinkProduct;
+using zdb::LinkProject;
 
 // The task editor on a new task or the task record set's current row.
 void EditTask(bool isNew, int linkKind, int linkId, const QString &linkName);

@@ -29,21 +29,18 @@
 
 namespace {
 
-constexpr int kDescriptionLength = 2048;
-
-const char *const kLinkId[] = {"ugyfel", "termek", "projekt"};
 const char *const kLinkLabel[] = {"ügyfél", "termék", "projekt"};
 const char *const kLinkObject[] = {"Ugyfel", "Termek", "Projekt"};
 const char *const kLinkHint[] = {"Ügyfél kiválasztása", "Termék kiválasztása", "Projekt kiválasztása"};
 
 QString linkIdField(int kind)
 {
-    return QString::fromLatin1(kLinkId[kind]);
+    return zdb::CatalogueLink(kind).idField;
 }
 
 QString linkNameField(int kind)
 {
-    return linkIdField(kind) + QStringLiteral("_nev");
+    return zdb::CatalogueLink(kind).nameField;
 }
 
 // Shown, never typed into: skipped by Tab and drawn on the window colour.
@@ -93,7 +90,7 @@ EntryEditor::EntryEditor(zdb::Table *tbl, const QString &formName, const QString
     descriptionPage->setObjectName(QStringLiteral("tsLeiras"));
     m_description = new DescriptionEditor(descriptionPage);
     m_description->setObjectName(QStringLiteral("edLeiras"));
-    m_description->setMaxLength(kDescriptionLength);
+    bind().memo(m_description, QStringLiteral("leiras"));
     auto *descriptionLayout = new QVBoxLayout(descriptionPage);
     descriptionLayout->setContentsMargins(2, 2, 2, 2);
     descriptionLayout->addWidget(m_description);
@@ -197,7 +194,6 @@ void EntryEditor::loadFields()
     m_done->setChecked(IsDoneFlag(table()->text(QStringLiteral("kesz"))));
     const QDate doneDate = table()->value(QStringLiteral("dat_kesz")).toDate();
     m_doneDate->setText(doneDate.isValid() ? doneDate.toString(QStringLiteral("yyyy.MM.dd.")) : QString());
-    m_description->setPlainText(table()->text(QStringLiteral("leiras")));
     loadOwnFields();
 }
 
@@ -215,8 +211,6 @@ void EntryEditor::storeFields()
     const QVariant fontos = table()->value(QStringLiteral("fontos"));
     if (m_priority->value() >= 0 && (!fontos.isValid() || fontos.toInt() != m_priority->value()))
         table()->setValue(QStringLiteral("fontos"), m_priority->value());
-    if (m_description->userModified())
-        table()->setValue(QStringLiteral("leiras"), m_description->plainText());
 }
 
 void EntryEditor::pickLink(int kind)

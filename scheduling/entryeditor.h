@@ -36,8 +36,8 @@ protected:
     void finishTabOrder(const QList<QWidget *> &first);
 
     // Copies the editor's own fields in and out; storing may throw.
-    virtual void loadOwnFields() = 0;
-    virtual void storeOwnFields() = 0;
+    virtual void loadOwnFields() {}
+    virtual void storeOwnFields() {}
 
     // Brings the first page forward with `field` focused.
     void focusField(QWidget *field);

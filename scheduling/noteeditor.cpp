@@ -30,7 +30,6 @@ namespace {
 
 const QString kCategory = QStringLiteral("kategoria");
 const QString kText = QStringLiteral("szoveg");
-constexpr int kTextLimit = 4096;
 
 // The categories in use, the empty one first.
 QStringList categoryList()
@@ -89,7 +88,7 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
 
     m_rovid = new QLineEdit(this);
     m_rovid->setObjectName(QStringLiteral("edRovid"));
-    m_rovid->setMaxLength(notes->field(QStringLiteral("rovid")).size);
+    bind().text(m_rovid, QStringLiteral("rovid"));
     connect(m_rovid, &QLineEdit::textEdited, this, [this](const QString &text) {
         RunGuarded([&] { table()->setValue(QStringLiteral("rovid"), text); }, this);
     });
@@ -99,7 +98,7 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
     m_category->setEditable(true);
     m_category->setInsertPolicy(QComboBox::NoInsert);
     m_category->addItems(categories);
-    m_category->lineEdit()->setMaxLength(notes->field(kCategory).size);
+    bind().text(m_category, kCategory);
     // Typed letters become lower case at once, as the category is kept.
     connect(m_category->lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
         const QString lower = text.toLower();
@@ -112,10 +111,11 @@ Tfrm_Jegyzet::Tfrm_Jegyzet(zdb::Table *notes, const QStringList &categories, QWi
 
     m_date = new DateField(this);
     m_date->setObjectName(QStringLiteral("edDatum"));
+    bind().date(m_date, QStringLiteral("datum"));
 
     m_text = new DescriptionEditor(this);
     m_text->setObjectName(QStringLiteral("edSzoveg"));
-    m_text->setMaxLength(kTextLimit);
+    bind().memo(m_text, kText);
     // Notes are read and printed in a fixed-pitch font, as the notes window shows them.
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
@@ -143,27 +143,6 @@ QAction *Tfrm_Jegyzet::addCommand(const QString &objectName, const QString &capt
     addAction(a);
     connect(a, &QAction::triggered, this, [this, run = std::move(run)] { RunGuarded(run, this); });
     return a;
-}
-
-void Tfrm_Jegyzet::loadFields()
-{
-    zdb::Table *tbl = table();
-    m_rovid->setText(tbl->text(QStringLiteral("rovid")));
-    m_category->setEditText(tbl->text(kCategory));
-    m_date->setValue(tbl->value(QStringLiteral("datum")).toDate());
-    m_text->setPlainText(tbl->text(kText));
-}
-
-void Tfrm_Jegyzet::storeFields()
-{
-    zdb::Table *tbl = table();
-    // What the box shows: typed letters lower-cased, a category chosen from
-    // the list as it stands.
-    const QString category = m_category->currentText();
-    if (category != tbl->text(kCategory))
-        tbl->setValue(kCategory, category);
-    tbl->setValue(kText, m_text->plainText());
-    storeDate(m_date, QStringLiteral("datum"));
 }
 
 void Tfrm_Jegyzet::loadFromFile()

@@ -41,10 +41,6 @@ public:
     QAction *aElfogad = nullptr;
     QAction *aBezar = nullptr;
 
-protected:
-    void loadFields() override;
-    void storeFields() override;
-
 private:
     QAction *addCommand(const QString &objectName, const QString &caption, const QKeySequence &shortcut,
                         const QString &iconName, std::function<void()> run);

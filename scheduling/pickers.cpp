@@ -6,6 +6,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
@@ -26,15 +27,12 @@ namespace {
 
 const QString kClosed = QStringLiteral("I");
 
-GridColumn gridColumn(const QString &field, const QString &title, int width,
-                      Qt::Alignment alignment = Qt::AlignLeft)
+// A picker lists the names as they are stored: a title click orders by the
+// field itself, like the opening order, never by its sort key.
+GridColumn column(const PickerKind &kind, const QString &field, ColumnOverrides overrides)
 {
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.width = width;
-    c.alignment = alignment;
-    return c;
+    overrides.plainOrder = true;
+    return FieldColumn(kind.table, field, overrides);
 }
 
 // The keys that walk the list; typed into the search box they move the grid.
@@ -53,126 +51,113 @@ bool isListNavigationKey(int key)
 
 } // namespace
 
+PickerKind PickerKind::linked(int linkKind)
+{
+    const zdb::LinkDecl &link = zdb::CatalogueLink(linkKind);
+    PickerKind k;
+    k.table = link.table;
+    k.idField = link.idField;
+    k.nameField = link.nameField;
+    k.closedFlag = link.closedFlag;
+    return k;
+}
+
 PickerKind PickerKind::customer()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkCustomer);
     k.formName = QStringLiteral("frm_UgyfelValaszt");
     k.caption = QStringLiteral("Ügyfél választás");
     k.iconName = QStringLiteral("ugyfel");
-    k.table = QStringLiteral("ugyfel");
-    k.idField = QStringLiteral("ugyfel");
-    k.nameField = QStringLiteral("ugyfel_nev");
     k.extraField = QStringLiteral("emil");
-    k.fields = QStringLiteral("ugyfel ugyfelkod ugyfel_nev kapcsolattarto telefon emil").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), 220),
-                 gridColumn(QStringLiteral("kapcsolattarto"), QStringLiteral("kapcs.tartó"), 140),
-                 gridColumn(QStringLiteral("ugyfelkod"), QStringLiteral("ügyfélkód"), 70, Qt::AlignRight),
-                 gridColumn(QStringLiteral("telefon"), QStringLiteral("telefon"), 110)};
+    k.fields = QStringList{k.idField, QStringLiteral("ugyfelkod"), k.nameField, QStringLiteral("kapcsolattarto"),
+                           QStringLiteral("telefon"), k.extraField};
+    k.columns = {column(k, k.nameField, {.width = 220}), column(k, QStringLiteral("kapcsolattarto"), {.width = 140}),
+                 column(k, QStringLiteral("ugyfelkod"),
+                        {.title = QStringLiteral("ügyfélkód"), .width = 70, .alignment = Qt::AlignRight,
+                         .titleAlignment = Qt::AlignLeft}),
+                 column(k, QStringLiteral("telefon"), {.width = 110})};
     return k;
 }
 
 PickerKind PickerKind::product()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkProduct);
     k.formName = QStringLiteral("frm_TermekValaszt");
     k.caption = QStringLiteral("Termék választás");
     k.iconName = QStringLiteral("termek");
-    k.table = QStringLiteral("termek");
-    k.idField = QStringLiteral("termek");
-    k.nameField = QStringLiteral("termek_nev");
-    k.fields = QStringLiteral("termek cikkszam termek_nev kategoria").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("cikkszam"), QStringLiteral("cikkszám"), 100),
-                 gridColumn(QStringLiteral("termek_nev"), QStringLiteral("megnevezés"), 240),
-                 gridColumn(QStringLiteral("kategoria"), QStringLiteral("kategória"), 130)};
+    k.fields = QStringList{k.idField, QStringLiteral("cikkszam"), k.nameField, QStringLiteral("kategoria")};
+    k.columns = {column(k, QStringLiteral("cikkszam"), {.width = 100}),
+                 column(k, k.nameField, {.title = QStringLiteral("megnevezés"), .width = 240}),
+                 column(k, QStringLiteral("kategoria"), {.width = 130})};
     return k;
 }
 
 PickerKind PickerKind::project()
 {
-    PickerKind k;
+    PickerKind k = linked(zdb::LinkProject);
     k.formName = QStringLiteral("frm_ProjektValaszt");
     k.caption = QStringLiteral("Projekt választás");
     k.iconName = QStringLiteral("projekt");
-    k.table = QStringLiteral("projekt");
-    k.idField = QStringLiteral("projekt");
-    k.nameField = QStringLiteral("projekt_nev");
-    k.closedFlag = QStringLiteral("lezarva");
-    k.fields = QStringLiteral("projekt projekt_nev dat_indul dat_lezar lezarva").split(QLatin1Char(' '));
-    k.columns = {gridColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), 260),
-                 gridColumn(QStringLiteral("dat_indul"), QStringLiteral("indul"), 95),
-                 gridColumn(QStringLiteral("dat_lezar"), QStringLiteral("lezár"), 95)};
+    k.fields = QStringList{k.idField, k.nameField, QStringLiteral("dat_indul"), QStringLiteral("dat_lezar"),
+                           k.closedFlag};
+    k.columns = {column(k, k.nameField, {.width = 260}), column(k, QStringLiteral("dat_indul"), {.width = 95}),
+                 column(k, QStringLiteral("dat_lezar"), {.title = QStringLiteral("lezár"), .width = 95})};
     return k;
 }
 
 Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
-    : QDialog(parent), m_kind(kind)
+    : ListDialog(kind.formName, kind.caption, kind.iconName, parent), m_kind(kind)
 {
-    setObjectName(kind.formName);
-    setWindowTitle(kind.caption);
-    setWindowIcon(ZIcon(kind.iconName));
-
-    m_tbl = new zdb::Table(Db1(), kind.table, this);
+    m_tbl = new zdb::Table(Db1(), kind.table);
     zdb::DeclareFields(*m_tbl, kind.table, kind.fields, zdb::FieldTitles::Names);
     m_tbl->setReadOnly(true);
     m_tbl->setOrder(kind.nameField);
 
-    aElfogad = MakeAction(this, QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {},
-                                   QKeySequence(Qt::Key_Return), QStringLiteral("ok"));
+    aElfogad = addCommand(QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {}, QKeySequence(Qt::Key_Return),
+                          QStringLiteral("ok"), [this] { accept(); });
     aElfogad->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    aBezar = MakeAction(this, QStringLiteral("aBezar"), QStringLiteral("Mégsem"),
-                                 QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape), QStringLiteral("megsem"));
-    QList<QAction *> own{aElfogad, aBezar};
+    // Closing a picker is cancelling the choice.
+    aBezar->setText(QStringLiteral("Mégsem"));
+    aBezar->setIcon(ZIcon(QStringLiteral("megsem")));
+    // A picker chooses; it has no output of its own.
+    for (QAction *a : {aNyomtat, aNyomtatKep, aExcelbe, aHtml}) {
+        a->setEnabled(false);
+        a->setVisible(false);
+    }
     if (!kind.closedFlag.isEmpty()) {
-        aSzur = MakeAction(this, QStringLiteral("aSzur"), QStringLiteral("Szűr"), QStringLiteral("Szűr"),
-                             QKeySequence(Qt::Key_F8), QStringLiteral("szur"));
+        aSzur = addCommand(QStringLiteral("aSzur"), QStringLiteral("Szűr"), QStringLiteral("Szűr"),
+                           QKeySequence(Qt::Key_F8), QStringLiteral("szur"), [this] { toggleFilter(); });
         aSzur->setCheckable(true);
         aSzur->setChecked(true);   // every call starts with the open projects only
-        own.prepend(aSzur);
-        connect(aSzur, &QAction::triggered, this, Guarded([this] { toggleFilter(); }));
     }
-    for (QAction *a : own) {
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(a);
-    }
-    connect(aElfogad, &QAction::triggered, this, &QDialog::accept);
-    connect(aBezar, &QAction::triggered, this, &QDialog::reject);
     applyFilter();
 
-    m_search = new QLineEdit(this);
-    m_search->setObjectName(QStringLiteral("searchBox"));
-    m_search->setClearButtonEnabled(true);
-    m_search->setMaxLength(75);
-    m_search->setFixedWidth(qMax(160, m_search->fontMetrics().averageCharWidth() * 24));
-    m_search->addAction(ZIcon(QStringLiteral("keres")), QLineEdit::LeadingPosition);
+    showRecordSet(m_tbl, kind.columns);
+    addQuickSearch(kind.nameField);
+    QLineEdit *search = searchBox();
+    search->setObjectName(QStringLiteral("searchBox"));
+    search->setClearButtonEnabled(true);
+    search->setMaxLength(75);
+    search->setFixedWidth(qMax(160, search->fontMetrics().averageCharWidth() * 24));
+    search->addAction(ZIcon(QStringLiteral("keres")), QLineEdit::LeadingPosition);
     // Enter here chooses the row the search made current, not the next control.
-    m_search->setProperty("zentavoEnterKeepsDefault", true);
-    m_search->installEventFilter(this);
+    search->setProperty("zentavoEnterKeepsDefault", true);
+    search->installEventFilter(this);
 
-    m_toolBar = new QToolBar(this);
-    m_toolBar->setObjectName(QStringLiteral("toolBar"));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_toolBar->setIconSize(QSize(16, 16));
-    m_toolBar->addWidget(m_search);
-    m_toolBar->addSeparator();
+    toolBar()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar()->setIconSize(QSize(16, 16));
     if (aSzur) {
-        m_toolBar->addAction(aSzur);
-        m_toolBar->addSeparator();
+        setToolBarCommands({aSzur, nullptr, aElfogad, aBezar});
+        setPopupCommands({aSzur, nullptr, aElfogad, aBezar});
+    } else {
+        setToolBarCommands({aElfogad, aBezar});
+        setPopupCommands({aElfogad, aBezar});
     }
-    m_toolBar->addAction(aElfogad);
-    m_toolBar->addAction(aBezar);
-
-    m_grid = new DataGrid(this);
-    m_grid->setObjectName(QStringLiteral("grid"));
-    m_grid->setRecordSet(m_tbl, kind.columns);
-    if (aSzur)
-        m_grid->setPopupActions({aSzur, nullptr, aElfogad, aBezar});
-    else
-        m_grid->setPopupActions({aElfogad, aBezar});
-    connect(m_grid, &DataGrid::activated, aElfogad, &QAction::trigger);
+    setActivateCommand(aElfogad);
 
     if (!kind.closedFlag.isEmpty()) {
         const QString flag = kind.closedFlag;
-        m_grid->setRowStyle([flag](const zdb::RecordSet &rs, int row) {
+        grid()->setRowStyle([flag](const zdb::RecordSet &rs, int row) {
             GridRowStyle style;
             if (rs.valueAt(row, flag).toString() == kClosed) {
                 style.text = closedTextColor();
@@ -183,7 +168,7 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     }
 
     // The name column takes what the other columns leave of the grid's width.
-    const int nameColumn = m_grid->columnOfField(kind.nameField);
+    const int nameColumn = grid()->columnOfField(kind.nameField);
     int others = 0;
     int total = 0;
     for (const GridColumn &c : kind.columns) {
@@ -193,23 +178,18 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     }
     if (nameColumn >= 0) {
         const int nameWidth = kind.columns.at(nameColumn).width;
-        m_grid->setAutoWidthShares(others, {{nameColumn, 100.0, qMin(nameWidth, 160)}});
+        grid()->setAutoWidthShares(others, {{nameColumn, 100.0, qMin(nameWidth, 160)}});
     }
 
-    m_sorter = new GridSorter(m_grid, m_tbl, this);
-    m_sorter->setSearchBox(m_search);
-    m_sorter->setKeepRowField(kind.idField);
-    m_sorter->setSortField(kind.nameField);
-    m_sorter->shadeColumn(kind.nameField);
+    sorter()->setKeepRowField(kind.idField);
+    sorter()->setSortField(kind.nameField);
+    sorter()->shadeColumn(kind.nameField);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->setSpacing(2);
-    layout->addWidget(m_toolBar);
-    layout->addWidget(m_grid, 1);
+    mainLayout()->setContentsMargins(4, 4, 4, 4);
+    mainLayout()->setSpacing(2);
 
     // Room for every column, the frame and a vertical scroll bar.
-    resize(qMax(total + 40, m_toolBar->sizeHint().width() + 8), 400);
+    resize(qMax(total + 40, toolBar()->sizeHint().width() + 8), 400);
     setMinimumSize(360, 220);
 }
 
@@ -222,62 +202,76 @@ void Tfrm_Valaszt::openOn(int currentId, bool alwaysLocate)
         m_tbl->first();
     else
         m_tbl->locate(m_kind.idField, currentId);
-    m_grid->syncFromRecordSet();
-    m_grid->scrollToCurrent();
+    grid()->syncFromRecordSet();
+    grid()->scrollToCurrent();
 }
 
-int Tfrm_Valaszt::chosenId() const
+int Tfrm_Valaszt::currentId() const
 {
     if (!m_tbl->isOpen() || m_tbl->currentRow() < 0)
         return 0;
     return VarToIntNull(m_tbl->value(m_kind.idField));
 }
 
+QString Tfrm_Valaszt::currentText(const QString &field) const
+{
+    if (field.isEmpty() || !m_tbl->isOpen())
+        return {};
+    return VarToStrNull(m_tbl->value(field));
+}
+
+int Tfrm_Valaszt::chosenId() const
+{
+    return m_closed ? m_chosenId : currentId();
+}
+
 QString Tfrm_Valaszt::chosenName() const
 {
-    return m_tbl->isOpen() ? VarToStrNull(m_tbl->value(m_kind.nameField)) : QString();
+    return m_closed ? m_chosenName : currentText(m_kind.nameField);
 }
 
 QString Tfrm_Valaszt::chosenExtra() const
 {
-    if (m_kind.extraField.isEmpty() || !m_tbl->isOpen())
-        return {};
-    return VarToStrNull(m_tbl->value(m_kind.extraField));
+    return m_closed ? m_chosenExtra : currentText(m_kind.extraField);
 }
 
 QString Tfrm_Valaszt::sortField() const
 {
-    return m_sorter->sortField();
+    return sorter()->sortField();
 }
 
 void Tfrm_Valaszt::done(int result)
 {
-    RememberFormPosition(this, m_kind.formName);
-    QDialog::done(result);
+    if (!m_closed) {
+        m_chosenId = currentId();
+        m_chosenName = currentText(m_kind.nameField);
+        m_chosenExtra = currentText(m_kind.extraField);
+        m_closed = true;
+    }
+    ListDialog::done(result);
 }
 
 void Tfrm_Valaszt::showEvent(QShowEvent *event)
 {
-    if (!m_positioned) {
-        m_positioned = true;
-        RestoreFormPosition(this, m_kind.formName);
-        m_search->setFocus(Qt::OtherFocusReason);
+    ListDialog::showEvent(event);
+    if (!m_focused) {
+        m_focused = true;
+        searchBox()->setFocus(Qt::OtherFocusReason);
         // The current row may lie below the first screenful once the grid has its size.
-        QTimer::singleShot(0, m_grid, &DataGrid::scrollToCurrent);
+        QTimer::singleShot(0, grid(), &DataGrid::scrollToCurrent);
     }
-    QDialog::showEvent(event);
 }
 
 bool Tfrm_Valaszt::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_search && event->type() == QEvent::KeyPress) {
+    if (watched == searchBox() && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (isListNavigationKey(key->key()) && !(key->modifiers() & ~Qt::KeypadModifier)) {
-            QCoreApplication::sendEvent(m_grid, event);
+            QCoreApplication::sendEvent(grid(), event);
             return true;
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return ListDialog::eventFilter(watched, event);
 }
 
 void Tfrm_Valaszt::applyFilter()
@@ -298,8 +292,8 @@ void Tfrm_Valaszt::toggleFilter()
     applyFilter();
     m_tbl->open();
     m_tbl->first();
-    m_grid->syncFromRecordSet();
-    m_grid->scrollToCurrent();
+    grid()->syncFromRecordSet();
+    grid()->scrollToCurrent();
 }
 
 namespace {

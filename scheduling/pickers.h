@@ -6,17 +6,14 @@
 
 #include "db/recordset.h"
 #include "app/helpers/recordsetmodel.h"
+#include "output/listdialog.h"
 
-#include <QDialog>
+#include <QColor>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-class DataGrid;
-class GridSorter;
 class QAction;
-class QLineEdit;
-class QToolBar;
 
 namespace zdb {
 class Table;
@@ -36,12 +33,14 @@ struct PickerKind
     QStringList fields;    // declared from the table catalogue
     QList<GridColumn> columns;
 
+    // The table, identifier, name and closed flag of a link kind, from the catalogue.
+    static PickerKind linked(int linkKind);
     static PickerKind customer();
     static PickerKind product();
     static PickerKind project();
 };
 
-class Tfrm_Valaszt : public QDialog
+class Tfrm_Valaszt : public ListDialog
 {
     Q_OBJECT
 public:
@@ -55,19 +54,17 @@ public:
     void openOn(int currentId, bool alwaysLocate = false);
 
     // The current row: identifier (0 on an empty list), name, extra field.
+    // Once the dialog is closed, the row it was closed on.
     int chosenId() const;
     QString chosenName() const;
     QString chosenExtra() const;
 
     const PickerKind &kind() const { return m_kind; }
-    zdb::Table *table() const { return m_tbl; }
-    DataGrid *grid() const { return m_grid; }
-    QLineEdit *searchBox() const { return m_search; }
     QString sortField() const;
 
     // Commands, by their object names; aSzur only where closed rows exist.
+    // The base's aBezar is "Mégsem" here.
     QAction *aElfogad = nullptr;
-    QAction *aBezar = nullptr;
     QAction *aSzur = nullptr;
 
     void done(int result) override;
@@ -83,12 +80,15 @@ protected:
 private:
     void toggleFilter();
     void applyFilter();
+    int currentId() const;
+    QString currentText(const QString &field) const;
 
     PickerKind m_kind;
     zdb::Table *m_tbl = nullptr;
-    DataGrid *m_grid = nullptr;
-    GridSorter *m_sorter = nullptr;
-    QLineEdit *m_search = nullptr;
-    QToolBar *m_toolBar = nullptr;
-    bool m_positioned = false;
+    bool m_focused = false;
+    // What the dialog was closed on (the base closes the record set).
+    bool m_closed = false;
+    int m_chosenId = 0;
+    QString m_chosenName;
+    QString m_chosenExtra;
 };

@@ -24,7 +24,9 @@ Tfrm_Feladat_Szerkeszt::Tfrm_Feladat_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     m_datum = addDateRow(QStringLiteral("dátum"), QStringLiteral("edDatum"));
     m_hatid = addDateRow(QStringLiteral("határidő"), QStringLiteral("edHatid"));
     m_rovid = addLineRow(QStringLiteral("feladat"), QStringLiteral("edRovid"));
-    m_rovid->setMaxLength(50);
+    bind().date(m_datum, QStringLiteral("datum"));
+    bind().date(m_hatid, QStringLiteral("dat_hatid"));
+    bind().text(m_rovid, QStringLiteral("rovid"));
     addCommonRows();
     finishTabOrder({m_datum, m_hatid, m_rovid});
     resize(480, sizeHint().height());
@@ -33,20 +35,6 @@ Tfrm_Feladat_Szerkeszt::Tfrm_Feladat_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     // shared record set follow it.
     connect(m_rovid, &QLineEdit::textEdited, this,
             [this](const QString &text) { table()->setValue(QStringLiteral("rovid"), text); });
-}
-
-void Tfrm_Feladat_Szerkeszt::loadOwnFields()
-{
-    m_datum->setValue(table()->value(QStringLiteral("datum")).toDate());
-    m_hatid->setValue(table()->value(QStringLiteral("dat_hatid")).toDate());
-    m_rovid->setText(table()->text(QStringLiteral("rovid")));
-    m_rovid->setCursorPosition(0);
-}
-
-void Tfrm_Feladat_Szerkeszt::storeOwnFields()
-{
-    storeDate(m_datum, QStringLiteral("datum"));
-    storeDate(m_hatid, QStringLiteral("dat_hatid"));
 }
 
 void EditTask(bool isNew, int linkKind, int linkId, const QString &linkName)

@@ -13,10 +13,6 @@ class Tfrm_Feladat_Szerkeszt : public EntryEditor
 public:
     explicit Tfrm_Feladat_Szerkeszt(zdb::Table *tbl, QWidget *parent = nullptr);
 
-protected:
-    void loadOwnFields() override;
-    void storeOwnFields() override;
-
 private:
     DateField *m_datum;
     DateField *m_hatid;

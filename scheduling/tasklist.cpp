@@ -8,6 +8,7 @@
 #include "scheduling/schedulingevents.h"
 
 #include "app/helpers/appcore.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listheader.h"
@@ -24,17 +25,10 @@ const QString kOpenTasks = QStringLiteral("kesz='N'");
 
 QList<GridColumn> taskColumns()
 {
-    return {
-        PriorityColumn(),
-        StatusColumn(),
-        DoneColumn(),
-        TextColumn(QStringLiteral("datum"), QStringLiteral("dátum")),
-        TextColumn(QStringLiteral("dat_hatid"), QStringLiteral("határidő")),
-        TextColumn(QStringLiteral("rovid"), QStringLiteral("feladat"), QStringLiteral("rovids")),
-        TextColumn(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"), QStringLiteral("ugyfel_nevs")),
-        TextColumn(QStringLiteral("termek_nev"), QStringLiteral("termék"), QStringLiteral("termek_nevs")),
-        TextColumn(QStringLiteral("projekt_nev"), QStringLiteral("projekt"), QStringLiteral("projekt_nevs")),
-    };
+    return QList<GridColumn>{PriorityColumn(), StatusColumn(), DoneColumn()}
+           + FieldColumns(QStringLiteral("dolog3"),
+                          {QStringLiteral("datum"), QStringLiteral("dat_hatid"), QStringLiteral("rovid"),
+                           QStringLiteral("ugyfel_nev"), QStringLiteral("termek_nev"), QStringLiteral("projekt_nev")});
 }
 
 } // namespace

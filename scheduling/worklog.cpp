@@ -28,7 +28,6 @@ namespace {
 const QString kLeiras = QStringLiteral("leiras");
 const QString kRovid = QStringLiteral("rovid");
 const QString kDatum = QStringLiteral("datum");
-constexpr int kRemarkLimit = 4096;
 
 } // namespace
 
@@ -148,10 +147,11 @@ Tfrm_MunkaSzerkeszt::Tfrm_MunkaSzerkeszt(zdb::Table *entries, QWidget *parent)
     m_date = new DateField(this);
     m_date->setObjectName(QStringLiteral("edDatum"));
     m_date->setMaximumWidth(140);
+    bind().date(m_date, kDatum);
 
     m_rovid = new QLineEdit(this);
     m_rovid->setObjectName(QStringLiteral("edRovid"));
-    m_rovid->setMaxLength(entries->field(kRovid).size);
+    bind().text(m_rovid, kRovid);
     // The short text edits the row directly; "Mégsem" undoes it with the row.
     connect(m_rovid, &QLineEdit::textEdited, this, [this](const QString &text) {
         RunGuarded([&] { table()->setValue(kRovid, text); }, this);
@@ -159,7 +159,7 @@ Tfrm_MunkaSzerkeszt::Tfrm_MunkaSzerkeszt(zdb::Table *entries, QWidget *parent)
 
     m_remark = new DescriptionEditor(this);
     m_remark->setObjectName(QStringLiteral("edMegjegyzes"));
-    m_remark->setMaxLength(kRemarkLimit);
+    bind().memo(m_remark, kLeiras);
     m_remark->setMarginWidth(0, 0);   // plain text: no line numbers here
 
     auto *fields = new QFormLayout;
@@ -175,19 +175,6 @@ Tfrm_MunkaSzerkeszt::Tfrm_MunkaSzerkeszt(zdb::Table *entries, QWidget *parent)
     setTabOrder(m_remark, okButton());
     setTabOrder(okButton(), cancelButton());
     setFixedSize(500, 330);
-}
-
-void Tfrm_MunkaSzerkeszt::loadFields()
-{
-    m_date->setValue(table()->value(kDatum).toDate());
-    m_rovid->setText(table()->text(kRovid));
-    m_remark->setPlainText(table()->text(kLeiras));
-}
-
-void Tfrm_MunkaSzerkeszt::storeFields()
-{
-    storeDate(m_date, kDatum);
-    table()->setValue(kLeiras, m_remark->plainText());
 }
 
 void EditWorkEntry(zdb::Table *entries, bool isNew, int taskId)

@@ -61,10 +61,6 @@ public:
     QLineEdit *shortEdit() const { return m_rovid; }
     DescriptionEditor *remarkEditor() const { return m_remark; }
 
-protected:
-    void loadFields() override;
-    void storeFields() override;
-
 private:
     DateField *m_date = nullptr;
     QLineEdit *m_rovid = nullptr;

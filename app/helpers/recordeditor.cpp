@@ -16,7 +16,7 @@
 #include <QPushButton>
 
 RecordEditor::RecordEditor(zdb::Table *tbl, const QString &formName, const QString &caption, QWidget *parent)
-    : QDialog(parent), m_tbl(tbl), m_formName(formName)
+    : QDialog(parent), m_tbl(tbl), m_binder(tbl), m_formName(formName)
 {
     setObjectName(formName);
     setWindowTitle(caption);
@@ -62,6 +62,7 @@ void RecordEditor::loadFromRow()
             m->setMaxLength(0);
         }
     }
+    m_binder.load(*m_tbl);
     loadFields();
     for (const auto &[e, limit] : std::as_const(lines)) {
         if (e)
@@ -91,6 +92,7 @@ void RecordEditor::storeDate(DateField *field, const QString &name)
 
 void RecordEditor::store()
 {
+    m_binder.store(*m_tbl);
     storeFields();
     m_tbl->post();
 }

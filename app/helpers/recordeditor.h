@@ -8,6 +8,8 @@
 // still in its mode); "Mégsem", Esc and closing cancel it. The position is
 // restored when first shown and remembered when closed, under the form name.
 
+#include "app/helpers/fieldbinder.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -45,6 +47,10 @@ protected:
     // layout (usually last).
     QHBoxLayout *buttonRow() const { return m_buttons; }
 
+    // Controls bound to fields of the row: loaded before loadFields(),
+    // stored before storeFields(), only what the user changed.
+    FieldBinder &bind() { return m_binder; }
+
     // Copies the unbound controls in and out; storing may throw, which keeps
     // the dialog open like a failed post.
     virtual void loadFields() {}
@@ -62,6 +68,7 @@ private:
     void focusFirstField();
 
     zdb::Table *m_tbl;
+    FieldBinder m_binder;
     QString m_formName;
     bool m_positioned = false;
     QPushButton *m_ok = nullptr;

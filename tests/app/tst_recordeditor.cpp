@@ -4,6 +4,7 @@
 #include "tests/app/appfixture.h"
 
 #include "app/helpers/datefield.h"
+#include "app/helpers/descriptioneditor.h"
 #include "app/helpers/recordeditor.h"
 
 #include "db/catalog.h"
@@ -58,6 +59,33 @@ protected:
         vetoes += veto;
         return !veto;
     }
+};
+
+// Every control bound through the base's binder: sizes come from the fields.
+class Tfrm_KotottSzerkeszt : public RecordEditor
+{
+public:
+    explicit Tfrm_KotottSzerkeszt(zdb::Table *tbl, bool emptyNull)
+        : RecordEditor(tbl, QStringLiteral("frm_KotottSzerkeszt"), QStringLiteral("Kötött"), nullptr)
+    {
+        bind().setEmptyStoresNull(emptyNull);
+        day = new DateField(this);
+        rovid = new QLineEdit(this);
+        task = new QLineEdit(this);
+        remark = new DescriptionEditor(this);
+        bind().date(day, QStringLiteral("datum"));
+        bind().text(rovid, QStringLiteral("rovid"));
+        bind().integer(task, QStringLiteral("feladat"));
+        bind().memo(remark, QStringLiteral("leiras"));
+        auto *layout = new QVBoxLayout(this);
+        for (QWidget *w : std::initializer_list<QWidget *>{day, rovid, task, remark})
+            layout->addWidget(w);
+        layout->addLayout(buttonRow());
+    }
+    DateField *day;
+    QLineEdit *rovid;
+    QLineEdit *task;
+    DescriptionEditor *remark;
 };
 
 int countRows(const QString &dbPath, const QString &where)
@@ -181,6 +209,67 @@ private Q_SLOTS:
         QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
         QVERIFY(testhooks::lastMessage().text.startsWith(QStringLiteral("nem menthető")));
         QCOMPARE(countRows(f->dbPath(), QStringLiteral("datum='2026-04-04'")), 1);
+    }
+
+    // Bound controls write back only what the user changed: a text another
+    // program stored with a lone LF stays as it was, an edited one gets
+    // CR LF; typing stops at the field's size.
+    void boundFieldsKeepUntouchedValues_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("emptyNull");
+        QTest::addColumn<QString>("expected");
+        const QString longText = QStringLiteral("rovid='%1'").arg(QString(100, QLatin1Char('h')));
+        const QString storedRest = QStringLiteral(" AND leiras='a'||char(10)||'b' AND feladat=7"
+                                                  " AND datum='2026-01-03'");
+        QTest::newRow("untouched") << 0 << false << longText + storedRest;
+        QTest::newRow("typing keeps the field's size")
+            << 1 << false << QStringLiteral("rovid='%1'").arg(QString(100, QLatin1Char('x'))) + storedRest;
+        QTest::newRow("an edited text gets CR LF")
+            << 2 << false << longText + QStringLiteral(" AND leiras='c'||char(13)||char(10)||'d' AND feladat=7");
+        QTest::newRow("emptied: an empty text, no number")
+            << 3 << false << QStringLiteral("rovid='' AND feladat IS NULL AND leiras='a'||char(10)||'b'");
+        QTest::newRow("emptied, where asked: no value")
+            << 3 << true << QStringLiteral("rovid IS NULL AND feladat IS NULL");
+        QTest::newRow("a typed number and day")
+            << 4 << false << longText + QStringLiteral(" AND feladat=42 AND typeof(feladat)='integer' AND datum='2026-05-06'");
+    }
+    void boundFieldsKeepUntouchedValues()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, emptyNull);
+        QFETCH(QString, expected);
+        testenv::execSql(f->dbPath(),
+                         QStringLiteral("INSERT INTO munka (munka, feladat, datum, rovid, leiras) VALUES "
+                                        "(2, 7, '2026-01-03', '%1', 'a'||char(10)||'b');")
+                             .arg(QString(100, QLatin1Char('h'))));
+        tbl->setFilter(QStringLiteral("munka=2"));
+        tbl->setFiltered(true);
+        tbl->open();
+        Tfrm_KotottSzerkeszt e(tbl, emptyNull);
+        testhooks::onNextDialog([change](QDialog *d) {
+            auto *ed = static_cast<Tfrm_KotottSzerkeszt *>(d);
+            switch (change) {
+            case 1:
+                ed->rovid->clear();
+                QTest::keyClicks(ed->rovid, QString(105, QLatin1Char('x')));
+                break;
+            case 2: ed->remark->setText(QStringLiteral("c\nd")); break;
+            case 3:
+                ed->rovid->clear();
+                ed->task->clear();
+                break;
+            case 4:
+                ed->task->clear();
+                QTest::keyClicks(ed->task, QStringLiteral("42"));
+                ed->day->setDate(QDate(2026, 5, 6));
+                break;
+            default: break;
+            }
+            ed->okButton()->click();
+        });
+        QVERIFY(RunRecordEditor(tbl, e, false));
+        QCOMPARE(countRows(f->dbPath(), QStringLiteral("munka=2 AND ") + expected), 1);
     }
 
     void positionIsRemembered()

@@ -3,12 +3,14 @@
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/listheader.h"
 #include "app/helpers/recordsetmodel.h"
 #include "tests/common/testenv.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/connection.h"
+#include "db/dberror.h"
 #include "db/recordset.h"
 
 #include <QAbstractItemModelTester>
@@ -471,6 +473,61 @@ private Q_SLOTS:
         g.resize(1200, 200);
         QTRY_COMPARE(g.viewport()->width() > 1000, true);
         expect();
+    }
+
+    // Columns named by their field: title, sort key, width and alignment
+    // from the catalogue unless overridden.
+    void columnsFromTheCatalogue_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("orderField");
+        QTest::addColumn<bool>("dateWide");
+        QTest::newRow("marked name") << "ugyfel" << "ugyfel_nev" << "ügyfél" << "ugyfel_nevs" << false;
+        QTest::newRow("marked category") << "termek" << "kategoria" << "kategória" << "kategorias" << false;
+        QTest::newRow("task text") << "dolog3" << "rovid" << "feladat" << "rovids" << false;
+        QTest::newRow("plain number") << "ugyfel" << "ugyfelkod" << "kód" << "ugyfelkod" << false;
+        QTest::newRow("untitled: its name") << "alkalmazott" << "telefon" << "telefon" << "telefon" << false;
+        QTest::newRow("date") << "dolog3" << "dat_hatid" << "határidő" << "dat_hatid" << true;
+    }
+    void columnsFromTheCatalogue()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        QFETCH(QString, title);
+        QFETCH(QString, orderField);
+        QFETCH(bool, dateWide);
+        const GridColumn c = FieldColumn(table, field);
+        QCOMPARE(c.field, field);
+        QCOMPARE(c.title, title);
+        QCOMPARE(c.orderField(), orderField);
+        QCOMPARE(c.alignment, Qt::AlignLeft);
+        QCOMPARE(c.titleAlignment, Qt::AlignLeft);
+        const int dateText = QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("2000.12.28."));
+        QCOMPARE(c.width > dateText, dateWide);
+        QCOMPARE(c.width >= GridColumn().width, true);
+    }
+    void columnOverrides()
+    {
+        const GridColumn c = FieldColumn(QStringLiteral("ugyfel"), QStringLiteral("ugyfel_nev"),
+                                         {.title = QStringLiteral("név"), .width = 220, .alignment = Qt::AlignRight,
+                                          .titleAlignment = Qt::AlignCenter, .plainOrder = true});
+        QCOMPARE(c.title, QStringLiteral("név"));
+        QCOMPARE(c.width, 220);
+        QCOMPARE(c.alignment, Qt::AlignRight);
+        QCOMPARE(c.titleAlignment, Qt::AlignCenter);
+        QCOMPARE(c.orderField(), QStringLiteral("ugyfel_nev"));
+        // The title follows the cells unless given.
+        QCOMPARE(FieldColumn(QStringLiteral("dolog1"), QStringLiteral("ora"), {.alignment = Qt::AlignCenter}).titleAlignment,
+                 Qt::AlignCenter);
+        QVERIFY_THROWS_EXCEPTION(zdb::Error, FieldColumn(QStringLiteral("ugyfel"), QStringLiteral("nincs")));
+        QVERIFY_THROWS_EXCEPTION(zdb::Error, FieldColumn(QStringLiteral("nincs"), QStringLiteral("ugyfel")));
+        // A title click on a catalogue column orders by its sort key.
+        const QStringList fields{QStringLiteral("ugyfel_nev"), QStringLiteral("kapcsolattarto")};
+        const QList<GridColumn> both = FieldColumns(QStringLiteral("ugyfel"), fields);
+        QCOMPARE(both.size(), 2);
+        QCOMPARE(both.at(1).orderField(), QStringLiteral("kapcsolattartos"));
     }
 
     void activationAndPopup()

@@ -199,6 +199,7 @@ private Q_SLOTS:
     void catalogueBeforeSaveRule();
     void beforeSaveRuleFollowsEveryWrite();
     void demoRowsAreStoredAsTheProgramWouldStoreThem();
+    void catalogueLinks();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -751,6 +752,49 @@ void TestSchema::demoRowsAreStoredAsTheProgramWouldStoreThem()
         QCOMPARE(zdb::RowsBeforeSaveWouldChange(tbl, t), QList<int>());
     }
     QVERIFY(rows > 100);
+}
+
+// The link kinds name real columns: the master's identifier and name, the
+// link column of every linking table and the copied, sort-keyed name in
+// tasks and calendar entries.
+void TestSchema::catalogueLinks()
+{
+    struct Expected
+    {
+        int kind;
+        const char *table, *id, *name, *closed;
+    };
+    const Expected expected[] = {{zdb::LinkCustomer, "ugyfel", "ugyfel", "ugyfel_nev", ""},
+                                 {zdb::LinkProduct, "termek", "termek", "termek_nev", ""},
+                                 {zdb::LinkProject, "projekt", "projekt", "projekt_nev", "lezarva"}};
+    auto hasSortKey = [](const zdb::TableDecl &t, const QString &source) {
+        for (const zdb::SortKeyDecl &k : t.sortKeys)
+            if (k.source == source && t.find(k.key))
+                return true;
+        return false;
+    };
+    for (const Expected &e : expected) {
+        const zdb::LinkDecl &link = zdb::CatalogueLink(e.kind);
+        QCOMPARE(link.table, QString::fromLatin1(e.table));
+        QCOMPARE(link.idField, QString::fromLatin1(e.id));
+        QCOMPARE(link.nameField, QString::fromLatin1(e.name));
+        QCOMPARE(link.closedFlag, QString::fromLatin1(e.closed));
+
+        const zdb::TableDecl &master = zdb::CatalogueTable(link.table);
+        QCOMPARE(master.idField, link.idField);
+        QVERIFY(hasSortKey(master, link.nameField));
+        if (!link.closedFlag.isEmpty())
+            QVERIFY(master.flags.contains(link.closedFlag));
+        for (const char *linking : {"dolog3", "dolog1", "megjegyzes", "doksi"}) {
+            const zdb::FieldDef *column = zdb::CatalogueTable(QString::fromLatin1(linking)).find(link.idField);
+            QVERIFY2(column && column->kind == zdb::FieldKind::Integer, linking);
+        }
+        for (const char *copying : {"dolog3", "dolog1"})
+            QVERIFY2(hasSortKey(zdb::CatalogueTable(QString::fromLatin1(copying)), link.nameField), copying);
+    }
+    // An unknown kind falls back to the customer, as the callers always did.
+    QCOMPARE(zdb::CatalogueLink(7).table, QStringLiteral("ugyfel"));
+    QCOMPARE(zdb::CatalogueLink(-1).table, QStringLiteral("ugyfel"));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)
