@@ -1,6 +1,7 @@
 #pragma once
 
-// Which output entry each of the main window's list commands calls for which
-// window kind: the program is assembled here, so the output library stays a
-// leaf that knows no window.
+// The main window's list commands for the active list window: the output
+// entries get the grid, record set, title and orientation that the window's
+// kind registered, and the data sheets are the ones its module registered,
+// so the output library stays a leaf that knows no window.
 void RegisterListCommands();

@@ -119,12 +119,25 @@ void Tfrm_Main::createActions()
     const QString none;
     auto openKind = [this](int kind) { return Guarded([this, kind] { openListWindow(kind); }); };
 
-    aNaptar = add(QStringLiteral("aNaptar"), QStringLiteral("Naptár"), none, {}, QStringLiteral("naptar"));
-    connect(aNaptar, &QAction::triggered, this, openKind(KindCalendar));
-    aFeladat = add(QStringLiteral("aFeladat"), QStringLiteral("Feladatok"), none, {}, QStringLiteral("feladat"));
-    connect(aFeladat, &QAction::triggered, this, openKind(KindTasks));
-    aJegyzetek = add(QStringLiteral("aJegyzetek"), QStringLiteral("Jegyzetek"), none, {}, QStringLiteral("jegyzet"));
-    connect(aJegyzetek, &QAction::triggered, this, openKind(KindNotes));
+    // One opening command per registered list kind, with its twin for the tray.
+    for (const ListKind &kind : ListKinds()) {
+        if (kind.actionName.isEmpty())
+            continue;
+        QAction *opener = add(kind.actionName, kind.title, none, {}, kind.iconName);
+        connect(opener, &QAction::triggered, this, openKind(kind.kind));
+        // A list window that has not been built into this program yet cannot be opened.
+        opener->setEnabled(bool(kind.factory));
+        QAction *tray = nullptr;
+        if (!kind.trayActionName.isEmpty()) {
+            tray = add(kind.trayActionName, kind.title, none, {}, kind.iconName);
+            tray->setEnabled(opener->isEnabled());
+            connect(tray, &QAction::triggered, this, Guarded([this, opener] {
+                        fromTray();
+                        opener->trigger();
+                    }));
+        }
+        m_kindCommands.append({kind.group, opener, tray});
+    }
     aGyorsLista = add(QStringLiteral("aGyorsLista"), QStringLiteral("Gyorslista"), none, QKeySequence(QStringLiteral("Ctrl+Q")), QStringLiteral("gyorslista"));
     connect(aGyorsLista, &QAction::triggered, this, Guarded([] {
                 if (auto open = QuickListOpener())
@@ -153,13 +166,6 @@ void Tfrm_Main::createActions()
     connect(aTray, &QAction::triggered, this, Guarded([this] { toTray(); }));
     aBezar = add(QStringLiteral("aBezar"), QStringLiteral("Bezár"), none, {}, QStringLiteral("bezar"));
     connect(aBezar, &QAction::triggered, this, &QWidget::close);
-
-    aUgyfel = add(QStringLiteral("aUgyfel"), QStringLiteral("Ügyfelek"), none, {}, QStringLiteral("ugyfel"));
-    connect(aUgyfel, &QAction::triggered, this, openKind(KindCustomers));
-    aTermek = add(QStringLiteral("aTermek"), QStringLiteral("Termékek"), none, {}, QStringLiteral("termek"));
-    connect(aTermek, &QAction::triggered, this, openKind(KindProducts));
-    aProjekt = add(QStringLiteral("aProjekt"), QStringLiteral("Projektek"), none, {}, QStringLiteral("projekt"));
-    connect(aProjekt, &QAction::triggered, this, openKind(KindProjects));
 
     aFelhasznalo = add(QStringLiteral("aFelhasznalo"), QStringLiteral("Felhasználók"), none, {}, QStringLiteral("felhasznalo"));
     connect(aFelhasznalo, &QAction::triggered, this, Guarded([this] { ShowUsers(this); }));
@@ -211,32 +217,6 @@ void Tfrm_Main::createActions()
                 if (auto open = QuickListOpener())
                     open();
             }));
-    struct TrayOpener { const char *name; QAction *Tfrm_Main::*tray; QAction *Tfrm_Main::*target; };
-    const TrayOpener trayOpeners[] = {
-        {"aTrNaptar", &Tfrm_Main::aTrNaptar, &Tfrm_Main::aNaptar},
-        {"aTrFeladat", &Tfrm_Main::aTrFeladat, &Tfrm_Main::aFeladat},
-        {"aTrJegyzet", &Tfrm_Main::aTrJegyzet, &Tfrm_Main::aJegyzetek},
-        {"aTrUgyfel", &Tfrm_Main::aTrUgyfel, &Tfrm_Main::aUgyfel},
-        {"aTrTermek", &Tfrm_Main::aTrTermek, &Tfrm_Main::aTermek},
-        {"aTrProjekt", &Tfrm_Main::aTrProjekt, &Tfrm_Main::aProjekt},
-    };
-    for (const TrayOpener &t : trayOpeners) {
-        QAction *target = this->*t.target;
-        QAction *a = add(QString::fromLatin1(t.name), target->text(), none, {}, {});
-        this->*t.tray = a;
-        a->setIcon(target->icon());
-        connect(a, &QAction::triggered, this, Guarded([this, target] {
-                    fromTray();
-                    target->trigger();
-                }));
-    }
-
-    // A list window that has not been built into this program yet cannot be opened.
-    for (const auto &[opener, kind] : {std::pair{aNaptar, int(KindCalendar)}, {aFeladat, KindTasks}, {aJegyzetek, KindNotes},
-                                       {aUgyfel, KindCustomers}, {aTermek, KindProducts}, {aProjekt, KindProjects}})
-        opener->setEnabled(bool(ListWindowFactoryOf(kind)));
-    for (const TrayOpener &t : trayOpeners)
-        (this->*t.tray)->setEnabled((this->*t.target)->isEnabled());
     const bool quick = bool(QuickListOpener());
     aGyorsLista->setEnabled(quick);
     aTrGyorslista->setEnabled(quick);
@@ -245,10 +225,10 @@ void Tfrm_Main::createActions()
 void Tfrm_Main::createMenus()
 {
     QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("Dolgaim"));
-    AddActions(dolgaim, {aNaptar, aFeladat, aJegyzetek, nullptr, aGyorsLista, nullptr,
+    AddActions(dolgaim, openers(MenuGroup::Dolgaim) + QList<QAction *>{nullptr, aGyorsLista, nullptr,
                          aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr, aBezar});
     QMenu *adatok = menuBar()->addMenu(QStringLiteral("Adatok"));
-    AddActions(adatok, {aUgyfel, aTermek, aProjekt});
+    AddActions(adatok, openers(MenuGroup::Adatok));
     QMenu *rendszer = menuBar()->addMenu(QStringLiteral("Rendszer"));
     AddActions(rendszer, {aFelhasznalo, aSql, nullptr, aBeallit, aVisszaallit});
     m_windowMenu = menuBar()->addMenu(QStringLiteral("Ablak"));
@@ -278,8 +258,10 @@ void Tfrm_Main::createToolBars()
     large->setMovable(false);
     large->setIconSize(QSize(32, 32));
     large->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    for (QAction *x : {aGyorsLista, static_cast<QAction *>(nullptr), aNaptar, aFeladat, aJegyzetek,
-                       static_cast<QAction *>(nullptr), aUgyfel, aTermek, aProjekt, static_cast<QAction *>(nullptr)}) {
+    const QList<QAction *> largeButtons = QList<QAction *>{aGyorsLista, nullptr} + openers(MenuGroup::Dolgaim)
+                                          + QList<QAction *>{nullptr} + openers(MenuGroup::Adatok)
+                                          + QList<QAction *>{nullptr};
+    for (QAction *x : largeButtons) {
         if (x)
             large->addAction(x);
         else
@@ -341,8 +323,12 @@ void Tfrm_Main::createTray()
 {
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    AddActions(m_trayMenu, {aTrFokepernyo, aTrGyorslista, nullptr, aTrNaptar, aTrFeladat, aTrJegyzet,
-                            aTrUgyfel, aTrTermek, aTrProjekt, nullptr, aBezar});
+    QList<QAction *> trayOpeners;
+    for (const KindCommands &k : std::as_const(m_kindCommands))
+        if (k.tray)
+            trayOpeners.append(k.tray);
+    AddActions(m_trayMenu, QList<QAction *>{aTrFokepernyo, aTrGyorslista, nullptr} + trayOpeners
+                               + QList<QAction *>{nullptr, aBezar});
     m_tray = new QSystemTrayIcon(ZIcon(QStringLiteral("zentavo")), this);
     m_tray->setToolTip(QStringLiteral("Zentavo"));
     m_tray->setContextMenu(m_trayMenu);
@@ -408,15 +394,30 @@ void Tfrm_Main::showMain()
     ShowSplash()->raise();
 }
 
+QList<QAction *> Tfrm_Main::openers(MenuGroup group) const
+{
+    QList<QAction *> list;
+    for (const KindCommands &k : m_kindCommands)
+        if (k.group == group)
+            list.append(k.opener);
+    return list;
+}
+
 QWidget *Tfrm_Main::openListWindow(int kind)
 {
-    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-        auto *list = dynamic_cast<ListWindow *>(sub->widget());
-        if (list && list->childKind() == kind) {
+    if (QWidget *open = ListWindowOfKind(kind)) {
+        auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget());
+        // A frame already closed is only waiting to be deleted.
+        if (!sub) {
+            open->show();
+            open->raise();
+            return open;
+        }
+        if (m_mdi->subWindowList().contains(sub)) {
             sub->show();
             m_mdi->setActiveSubWindow(sub);
             sub->raise();
-            return sub->widget();
+            return open;
         }
     }
     ListWindowFactory factory = ListWindowFactoryOf(kind);
@@ -436,6 +437,13 @@ QMdiSubWindow *Tfrm_Main::addChild(QWidget *window)
     window->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = m_mdi->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Every list window is in the window area while it lives, also one that
+    // does not enter it by itself.
+    if (auto *list = dynamic_cast<ListWindow *>(window)) {
+        const int kind = list->childKind();
+        EnterWindowArea(kind, window);
+        connect(window, &QObject::destroyed, this, [kind, window] { LeaveWindowArea(kind, window); });
+    }
     sub->setWindowIcon(window->windowIcon());
     connect(sub, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
@@ -458,7 +466,8 @@ ListWindow *Tfrm_Main::activeListWindow() const
 void Tfrm_Main::runListCommand(ListCommand command)
 {
     ListWindow *list = activeListWindow();
-    if (!list || list->childKind() < 1 || list->childKind() > 6)
+    // Only a kind some module registered has list commands.
+    if (!list || ListKindOf(list->childKind()).kind == 0)
         return;
     if (ListCommandHandler handler = ListCommandHandlerOf(command))
         handler(list, command);

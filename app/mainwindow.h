@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <QList>
+
 #include <functional>
 
 #include "app/helpers/listwindow.h"
@@ -65,13 +67,14 @@ public:
     QLabel *overduePanel() const { return m_panel3; }
 
     // Commands, by their object names.
-    QAction *aNaptar = nullptr, *aFeladat = nullptr, *aJegyzetek = nullptr, *aGyorsLista = nullptr, *aNyomtat = nullptr, *aNyomtatKep = nullptr;
+    // The list windows' opening commands and their tray twins are made from
+    // the registered kinds (aNaptar, aTrNaptar, ...); find them by name.
+    QAction *aGyorsLista = nullptr, *aNyomtat = nullptr, *aNyomtatKep = nullptr;
     QAction *aExcelbe = nullptr, *aHtml = nullptr, *aAdatlap = nullptr, *aReszletes = nullptr, *aEmil = nullptr, *aTray = nullptr;
-    QAction *aBezar = nullptr, *aUgyfel = nullptr, *aTermek = nullptr, *aProjekt = nullptr, *aFelhasznalo = nullptr, *aSql = nullptr;
+    QAction *aBezar = nullptr, *aFelhasznalo = nullptr, *aSql = nullptr;
     QAction *aVisszaallit = nullptr;
     QAction *aBeallit = nullptr, *aSugo = nullptr, *aFontos = nullptr, *aHonlap = nullptr, *aLevel = nullptr, *aUjdonsag = nullptr;
     QAction *aNevjegy = nullptr, *aOsszesLatszik = nullptr, *aVizszintes = nullptr, *aFuggoleges = nullptr, *aTrFokepernyo = nullptr, *aTrGyorslista = nullptr;
-    QAction *aTrNaptar = nullptr, *aTrFeladat = nullptr, *aTrJegyzet = nullptr, *aTrUgyfel = nullptr, *aTrTermek = nullptr, *aTrProjekt = nullptr;
 
 protected:
     bool event(QEvent *e) override;
@@ -103,9 +106,18 @@ private:
     void presentReminder(const Reminder &reminder);
     void presentNotice(const QString &text);
     void showOverdueCount(int overdue);
+    // The opening commands of a menu group, in their places.
+    QList<QAction *> openers(MenuGroup group) const;
     QAction *add(const QString &name, const QString &caption, const QString &hint,
                  const QKeySequence &key, const QString &icon);
 
+    struct KindCommands
+    {
+        MenuGroup group;
+        QAction *opener;
+        QAction *tray;
+    };
+    QList<KindCommands> m_kindCommands;
     QMdiArea *m_mdi = nullptr;
     QLabel *m_clock = nullptr;
     QLabel *m_hint = nullptr;

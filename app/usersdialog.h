@@ -1,42 +1,34 @@
 #pragma once
 
-#include <QDialog>
+#include "app/helpers/recordeditor.h"
+#include "output/listdialog.h"
 
-class DataGrid;
 class QCheckBox;
 class QLineEdit;
-class QToolBar;
 namespace zdb {
 class Table;
 }
 
 // "Felhasználók adatai": the users and their rights.
-class Tfrm_Felhasznalo : public QDialog
+class Tfrm_Felhasznalo : public ListDialog
 {
     Q_OBJECT
 public:
     explicit Tfrm_Felhasznalo(QWidget *parent = nullptr);
-    ~Tfrm_Felhasznalo() override;
 
-    zdb::Table *table() const { return m_tbl; }
-    DataGrid *grid() const { return m_grid; }
-    // Commands, by their object names.
-    QAction *aUj = nullptr, *aSzerkeszt = nullptr, *aTorol = nullptr, *aBezar = nullptr;
+    // Opens the record set on every user.
+    void openList();
 
-protected:
-    void done(int result) override;
+    // Commands, by their object names; aBezar is the base's.
+    QAction *aUj = nullptr, *aSzerkeszt = nullptr, *aTorol = nullptr;
 
 private:
     void editUser(bool isNew);
     void deleteUser();
-
-    zdb::Table *m_tbl = nullptr;
-    DataGrid *m_grid = nullptr;
-    QToolBar *m_toolBar = nullptr;
 };
 
 // "Felhasználó adatainak szerkesztése", over the users window's record set.
-class Tfrm_FelhasznaloSzerkeszt : public QDialog
+class Tfrm_FelhasznaloSzerkeszt : public RecordEditor
 {
     Q_OBJECT
 public:
@@ -49,15 +41,12 @@ public:
     QLineEdit *passwordEdit() const { return m_password; }
     QLineEdit *repeatEdit() const { return m_repeat; }
 
-    void loadFromRow();
-
 protected:
-    void done(int result) override;
+    void loadFields() override;
+    void storeFields() override;
+    bool readyToStore() override;
 
 private:
-    bool storeAndCheck();
-
-    zdb::Table *m_tbl;
     QLineEdit *m_code = nullptr;
     QCheckBox *m_admin = nullptr;
     QCheckBox *m_editor = nullptr;

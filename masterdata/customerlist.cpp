@@ -35,7 +35,7 @@ QList<GridColumn> customerColumns()
 } // namespace
 
 Tfrm_Ugyfel::Tfrm_Ugyfel(QWidget *parent)
-    : ListChild(KindCustomers, QStringLiteral("frm_Ugyfel"), QStringLiteral("Ügyfelek"), &TBeall::CustomerWindowOpen,
+    : ListChild(KindCustomers, QStringLiteral("frm_Ugyfel"), QStringLiteral("Ügyfelek"),
                 QStringLiteral("ugyfel"), parent)
 {
     auto *tbl = new zdb::Table(Db1(), QStringLiteral("ugyfel"), this);

@@ -32,7 +32,7 @@ void SetUpProductTable(zdb::Table *tbl)
 }
 
 Tfrm_Termek::Tfrm_Termek(QWidget *parent)
-    : ListChild(KindProducts, QStringLiteral("frm_Termek"), QStringLiteral("Termékek"), &TBeall::ProductWindowOpen,
+    : ListChild(KindProducts, QStringLiteral("frm_Termek"), QStringLiteral("Termékek"),
                 QStringLiteral("termek"), parent)
 {
     m_tbl = new zdb::Table(Db1(), this);

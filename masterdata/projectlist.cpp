@@ -29,7 +29,7 @@ QList<GridColumn> projectColumns()
 } // namespace
 
 Tfrm_Projekt::Tfrm_Projekt(QWidget *parent)
-    : ListChild(KindProjects, QStringLiteral("frm_Projekt"), QStringLiteral("Projektek"), &TBeall::ProjectWindowOpen,
+    : ListChild(KindProjects, QStringLiteral("frm_Projekt"), QStringLiteral("Projektek"),
                 QStringLiteral("projekt"), parent)
 {
     m_tbl = new zdb::Table(Db1(), this);

@@ -5,10 +5,26 @@
 #include "masterdata/projectlist.h"
 
 #include "app/helpers/listwindow.h"
+#include "output/output.h"
 
 void RegisterMasterDataWindows()
 {
-    RegisterListWindow(KindCustomers, [](QWidget *) -> QWidget * { return new Tfrm_Ugyfel; });
-    RegisterListWindow(KindProducts, [](QWidget *) -> QWidget * { return new Tfrm_Termek; });
-    RegisterListWindow(KindProjects, [](QWidget *) -> QWidget * { return new Tfrm_Projekt; });
+    RegisterListKind({.kind = KindCustomers, .title = QStringLiteral("Ügyfelek"), .iconName = QStringLiteral("ugyfel"),
+                      .actionName = QStringLiteral("aUgyfel"), .trayActionName = QStringLiteral("aTrUgyfel"),
+                      .group = MenuGroup::Adatok, .place = 0,
+                      .factory = [](QWidget *) -> QWidget * { return new Tfrm_Ugyfel; },
+                      .idField = QStringLiteral("ugyfel"),
+                      .printSheet = [](const SheetRequest &r) { PrintCustomerSheet(r.id, r.filter, r.filtered, r.order, r.filterParams); }});
+    RegisterListKind({.kind = KindProducts, .title = QStringLiteral("Termékek"), .iconName = QStringLiteral("termek"),
+                      .actionName = QStringLiteral("aTermek"), .trayActionName = QStringLiteral("aTrTermek"),
+                      .group = MenuGroup::Adatok, .place = 1,
+                      .factory = [](QWidget *) -> QWidget * { return new Tfrm_Termek; },
+                      .idField = QStringLiteral("termek"),
+                      .printSheet = [](const SheetRequest &r) { PrintProductSheet(r.id, r.filter, r.filtered, r.order, r.filterParams); }});
+    RegisterListKind({.kind = KindProjects, .title = QStringLiteral("Projektek"), .iconName = QStringLiteral("projekt"),
+                      .actionName = QStringLiteral("aProjekt"), .trayActionName = QStringLiteral("aTrProjekt"),
+                      .group = MenuGroup::Adatok, .place = 2,
+                      .factory = [](QWidget *) -> QWidget * { return new Tfrm_Projekt; },
+                      .idField = QStringLiteral("projekt"),
+                      .printSheet = [](const SheetRequest &r) { PrintProjectSheet(r.id, r.filter, r.filtered, r.order, r.filterParams); }});
 }

@@ -36,7 +36,7 @@ QDate currentDay()
 } // namespace
 
 Tfrm_Naptar::Tfrm_Naptar(QWidget *parent)
-    : ListChild(KindCalendar, QStringLiteral("frm_Naptar"), QStringLiteral("Naptár"), &TBeall::CalendarWindowOpen,
+    : ListChild(KindCalendar, QStringLiteral("frm_Naptar"), QStringLiteral("Naptár"),
                 QStringLiteral("naptar"), parent)
 {
     zdb::Table *tbl = Shared().TblNaptar;

@@ -48,7 +48,7 @@ void SetNoteCategoryFilter(zdb::RecordSet &rs, const QString &category)
 }
 
 Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
-    : ListChild(KindNotes, QStringLiteral("frm_Jegyzetek"), QStringLiteral("Jegyzettömb"), &TBeall::NotesWindowOpen,
+    : ListChild(KindNotes, QStringLiteral("frm_Jegyzetek"), QStringLiteral("Jegyzettömb"),
                 QStringLiteral("jegyzet"), parent)
 {
     header()->setTitle(QStringLiteral("Jegyzetek"));

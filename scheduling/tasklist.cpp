@@ -34,7 +34,7 @@ QList<GridColumn> taskColumns()
 } // namespace
 
 Tfrm_Feladat::Tfrm_Feladat(QWidget *parent)
-    : ListChild(KindTasks, QStringLiteral("frm_Feladat"), QStringLiteral("Feladatok"), &TBeall::TaskWindowOpen,
+    : ListChild(KindTasks, QStringLiteral("frm_Feladat"), QStringLiteral("Feladatok"),
                 QStringLiteral("feladat"), parent)
 {
     zdb::Table *tbl = Shared().TblFeladat;

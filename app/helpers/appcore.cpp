@@ -14,8 +14,8 @@
 
 void TBeall::clearWindowFlags()
 {
-    ProductWindowOpen = CustomerWindowOpen = ProjectWindowOpen = false;
-    TaskWindowOpen = CalendarWindowOpen = NotesWindowOpen = QuickListOpen = false;
+    // The list windows' flags follow the window area, which is empty at start.
+    QuickListOpen = false;
 }
 
 TBeall &Beall()

@@ -9,6 +9,8 @@
 #include <QVariantMap>
 #include <functional>
 
+#include "app/helpers/listwindow.h"
+
 class QWidget;
 
 namespace zdb {
@@ -29,12 +31,14 @@ struct TBeall
     bool LoginRequired = false;
     bool CanEditMasterData = false;
     QString CurrentUser;
-    bool ProductWindowOpen = false;
-    bool CustomerWindowOpen = false;
-    bool ProjectWindowOpen = false;
-    bool TaskWindowOpen = false;
-    bool CalendarWindowOpen = false;
-    bool NotesWindowOpen = false;
+    // The list windows' flags are read from the window area; the quick list,
+    // a top-level window outside it, keeps its own.
+    WindowOpenFlag ProductWindowOpen{KindProducts};
+    WindowOpenFlag CustomerWindowOpen{KindCustomers};
+    WindowOpenFlag ProjectWindowOpen{KindProjects};
+    WindowOpenFlag TaskWindowOpen{KindTasks};
+    WindowOpenFlag CalendarWindowOpen{KindCalendar};
+    WindowOpenFlag NotesWindowOpen{KindNotes};
     bool QuickListOpen = false;
     QString SenderName;
     QString SenderEmail;

@@ -18,17 +18,16 @@
 
 #include <exception>
 
-ListChild::ListChild(int kind, const QString &formName, const QString &caption, bool TBeall::*existsFlag,
-                     const QString &iconName, QWidget *parent)
-    : QWidget(parent), m_kind(kind), m_flag(existsFlag)
+ListChild::ListChild(int kind, const QString &formName, const QString &caption, const QString &iconName,
+                     QWidget *parent)
+    : QWidget(parent), m_kind(kind)
 {
     setObjectName(formName);
     setWindowTitle(caption);
     if (!iconName.isEmpty())
         setWindowIcon(ZIcon(iconName));
     setAttribute(Qt::WA_DeleteOnClose);
-    if (m_flag)
-        Beall().*m_flag = true;
+    EnterWindowArea(m_kind, this);
 
     m_header = new ListHeader(caption, this);
     m_header->setObjectName(QStringLiteral("header"));
@@ -170,8 +169,7 @@ std::exception_ptr ListChild::runClosing()
     if (m_closed)
         return {};
     m_closed = true;
-    if (m_flag)
-        Beall().*m_flag = false;
+    LeaveWindowArea(m_kind, this);
     // Every step runs, even when an earlier one fails.
     std::exception_ptr first;
     for (auto it = m_closing.rbegin(); it != m_closing.rend(); ++it) {

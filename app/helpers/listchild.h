@@ -3,8 +3,9 @@
 // The one shape of the main window's list windows: a tool bar of commands
 // (caption and picture), the header strip (quick search, title, sort label),
 // the data grid over a table with title-click sorting, and the grid's pop-up
-// menu. The window sets its window-exists flag while it lives, is destroyed
-// when closed, and closes its (MDI) frame on "Bezár" or Esc.
+// menu. The window is in the window area (its window-exists flag reads true)
+// while it lives, is destroyed when closed, and closes its (MDI) frame on
+// "Bezár" or Esc.
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -38,9 +39,9 @@ public:
         int minimum;
     };
 
-    // Sets the flag at once; it is cleared when the window closes or is destroyed.
-    ListChild(int kind, const QString &formName, const QString &caption, bool TBeall::*existsFlag,
-              const QString &iconName, QWidget *parent = nullptr);
+    // Enters the window area at once; leaves it when the window closes or is destroyed.
+    ListChild(int kind, const QString &formName, const QString &caption, const QString &iconName,
+              QWidget *parent = nullptr);
     ~ListChild() override;
 
     // ListWindow
@@ -98,7 +99,6 @@ private:
     std::exception_ptr runClosing();
 
     int m_kind;
-    bool TBeall::*m_flag;
     ListCommandBar *m_commands = nullptr;
     ListHeader *m_header = nullptr;
     DataGrid *m_grid = nullptr;

@@ -1,11 +1,20 @@
 #include "app/helpers/listwindow.h"
 
 #include <QHash>
+#include <QWidget>
+
+#include <algorithm>
+#include <map>
 
 namespace {
-QHash<int, ListWindowFactory> &factories()
+std::map<int, ListKind> &kinds()
 {
-    static QHash<int, ListWindowFactory> map;
+    static std::map<int, ListKind> map;
+    return map;
+}
+QHash<int, QPointer<QWidget>> &area()
+{
+    static QHash<int, QPointer<QWidget>> map;
     return map;
 }
 QHash<int, ListCommandHandler> &handlers()
@@ -20,14 +29,72 @@ std::function<void()> &quickList()
 }
 } // namespace
 
+void RegisterListKind(ListKind kind)
+{
+    const int number = kind.kind;
+    kinds()[number] = std::move(kind);
+}
+
+void UnregisterListKind(int kind)
+{
+    kinds().erase(kind);
+}
+
+ListKind ListKindOf(int kind)
+{
+    const auto it = kinds().find(kind);
+    return it == kinds().end() ? ListKind{} : it->second;
+}
+
+QList<ListKind> ListKinds()
+{
+    QList<ListKind> list;
+    for (const auto &[number, kind] : kinds())
+        list.append(kind);
+    std::stable_sort(list.begin(), list.end(), [](const ListKind &a, const ListKind &b) {
+        return a.group != b.group ? a.group < b.group : a.place < b.place;
+    });
+    return list;
+}
+
 void RegisterListWindow(int kind, ListWindowFactory factory)
 {
-    factories().insert(kind, std::move(factory));
+    ListKind &entry = kinds()[kind];
+    entry.kind = kind;
+    entry.factory = std::move(factory);
 }
 
 ListWindowFactory ListWindowFactoryOf(int kind)
 {
-    return factories().value(kind);
+    return ListKindOf(kind).factory;
+}
+
+QString ChildKindTitle(int kind)
+{
+    return ListKindOf(kind).title;
+}
+
+void EnterWindowArea(int kind, QWidget *window)
+{
+    area().insert(kind, window);
+}
+
+void LeaveWindowArea(int kind, const QWidget *window)
+{
+    // A window that already left must not take a newer one of its kind along.
+    const auto it = area().find(kind);
+    if (it != area().end() && (it.value().isNull() || it.value().data() == window))
+        area().erase(it);
+}
+
+QWidget *ListWindowOfKind(int kind)
+{
+    return area().value(kind).data();
+}
+
+bool IsListWindowOpen(int kind)
+{
+    return ListWindowOfKind(kind) != nullptr;
 }
 
 void RegisterQuickList(std::function<void()> open)
@@ -48,17 +115,4 @@ void RegisterListCommandHandler(ListCommand command, ListCommandHandler handler)
 ListCommandHandler ListCommandHandlerOf(ListCommand command)
 {
     return handlers().value(static_cast<int>(command));
-}
-
-QString ChildKindTitle(int kind)
-{
-    switch (kind) {
-    case KindTasks: return QStringLiteral("Feladatok");
-    case KindCustomers: return QStringLiteral("Ügyfelek");
-    case KindProducts: return QStringLiteral("Termékek");
-    case KindProjects: return QStringLiteral("Projektek");
-    case KindCalendar: return QStringLiteral("Naptár");
-    case KindNotes: return QStringLiteral("Jegyzetek");
-    }
-    return {};
 }

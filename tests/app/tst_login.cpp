@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 
 namespace {
 
@@ -163,8 +164,16 @@ private Q_SLOTS:
         QVERIFY(f.start());
 
         Tfrm_Felhasznalo window(f.main.get());
-        window.table()->open();
+        window.openList();
         QCOMPARE(window.grid()->model()->rowCount(), 1);
+        QStringList tools;
+        for (QAction *a : window.toolBar()->actions())
+            if (a->isVisible())
+                tools << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(tools, (QStringList{"Új Felhasználó", "Szerkeszt", "Töröl", "-", "Bezár"}));
+        // The list is not printed or exported: those shortcuts do nothing.
+        for (const char *name : {"aNyomtat", "aNyomtatKep", "aExcelbe", "aHtml"})
+            QVERIFY(!actionOf(window, QString::fromLatin1(name))->isEnabled());
 
         QStringList errors;
         // A new user with no password typed is refused; then with a mismatch; then stored.
@@ -173,15 +182,15 @@ private Q_SLOTS:
             QVERIFY(!e->adminBox()->isChecked());
             typeInto(e->codeEdit(), QStringLiteral("bela"));
             typeInto(e->nameEdit(), QStringLiteral("Nagy Béla"));
-            e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            e->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
             errors << testhooks::lastMessage().text;
             typeInto(e->passwordEdit(), QStringLiteral("korte"));
             typeInto(e->repeatEdit(), QStringLiteral("kortee"));
-            e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            e->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
             errors << testhooks::lastMessage().text;
             e->repeatEdit()->setText(QStringLiteral("korte"));
             e->adminBox()->setChecked(true);
-            e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            e->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
         });
         actionOf(window, QStringLiteral("aUj"))->trigger();
         QCOMPARE(errors, (QStringList{QStringLiteral("Hiányos adat megadás"), QStringLiteral("Hibás jelszó megadás")}));
@@ -195,7 +204,7 @@ private Q_SLOTS:
             QCOMPARE(e->repeatEdit()->text(), QStringLiteral("alma"));
             e->nameEdit()->setText(QStringLiteral("Kovácsné Kata"));
             e->nameEdit()->setModified(true);
-            e->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            e->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
         });
         actionOf(window, QStringLiteral("aSzerkeszt"))->trigger();
         QCOMPARE(window.table()->text(QStringLiteral("felhasznalo_nev")), QStringLiteral("Kovácsné Kata"));

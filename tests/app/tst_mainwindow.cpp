@@ -2,6 +2,8 @@
 // small windows.
 
 #include "tests/app/appfixture.h"
+#include "app/modules.h"
+#include "app/listcommands.h"
 #include "app/readmedialog.h"
 #include "app/settingsdialog.h"
 #include "app/splash.h"
@@ -16,6 +18,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -25,6 +29,7 @@
 #include <QStatusTipEvent>
 #include <QRegularExpression>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -35,13 +40,17 @@ namespace {
 class FakeList : public QWidget, public ListWindow
 {
 public:
-    explicit FakeList(int kind) : m_kind(kind) { setWindowTitle(ChildKindTitle(kind)); }
+    explicit FakeList(int kind, zdb::RecordSet *rows = nullptr) : m_kind(kind), m_rows(rows)
+    {
+        setWindowTitle(ChildKindTitle(kind));
+    }
     int childKind() const override { return m_kind; }
     DataGrid *listGrid() const override { return nullptr; }
-    zdb::RecordSet *listRecordSet() const override { return nullptr; }
+    zdb::RecordSet *listRecordSet() const override { return m_rows; }
 
 private:
     int m_kind;
+    zdb::RecordSet *m_rows;
 };
 
 // Stands for the desktop's handler of a URL scheme.
@@ -63,13 +72,42 @@ protected:
     void keyPressEvent(QKeyEvent *e) override { keys << e->key(); }
 };
 
+// Captions of a menu's or tool bar's entries, "-" for a separator and the
+// object name of a widget placed in a tool bar.
+QStringList entriesOf(QWidget *bar)
+{
+    QStringList list;
+    auto *toolBar = qobject_cast<QToolBar *>(bar);
+    for (QAction *a : bar->actions()) {
+        if (a->isSeparator())
+            list << QStringLiteral("-");
+        else if (toolBar && toolBar->widgetForAction(a) && a->text().isEmpty())
+            list << toolBar->widgetForAction(a)->objectName();
+        else
+            list << a->text();
+    }
+    return list;
+}
+
+QMenu *menuOf(QMainWindow *main, const QString &title)
+{
+    for (QAction *a : main->menuBar()->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { initAppTests(); }
+    void initTestCase()
+    {
+        initAppTests();
+        RegisterModules();
+    }
 
     void actionsCarryNamesCaptionsAndShortcuts_data()
     {
@@ -216,8 +254,100 @@ private Q_SLOTS:
             RegisterListCommandHandler(c, {});
     }
 
+    // The opening commands, menus, tool bar, tray menu and list commands come
+    // from the registered kinds: a kind registered by one line gets them all.
+    void registeredKindsMakeTheCommands()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (41, 'Alfa');"));
+        QVERIFY(f.start());
+        QCOMPARE(entriesOf(menuOf(f.main.get(), QStringLiteral("Dolgaim"))),
+                 (QStringList{"Naptár", "Feladatok", "Jegyzetek", "-", "Gyorslista", "-", "Nyomtat", "Nyomtatási kép",
+                              "-", "Excelbe...", "Html export", "-", "Bezár"}));
+        QCOMPARE(entriesOf(menuOf(f.main.get(), QStringLiteral("Adatok"))),
+                 (QStringList{"Ügyfelek", "Termékek", "Projektek"}));
+        auto *large = f.main->findChild<QToolBar *>(QStringLiteral("ToolBarLarge"));
+        QCOMPARE(entriesOf(large), (QStringList{"Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "-", "Ügyfelek",
+                                                "Termékek", "Projektek", "-", "NyomtatButton"}));
+        f.main.reset();
+
+        // A seventh kind, its sheet of one row read by its identifier column.
+        constexpr int kTrial = 7;
+        QList<SheetRequest> sheets;
+        std::unique_ptr<zdb::Table> rows;
+        RegisterListKind({.kind = kTrial, .title = QStringLiteral("Próbák"), .iconName = QStringLiteral("ugyfel"),
+                          .actionName = QStringLiteral("aProba"), .trayActionName = QStringLiteral("aTrProba"),
+                          .group = MenuGroup::Adatok, .place = 1,
+                          .factory = [&rows](QWidget *) -> QWidget * { return new FakeList(kTrial, rows.get()); },
+                          .idField = QStringLiteral("ugyfel"),
+                          .printSheet = [&sheets](const SheetRequest &r) { sheets << r; }});
+        const auto unregister = qScopeGuard([] { UnregisterListKind(kTrial); });
+        RegisterListCommands();
+        QVERIFY(f.start());
+        rows = std::make_unique<zdb::Table>(Db1(), QStringLiteral("ugyfel"));
+        zdb::DeclareFields(*rows, QStringLiteral("ugyfel"));
+        f.main->showMain();
+        QCOMPARE(entriesOf(menuOf(f.main.get(), QStringLiteral("Adatok"))),
+                 (QStringList{"Ügyfelek", "Termékek", "Próbák", "Projektek"}));
+        QVERIFY(entriesOf(f.main->findChild<QToolBar *>(QStringLiteral("ToolBarLarge"))).contains(QStringLiteral("Próbák")));
+        QCOMPARE(entriesOf(f.main->trayIcon()->contextMenu()),
+                 (QStringList{"Főképernyő", "Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek", "Termékek",
+                              "Próbák", "Projektek", "-", "Bezár"}));
+
+        actionOf(f.main, QStringLiteral("aProba"))->trigger();
+        QVERIFY(f.main->activeListWindow());
+        QCOMPARE(f.main->activeListWindow()->childKind(), kTrial);
+        QCOMPARE(f.main->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("Próbák"));
+        // An empty list has no row for "Adatlap": said, and nothing printed.
+        actionOf(f.main, QStringLiteral("aAdatlap"))->trigger();
+        QCOMPARE(testhooks::lastMessage().text, QStringLiteral("Nincs kiválasztott sor, az adatlap nem készíthető el."));
+        QVERIFY(sheets.isEmpty());
+        rows->setFilter(QStringLiteral("ugyfel_nev <> ''"));
+        rows->setFiltered(true);
+        rows->setOrder(QStringLiteral("ugyfel_nev"));
+        rows->open();
+        actionOf(f.main, QStringLiteral("aAdatlap"))->trigger();
+        actionOf(f.main, QStringLiteral("aReszletes"))->trigger();
+        QCOMPARE(sheets.size(), 2);
+        QCOMPARE(sheets[0].id, 41);
+        QCOMPARE(sheets[0].filter, QStringLiteral("ugyfel_nev <> ''"));
+        QVERIFY(sheets[0].filtered);
+        QCOMPARE(sheets[0].order, QStringLiteral("ugyfel_nev"));
+        QCOMPARE(sheets[1].id, -1);
+
+        f.main->mdiArea()->closeAllSubWindows();
+        rows.reset();
+        f.main.reset();
+    }
+
+    // The window-exists flags are read from the window area: a list window
+    // counts from its creation to its close, whoever made it.
+    void windowFlagsFollowTheWindowArea()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QVERIFY(!Beall().CustomerWindowOpen);
+        QMdiSubWindow *sub = f.main->addChild(new FakeList(KindCustomers));
+        sub->show();
+        QVERIFY(Beall().CustomerWindowOpen);
+        QVERIFY(!Beall().ProductWindowOpen);
+        // The command brings the window already there forward, makes none.
+        QCOMPARE(f.main->openListWindow(KindCustomers), sub->widget());
+        QCOMPARE(f.main->mdiArea()->subWindowList().size(), 1);
+        delete sub;
+        QVERIFY(!Beall().CustomerWindowOpen);
+        // Resetting the settings record does not make a flag lie.
+        f.main->addChild(new FakeList(KindProducts))->show();
+        Beall() = TBeall{};
+        QVERIFY(Beall().ProductWindowOpen);
+        f.main->mdiArea()->closeAllSubWindows();
+    }
+
     void listWindowOpensOnce()
     {
+        const ListWindowFactory real = ListWindowFactoryOf(KindProducts);
         int created = 0;
         RegisterListWindow(KindProducts, [&created](QWidget *) {
             ++created;
@@ -236,7 +366,7 @@ private Q_SLOTS:
         QTRY_COMPARE(f.main->mdiArea()->subWindowList().size(), 0);
         actionOf(f.main, QStringLiteral("aTermek"))->trigger();
         QCOMPARE(created, 2);
-        RegisterListWindow(KindProducts, {});
+        RegisterListWindow(KindProducts, real);
     }
 
     void nextIdAndRunSql()

@@ -114,7 +114,7 @@ private Q_SLOTS:
 
     void opensSortedByNameWithItsColumnsAndCommands()
     {
-        QVERIFY(f->main->aUgyfel->isEnabled());
+        QVERIFY(actionOf(f->main, QStringLiteral("aUgyfel"))->isEnabled());
         Tfrm_Ugyfel *w = open();
         QVERIFY(w);
         QCOMPARE(w->objectName(), QStringLiteral("frm_Ugyfel"));

@@ -476,17 +476,10 @@ private Q_SLOTS:
         QVERIFY(!tasks->isOpen() && !cal->isOpen());
 
         // With the task list: the task record set stays for it.
-        const bool realTaskList = bool(ListWindowFactoryOf(KindTasks));
-        if (realTaskList) {
-            auto *list = dynamic_cast<ListWindow *>(f.main->openListWindow(KindTasks));
-            QVERIFY(list);
-            // Sorted by another column than the quick list's deadline order.
-            Q_EMIT list->listGrid()->titleClicked(list->listGrid()->columnOfField(QStringLiteral("rovid")));
-        } else {
-            Beall().TaskWindowOpen = true;   // as the task list leaves things
-            tasks->setOrder(QStringLiteral("ugyfel_nevs"));
-            tasks->open();
-        }
+        auto *list = dynamic_cast<ListWindow *>(f.main->openListWindow(KindTasks));
+        QVERIFY(list);
+        // Sorted by another column than the quick list's deadline order.
+        Q_EMIT list->listGrid()->titleClicked(list->listGrid()->columnOfField(QStringLiteral("rovid")));
         QVERIFY(Beall().TaskWindowOpen);
         const QString taskOrder = tasks->order();
         QVERIFY(taskOrder != QLatin1String("dat_hatid"));
@@ -495,13 +488,8 @@ private Q_SLOTS:
         closeQuickList(q);
         QVERIFY(tasks->isOpen());
         QVERIFY(!cal->isOpen());
-        if (realTaskList) {
-            f.main->mdiArea()->closeAllSubWindows();
-            QVERIFY(!Beall().TaskWindowOpen);
-        } else {
-            Beall().TaskWindowOpen = false;
-            tasks->close();
-        }
+        f.main->mdiArea()->closeAllSubWindows();
+        QVERIFY(!Beall().TaskWindowOpen);
         QVERIFY(!tasks->isOpen());
     }
 
