@@ -1,5 +1,7 @@
 #include "db/textmatch.h"
 
+#include "db/textfold.h"
+
 #include <QChar>
 
 #include <sqlite3.h>
@@ -239,10 +241,23 @@ void globFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
     matchFunction(context, argc, argv, true);
 }
 
+int compareHungarian(void *user, int n1, const void *p1, int n2, const void *p2)
+{
+    const Encoding encoding = *static_cast<const Encoding *>(user);
+    const QString a = decodeText(static_cast<const char *>(p1), n1, encoding);
+    const QString b = decodeText(static_cast<const char *>(p2), n2, encoding);
+    int c = foldSortKey(a).compare(foldSortKey(b));
+    if (c == 0)
+        c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
 } // namespace
 
 void registerTextMatch(sqlite3 *db, const Encoding *encoding)
 {
+    sqlite3_create_collation_v2(db, "hungarian", SQLITE_UTF8, const_cast<Encoding *>(encoding), compareHungarian,
+                                nullptr);
     void *user = const_cast<Encoding *>(encoding);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db, "like", 2, flags, user, likeFunction, nullptr, nullptr, nullptr);

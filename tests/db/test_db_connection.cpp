@@ -111,7 +111,8 @@ private Q_SLOTS:
             t.refresh();
             QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("€ ő ?"));
             QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));
-            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive) == false);
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive));
+            QVERIFY(!t.locate(QStringLiteral("s"), QStringLiteral("€ Ö"), LocatePartial | LocateCaseInsensitive));
             QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő"), LocatePartial));
         }
         {
@@ -124,6 +125,9 @@ private Q_SLOTS:
             QCOMPARE(t.text(QStringLiteral("s")), typed);
             QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));   // characters, not bytes
             QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő 中"), 0));
+            // Case folds letter by letter, not byte by byte.
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive));
+            QVERIFY(!t.locate(QStringLiteral("s"), QStringLiteral("€ Ö"), LocatePartial | LocateCaseInsensitive));
         }
     }
 
@@ -175,6 +179,15 @@ private Q_SLOTS:
         QCOMPARE(hits(QStringLiteral("n not like 'ö%'")), QStringLiteral("Ozora,árvíztűrő tükör,Őz"));
         QCOMPARE(hits(QStringLiteral("n like null or n glob null")), QString());
         QVERIFY(errorOf([&] { hits(QStringLiteral("n like 'a' escape 'ab'")); }).contains(QLatin1String("ESCAPE")));
+
+        // Names ordered the lists' way: by the folded key, not by byte.
+        db.exec(QStringLiteral("delete from t; insert into t values ('Zoltán'), ('Ábel'), ('Éva'), ('Alma'), ('Emil'), ('Eva')"));
+        Query ordered(&db.conn, QStringLiteral("select n from t order by n collate hungarian"));
+        ordered.open();
+        QStringList names;
+        for (ordered.first(); !ordered.eof(); ordered.next())
+            names << ordered.text(QStringLiteral("n"));
+        QCOMPARE(names, (QStringList{"Ábel", "Alma", "Emil", "Eva", "Éva", "Zoltán"}));
     }
 
     // Another program holds the write lock: reads and posts fail with SQLite's
