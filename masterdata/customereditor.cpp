@@ -127,6 +127,11 @@ void Tfrm_Ugyfel_Szerkeszt::loadFields()
     edKod->setFocus(Qt::OtherFocusReason);
 }
 
+bool Tfrm_Ugyfel_Szerkeszt::confirmStore()
+{
+    return confirmUniqueCode(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel_nev"));
+}
+
 void Tfrm_Ugyfel_Szerkeszt::storeFields()
 {
     zdb::Table *tbl = table();

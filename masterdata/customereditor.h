@@ -33,6 +33,7 @@ public:
 protected:
     void loadFields() override;
     void storeFields() override;
+    bool confirmStore() override;
 
 private:
     TextInputs m_inputs;

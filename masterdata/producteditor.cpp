@@ -36,7 +36,7 @@ public:
 QStringList ProductCategories()
 {
     zdb::Query qry(Db1());
-    qry.setSql(QStringLiteral("SELECT DISTINCT COALESCE(kategoria, '') AS kategoria FROM termek ORDER BY 1;"));
+    qry.setSql(QStringLiteral("SELECT DISTINCT COALESCE(kategoria, '') AS kategoria FROM termek ORDER BY 1 COLLATE hungarian;"));
     qry.open();
     QStringList out;
     for (int r = 0; r < qry.recordCount(); ++r)
@@ -97,6 +97,11 @@ void Tfrm_Termek_Szerkeszt::loadFields()
     m_nev->setText(tbl->text(QStringLiteral("termek_nev")));
     m_kategoria->setEditText(tbl->text(QStringLiteral("kategoria")));
     m_megjegyzes->setPlainText(tbl->text(QStringLiteral("megjegyzes")));
+}
+
+bool Tfrm_Termek_Szerkeszt::confirmStore()
+{
+    return confirmUniqueCode(QStringLiteral("cikkszam"), QStringLiteral("termek_nev"));
 }
 
 void Tfrm_Termek_Szerkeszt::storeFields()

@@ -26,6 +26,7 @@ public:
 protected:
     void loadFields() override;
     void storeFields() override;
+    bool confirmStore() override;
 
 private:
     QLineEdit *m_cikkszam;

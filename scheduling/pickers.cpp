@@ -114,7 +114,9 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     m_tbl = new zdb::Table(Db1(), kind.table, this);
     zdb::DeclareFields(*m_tbl, kind.table, kind.fields, zdb::FieldTitles::Names);
     m_tbl->setReadOnly(true);
-    m_tbl->setOrder(kind.nameField);
+    // By the folded sort key, as the lists order names: Ábel before Béla, not after Zoltán.
+    const QString nameKey = kind.nameField + QLatin1Char('s');
+    m_tbl->setOrder(nameKey);
 
     aElfogad = MakeAction(this, QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {},
                                    QKeySequence(Qt::Key_Return), QStringLiteral("ok"));
@@ -134,7 +136,7 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
     }
-    connect(aElfogad, &QAction::triggered, this, &QDialog::accept);
+    connect(aElfogad, &QAction::triggered, this, [this] { acceptChosen(); });
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
     applyFilter();
 
@@ -163,7 +165,11 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
 
     m_grid = new DataGrid(this);
     m_grid->setObjectName(QStringLiteral("grid"));
-    m_grid->setRecordSet(m_tbl, kind.columns);
+    QList<GridColumn> columns = kind.columns;
+    for (GridColumn &c : columns)
+        if (c.field == kind.nameField)
+            c.sortField = nameKey;
+    m_grid->setRecordSet(m_tbl, columns);
     if (aSzur)
         m_grid->setPopupActions({aSzur, nullptr, aElfogad, aBezar});
     else
@@ -198,6 +204,10 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
 
     m_sorter = new GridSorter(m_grid, m_tbl, this);
     m_sorter->setSearchBox(m_search);
+    // After the search has moved (or kept) the row: a row the user then walks
+    // to with the keys or the mouse is their own choice again.
+    connect(m_search, &QLineEdit::textChanged, this, [this] { m_movedSinceSearch = false; });
+    connect(m_tbl, &zdb::RecordSet::currentChanged, this, [this] { m_movedSinceSearch = true; });
     m_sorter->setKeepRowField(kind.idField);
     m_sorter->setSortField(kind.nameField);
     m_sorter->shadeColumn(kind.nameField);
@@ -278,6 +288,19 @@ bool Tfrm_Valaszt::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void Tfrm_Valaszt::acceptChosen()
+{
+    // Typed text that finds nothing chooses nothing: the highlighted row is
+    // one the user never looked for.
+    if (!m_search->text().isEmpty() && !m_sorter->lastSearchFound() && !m_movedSinceSearch) {
+        QApplication::beep();
+        m_search->setFocus(Qt::OtherFocusReason);
+        m_search->selectAll();
+        return;
+    }
+    accept();
 }
 
 void Tfrm_Valaszt::applyFilter()

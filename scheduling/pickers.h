@@ -82,6 +82,7 @@ protected:
 
 private:
     void toggleFilter();
+    void acceptChosen();
     void applyFilter();
 
     PickerKind m_kind;
@@ -90,5 +91,6 @@ private:
     GridSorter *m_sorter = nullptr;
     QLineEdit *m_search = nullptr;
     QToolBar *m_toolBar = nullptr;
+    bool m_movedSinceSearch = false;
     bool m_positioned = false;
 };
