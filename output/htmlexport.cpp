@@ -335,6 +335,7 @@ Tfrm_HtmlExport::Tfrm_HtmlExport(DataGrid *grid, const QString &title, const QSt
     browse->setObjectName(QStringLiteral("btTalloz"));
     browse->setIcon(ZIcon(QStringLiteral("mappa")));
     browse->setToolTip(QStringLiteral("Tallózás"));
+    browse->setProperty("zentavoEnterPassesOver", true);
     m_open = new QCheckBox(QStringLiteral("Mentés után megnyitás"), this);
     m_open->setObjectName(QStringLiteral("cbMegnyit"));
     m_open->setChecked(true);

@@ -187,9 +187,9 @@ void FocusNextControl(QWidget *from)
             continue;
         if (from->isAncestorOf(c))   // the control's own inner parts
             continue;
-        // A field's own button (browse, name copy) is reached with Tab or the
-        // mouse; Enter never lands on it, so one Enter too many opens nothing.
-        if (qobject_cast<QToolButton *>(c))
+        // A browse button beside a field is reached with Tab or the mouse;
+        // Enter never lands on it, so one Enter too many opens nothing.
+        if (c->property("zentavoEnterPassesOver").toBool())
             continue;
         c->setFocus(Qt::TabFocusReason);
         return;
