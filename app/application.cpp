@@ -8,7 +8,9 @@
 #include "db/recordset.h"
 
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QProxyStyle>
 #include <QWheelEvent>
 #include <QWidget>
@@ -68,10 +70,32 @@ bool WheelToArrows::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
+bool LoadQtTranslations(QApplication &app)
+{
+    // Qt's own dialogs and texts (file dialogs, print preview, the context
+    // menu of the text boxes) speak the program's language. Once per
+    // application: a second call finds them installed.
+    static QTranslator *installed = nullptr;
+    if (installed)
+        return true;
+    auto *translator = new QTranslator(&app);
+    const QLocale hungarian(QLocale::Hungarian, QLocale::Hungary);
+    if (!translator->load(hungarian, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    app.installTranslator(translator);
+    installed = translator;
+    QObject::connect(translator, &QObject::destroyed, [] { installed = nullptr; });
+    return true;
+}
+
 void SetUpApplication(QApplication &app)
 {
     InitZentavoResources();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    LoadQtTranslations(app);
     app.setApplicationName(QStringLiteral("Zentavo"));
     app.setApplicationDisplayName(QString());
     // Lets the desktop match the windows to the menu entry and its icon.

@@ -24,3 +24,7 @@ public:
 
 // Locale, application title, busy pointer hook, dialog behaviour.
 void SetUpApplication(QApplication &app);
+
+// Installs Qt's Hungarian translations of its own dialogs and texts; false
+// when they are not installed on the machine.
+bool LoadQtTranslations(QApplication &app);

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
@@ -224,18 +225,26 @@ void Tfrm_Main::createActions()
 
 void Tfrm_Main::createMenus()
 {
-    QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("Dolgaim"));
+    // Mnemonics (Alt+D, Alt+A, Alt+R, Alt+B, Alt+S) and F10 reach the menus
+    // from the keyboard; the captions' words stay as they are.
+    QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("&Dolgaim"));
     AddActions(dolgaim, openers(MenuGroup::Dolgaim) + QList<QAction *>{nullptr, aGyorsLista, nullptr,
                          aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr, aBezar});
-    QMenu *adatok = menuBar()->addMenu(QStringLiteral("Adatok"));
+    QMenu *adatok = menuBar()->addMenu(QStringLiteral("&Adatok"));
     AddActions(adatok, openers(MenuGroup::Adatok));
-    QMenu *rendszer = menuBar()->addMenu(QStringLiteral("Rendszer"));
+    QMenu *rendszer = menuBar()->addMenu(QStringLiteral("&Rendszer"));
     AddActions(rendszer, {aFelhasznalo, aSql, nullptr, aBeallit, aVisszaallit});
-    m_windowMenu = menuBar()->addMenu(QStringLiteral("Ablak"));
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("A&blak"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, &Tfrm_Main::updateWindowMenu);
     updateWindowMenu();
-    QMenu *sugo = menuBar()->addMenu(QStringLiteral("Súgó"));
+    QMenu *sugo = menuBar()->addMenu(QStringLiteral("&Súgó"));
     AddActions(sugo, {aSugo, aFontos, nullptr, aHonlap, aLevel, aUjdonsag, nullptr, aNevjegy});
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName(QStringLiteral("scMenuBar"));
+    connect(f10, &QShortcut::activated, this, [this, dolgaim] {
+        if (menuBar()->isVisible())
+            menuBar()->setActiveAction(dolgaim->menuAction());
+    });
 }
 
 void Tfrm_Main::createToolBars()
@@ -428,6 +437,8 @@ QWidget *Tfrm_Main::openListWindow(int kind)
         return nullptr;
     QMdiSubWindow *sub = addChild(window);
     sub->show();
+    // A list window opens wholly inside the window area, its last rows in sight.
+    sub->setGeometry(ClampToArea(sub->geometry(), m_mdi->viewport()->rect()));
     m_mdi->setActiveSubWindow(sub);
     return window;
 }

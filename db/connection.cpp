@@ -2,6 +2,7 @@
 
 #include "db/dberror.h"
 #include "db/recordset.h"
+#include "db/textmatch.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -123,6 +124,7 @@ void Connection::open()
     }
     sqlite3_create_collation_v2(db, "systemnocase", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
     sqlite3_create_collation_v2(db, "system", SQLITE_UTF8, nullptr, compareBytes, nullptr);
+    registerTextMatch(db, &encoding);
     if (timeOut > 0)
         sqlite3_busy_timeout(db, timeOut);
     m_db = db;

@@ -8,14 +8,19 @@ namespace zdb {
 
 namespace {
 
-// Only the letters A to Z fold; accented letters match themselves alone.
+// Every letter of the code page folds to its small form, the accented ones
+// too (Á to á, Ő to ő); other bytes match themselves alone.
 struct FoldTable
 {
     std::array<unsigned char, 256> map{};
     FoldTable()
     {
-        for (int i = 0; i < 256; ++i)
-            map[size_t(i)] = static_cast<unsigned char>((i >= 'A' && i <= 'Z') ? i + 32 : i);
+        for (int i = 0; i < 256; ++i) {
+            const char16_t c = i < 0x80 ? char16_t(i) : kCp1250High[i - 0x80];
+            const char16_t lower = QChar(c).toLower().unicode();
+            const unsigned char b = lower < 0x80 ? static_cast<unsigned char>(lower) : cp1250Byte(lower);
+            map[size_t(i)] = b != 0 ? b : static_cast<unsigned char>(i);
+        }
     }
 };
 
@@ -49,10 +54,8 @@ bool textMatch(QStringView field, QStringView searched, bool partial, bool folde
     for (qsizetype i = 0; i < n; ++i) {
         char16_t a = field[i].unicode(), b = searched[i].unicode();
         if (folded) {
-            if (a >= 'A' && a <= 'Z')
-                a = char16_t(a + 32);
-            if (b >= 'A' && b <= 'Z')
-                b = char16_t(b + 32);
+            a = QChar(a).toLower().unicode();
+            b = QChar(b).toLower().unicode();
         }
         if (a != b)
             return false;
@@ -126,9 +129,13 @@ bool RecordSet::locate(const QString &fields, const QVariant &values, int option
             }
         } else {
             c.bytes = encodeText(c.text, d->encoding);
+            // UTF-8 letters span several bytes: fold them as characters.
+            const bool byteFold = d->encoding == Encoding::Standard;
             // A character the stored encoding cannot hold is in no stored text.
             if (decodeText(c.bytes.constData(), c.bytes.size(), d->encoding) != c.text) {
                 c.way = MatchWay::Never;
+            } else if (folded && !byteFold) {
+                c.way = MatchWay::Text;
             } else {
                 c.way = MatchWay::Bytes;
                 if (folded) {

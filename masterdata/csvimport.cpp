@@ -125,12 +125,20 @@ Tfrm_Betolt::Tfrm_Betolt(const csvimport::ImportKind &kind, zdb::Table *target, 
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
 
+    // What the last load did, beside the progress bar.
+    m_result = new QLabel(this);
+    m_result->setObjectName(QStringLiteral("lbEredmeny"));
+    auto *bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(m_progress, 1);
+    bottom->addWidget(m_result);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->setSpacing(4);
     layout->addWidget(toolBar);
     layout->addWidget(splitter, 1);
-    layout->addWidget(m_progress);
+    layout->addLayout(bottom);
 }
 
 QList<csvimport::Column> Tfrm_Betolt::columns() const
@@ -261,8 +269,9 @@ void Tfrm_Betolt::startLoad()
     // (a failure to make it stops the load; the general error handling says why).
     MakeRestoreCopy(m_target->connection(), CopyCause::Import);
 
-    m_progress->setRange(0, qMax(0, lines.count() - 1));
+    m_progress->setRange(0, qMax(1, lines.count() - 1));
     m_progress->setValue(0);
+    m_result->clear();
     setLoading(true);
     struct EndLoading
     {
@@ -274,7 +283,9 @@ void Tfrm_Betolt::startLoad()
         if (line % 3 == 0)
             QCoreApplication::processEvents();   // the dialog stays responsive and repaints
     });
-    m_progress->setValue(0);
+    // A finished load shows a full bar; a failed one starts again from nothing.
+    m_progress->setValue(outcome.error.isEmpty() ? m_progress->maximum() : 0);
+    m_result->setText(QStringLiteral("Frissített sorok: %1, új sorok: %2").arg(outcome.updated).arg(outcome.inserted));
     if (!outcome.error.isEmpty())
         ShowError(outcome.error, this);
     else

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -61,6 +62,7 @@ private:
     QListWidget *m_list = nullptr;
     DescriptionEditor *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
+    QLabel *m_result = nullptr;
     bool m_loading = false;
     bool m_positioned = false;
 };

@@ -102,6 +102,11 @@ void Tfrm_Ugyfel_Szerkeszt::loadFields()
     edKod->setFocus(Qt::OtherFocusReason);
 }
 
+bool Tfrm_Ugyfel_Szerkeszt::confirmStore()
+{
+    return confirmUniqueCode(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel_nev"));
+}
+
 bool EditCustomer(zdb::Table *tbl, bool isNew, bool presetCode)
 {
     Tfrm_Ugyfel_Szerkeszt dialog(tbl, DialogParent());

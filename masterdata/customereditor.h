@@ -30,6 +30,7 @@ public:
 
 protected:
     void loadFields() override;
+    bool confirmStore() override;
 };
 
 // Runs the editor; for a new customer the code is preset to the next free one

@@ -36,7 +36,7 @@ public:
 QStringList ProductCategories()
 {
     zdb::Query qry(Db1());
-    qry.setSql(QStringLiteral("SELECT DISTINCT COALESCE(kategoria, '') AS kategoria FROM termek ORDER BY 1;"));
+    qry.setSql(QStringLiteral("SELECT DISTINCT COALESCE(kategoria, '') AS kategoria FROM termek ORDER BY 1 COLLATE hungarian;"));
     qry.open();
     QStringList out;
     for (int r = 0; r < qry.recordCount(); ++r)
@@ -88,6 +88,11 @@ Tfrm_Termek_Szerkeszt::Tfrm_Termek_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     setTabOrder(m_megjegyzes, okButton());
     setTabOrder(okButton(), cancelButton());
     m_cikkszam->setFocus();
+}
+
+bool Tfrm_Termek_Szerkeszt::confirmStore()
+{
+    return confirmUniqueCode(QStringLiteral("cikkszam"), QStringLiteral("termek_nev"));
 }
 
 bool EditProduct(zdb::Table *tbl, bool isNew)

@@ -23,6 +23,9 @@ public:
     QComboBox *kategoria() const { return m_kategoria; }
     DescriptionEditor *megjegyzes() const { return m_megjegyzes; }
 
+protected:
+    bool confirmStore() override;
+
 private:
     QLineEdit *m_cikkszam;
     QLineEdit *m_nev;

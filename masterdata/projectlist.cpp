@@ -133,16 +133,11 @@ void Tfrm_Projekt::toggleClosed()
     // With no project selected there is nothing to close (an edit would post a blank one).
     if (!hasCurrent())
         return;
-    const QVariant id = m_tbl->value(QStringLiteral("projekt"));
     const bool open = m_tbl->text(QStringLiteral("lezarva")) == QLatin1String("N");
     m_tbl->edit();
     m_tbl->setValue(QStringLiteral("lezarva"), open ? QStringLiteral("I") : QStringLiteral("N"));
     m_tbl->setValue(QStringLiteral("dat_lezar"), open ? QVariant(QDate::currentDate()) : QVariant());
     PostOrCancel(m_tbl);
-    m_tbl->close();
-    m_tbl->open();
-    // A project the filter now hides is not found; the row stays where the search left it.
-    if (id.isValid())
-        m_tbl->locate(QStringLiteral("projekt"), id);
+    ReopenKeepingPlace(m_tbl, QStringLiteral("projekt"));
     grid()->syncFromRecordSet();
 }

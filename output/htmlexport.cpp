@@ -335,9 +335,13 @@ Tfrm_HtmlExport::Tfrm_HtmlExport(DataGrid *grid, const QString &title, const QSt
     browse->setObjectName(QStringLiteral("btTalloz"));
     browse->setIcon(ZIcon(QStringLiteral("mappa")));
     browse->setToolTip(QStringLiteral("Tallózás"));
+    browse->setProperty("zentavoEnterPassesOver", true);
     m_open = new QCheckBox(QStringLiteral("Mentés után megnyitás"), this);
     m_open->setObjectName(QStringLiteral("cbMegnyit"));
     m_open->setChecked(true);
+    // The last choice before the buttons: Enter here exports, so Enter in the
+    // file name and Enter again write the page.
+    m_open->setProperty("zentavoEnterKeepsDefault", true);
 
     auto *mail = new QPushButton(ZIcon(QStringLiteral("email")), QStringLiteral("E-Mail"), this);
     mail->setObjectName(QStringLiteral("btEmail"));

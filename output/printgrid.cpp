@@ -16,6 +16,7 @@ namespace {
 
 constexpr double ColumnGap = 4;
 constexpr double CellTop = 4;
+constexpr double CellGap = 3;   // units between a cell's text and its column's edge
 constexpr double DetailHeight = 20;
 constexpr double DetailRule = 0.5;
 constexpr double PictureSize = 11;
@@ -146,9 +147,11 @@ ReportLayout makeGridReport(const QList<GridColumn> &columns, int gridWidth, zdb
                 continue;
             }
             ReportText t;
-            t.x = cell.x;
+            // A gap on either side keeps a right-aligned code off the next column's name.
+            const float gap = qMin(float(CellGap), cell.w / 4);
+            t.x = cell.x + gap;
             t.y = float(CellTop);
-            t.w = cell.w;
+            t.w = cell.w - 2 * gap;
             t.h = float(lineH);
             t.text = recordSet->displayTextAt(row, cell.field);
             t.font = cellFont;

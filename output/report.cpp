@@ -248,20 +248,29 @@ struct Paginator
         double height = minHeight;
         for (qsizetype i = 0; i < count; ++i) {
             const ReportText &t = texts[i];
-            if (t.mode == TextMode::Clip) {
-                outTexts.append(t);
-                continue;
-            }
             const FontId fid = t.font < b.m_fonts.size() ? t.font : FontId(0);
             const ReportFont &font = b.m_fonts[fid];
+            if (t.mode == TextMode::Clip) {
+                // Half a unit to spare as for wrapped lines; a text too long
+                // ends in "…" instead of half a letter.
+                ReportText line = t;
+                if (t.field == TextField::None)
+                    line.text = elideText(t.text, font, qMax(1.0, double(t.w) - 0.5));
+                outTexts.append(std::move(line));
+                continue;
+            }
             const double ls = fontSpacing(fid);
             // Half a unit to spare, so that no device's rounding cuts off a
             // line's last letter.
             QStringList lines = wrapText(t.text, font, qMax(1.0, double(t.w) - 0.5));
             if (t.mode == TextMode::WrapClip) {
                 const int fit = qMax(1, int((t.h + 0.01) / ls));
-                if (lines.size() > fit)
+                if (lines.size() > fit) {
+                    // The last line that fits shows that the text goes on.
+                    const QString rest = lines[fit - 1] + QLatin1Char(' ') + lines[fit];
                     lines.resize(fit);
+                    lines[fit - 1] = elideText(rest, font, qMax(1.0, double(t.w) - 0.5));
+                }
             }
             const quint16 hAlign = t.align & quint16(Qt::AlignHorizontal_Mask);
             for (int k = 0; k < lines.size(); ++k) {
@@ -332,9 +341,15 @@ struct Paginator
         v.iconCount = ref.iconEnd - ref.iconBegin;
         const ReportText *texts = b.m_texts.constData() + ref.textBegin;
         const qsizetype count = ref.textEnd - ref.textBegin;
+        // Texts that wrap, or one-line texts too long for their place (they
+        // end in "…"), need a resolved copy; the others are used as they are.
         bool wraps = false;
-        for (qsizetype i = 0; i < count && !wraps; ++i)
-            wraps = texts[i].mode != TextMode::Clip;
+        for (qsizetype i = 0; i < count && !wraps; ++i) {
+            const ReportText &t = texts[i];
+            wraps = t.mode != TextMode::Clip
+                || (t.field == TextField::None
+                    && !fitsOneLine(t.text, b.m_fonts[t.font < b.m_fonts.size() ? t.font : FontId(0)], qMax(1.0, double(t.w) - 0.5)));
+        }
         if (!wraps) {
             v.height = ref.height;
             v.texts = texts;

@@ -5,6 +5,8 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <optional>
+
 namespace zrep {
 
 namespace {
@@ -62,6 +64,50 @@ double lineSpacing(const ReportFont &font)
 {
     const QFontMetricsF fm(measureFont(font), &measureDevice());
     return fm.lineSpacing() / MeasureScale;
+}
+
+namespace {
+
+// The metrics of the font measured last: a report measures cell after cell
+// in the same few fonts.
+const QFontMetricsF &metricsOf(const ReportFont &font)
+{
+    static ReportFont last;
+    static std::optional<QFontMetricsF> metrics;
+    if (!metrics || !(last == font)) {
+        metrics.emplace(measureFont(font), &measureDevice());
+        last = font;
+    }
+    return *metrics;
+}
+
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return line;
+}
+
+} // namespace
+
+bool fitsOneLine(const QString &text, const ReportFont &font, double width)
+{
+    const QFontMetricsF &fm = metricsOf(font);
+    const double scaledWidth = qMax(0.0, width * MeasureScale);
+    // Short texts fit without measuring them letter by letter.
+    if (text.size() * fm.maxWidth() <= scaledWidth)
+        return true;
+    return fm.horizontalAdvance(oneLine(text)) <= scaledWidth;
+}
+
+QString elideText(const QString &text, const ReportFont &font, double width)
+{
+    if (fitsOneLine(text, font, width))
+        return text;
+    return metricsOf(font).elidedText(oneLine(text), Qt::ElideRight, qMax(0.0, width * MeasureScale));
 }
 
 QStringList wrapText(const QString &text, const ReportFont &font, double width)

@@ -27,4 +27,10 @@ double lineSpacing(const ReportFont &font);
 // text ("\r\n", "\n", "\r") are kept; tabs become spaces.
 QStringList wrapText(const QString &text, const ReportFont &font, double width);
 
+// A one-line text that fits `width` units: whole, or cut at a letter boundary
+// and ended with "…" so that the reader sees something is missing.
+QString elideText(const QString &text, const ReportFont &font, double width);
+// Whether elideText would leave the text whole.
+bool fitsOneLine(const QString &text, const ReportFont &font, double width);
+
 } // namespace zrep

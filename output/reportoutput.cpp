@@ -8,6 +8,7 @@
 #include "app/helpers/testhooks.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -56,6 +57,11 @@ Tfrm_NyomtatasTipus::Tfrm_NyomtatasTipus(QWidget *parent) : QDialog(parent)
     layout->addWidget(group);
     layout->addLayout(buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The fixed size is the contents'; wide enough too for the whole title
+    // beside the icon and the title bar's buttons (a bold title font included).
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    group->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * 5 / 4 + 120);
 }
 
 int Tfrm_NyomtatasTipus::choice() const

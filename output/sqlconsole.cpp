@@ -51,6 +51,43 @@ bool isNumeric(zdb::FieldKind kind)
     return kind == zdb::FieldKind::Integer || kind == zdb::FieldKind::Float || kind == zdb::FieldKind::Currency;
 }
 
+// The words of the text's first statement, in capitals: what stands inside
+// quotes, brackets and comments is no word of the statement.
+QStringList firstStatementWords(const QString &sql)
+{
+    QStringList words;
+    QString word;
+    auto flush = [&] {
+        if (!word.isEmpty())
+            words << word.toUpper();
+        word.clear();
+    };
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c.isLetterOrNumber() || c == QLatin1Char('_')) {
+            word += c;
+            continue;
+        }
+        flush();
+        if (c == QLatin1Char(';'))
+            break;
+        if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            const qsizetype end = sql.indexOf(close, i + 1);
+            i = end < 0 ? n : end;
+        }
+    }
+    flush();
+    return words;
+}
+
 } // namespace
 
 Tfrm_Sql::Tfrm_Sql(QWidget *parent)
@@ -295,6 +332,16 @@ bool Tfrm_Sql::runStatement()
         // Asked before running: the first statement may change what the rest
         // would mean (a dropped table, say).
         more = m_qry->hasMoreStatements();
+        const QStringList words = isQuery ? QStringList() : firstStatementWords(statement);
+        const QString verb = words.value(0);
+        // A slip of the hand must not empty or overwrite a whole table unasked.
+        // (A statement that does not compile is left to report its error.)
+        if ((verb == QLatin1String("UPDATE") || verb == QLatin1String("DELETE")) && !words.contains(QLatin1String("WHERE"))
+            && !m_db->tablesWrittenBy(statement).isEmpty()
+            && !AskYesNoDefaultNo(QStringLiteral("Az utasításban nincs WHERE feltétel: a tábla minden sorára hat.\n"
+                                                 "Biztosan futtassam?"),
+                                  QStringLiteral("Megerősítés"), this))
+            return false;
         if (!isQuery) {
             // The first writing statement of a session may undo much: a copy
             // to go back to comes first.
@@ -349,10 +396,21 @@ bool Tfrm_Sql::runStatement()
         showResult();
         if (more)
             ShowWarning(kRestNotRun, this);
-    } else if (more) {
-        ShowWarning(QStringLiteral("SQL futtatás kész.\n\n") + kRestNotRun, this);
     } else {
-        ShowInfo(QStringLiteral("SQL futtatás kész."), this);
+        // How many rows the statement changed, for a statement that changes rows.
+        QString done = QStringLiteral("SQL futtatás kész.");
+        const QString verb = firstStatementWords(statement).value(0);
+        if (!written.isEmpty()
+            && (verb == QLatin1String("INSERT") || verb == QLatin1String("UPDATE") || verb == QLatin1String("DELETE")
+                || verb == QLatin1String("REPLACE") || verb == QLatin1String("WITH"))) {
+            zdb::Query count(m_db, QStringLiteral("SELECT changes() AS n"));
+            count.open();
+            done += QStringLiteral("\nMódosított sorok száma: %1").arg(count.text(QStringLiteral("n")));
+        }
+        if (more)
+            ShowWarning(done + QStringLiteral("\n\n") + kRestNotRun, this);
+        else
+            ShowInfo(done, this);
     }
     return true;
 }

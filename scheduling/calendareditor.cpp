@@ -19,8 +19,9 @@ Tfrm_Naptar_Szerkeszt::Tfrm_Naptar_Szerkeszt(zdb::Table *tbl, QWidget *parent)
     setWindowIcon(ZIcon(QStringLiteral("naptar")));
     m_datum = addDateRow(QStringLiteral("dátum"), QStringLiteral("edDatum"));
     m_ora = addLineRow(QStringLiteral("óra"), QStringLiteral("edOra"));
-    // A whole number: digits and a sign; nine digits keep it inside the field.
-    m_ora->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?\\d{0,9}")), m_ora));
+    // An hour of the day, typed as "10" or as a time "10:00"; what else can be
+    // typed is refused with a word on OK instead of turning into 1000.
+    m_ora->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+0-9:. ]{0,6}")), m_ora));
     m_ora->setMaximumWidth(m_datum->sizeHint().width());
     m_rovid = addLineRow(QStringLiteral("feladat"), QStringLiteral("edRovid"));
     bind().date(m_datum, QStringLiteral("datum"));
@@ -35,14 +36,36 @@ Tfrm_Naptar_Szerkeszt::Tfrm_Naptar_Szerkeszt(zdb::Table *tbl, QWidget *parent)
             [this](const QString &text) { table()->setValue(QStringLiteral("rovid"), text); });
 }
 
+namespace {
+
+bool ParseHourOfDay(const QString &text, QVariant &hour)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        hour = QVariant();
+        return true;
+    }
+    // "10", "9", "10:00", "9.00": the minutes, when given, must be whole hours.
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,2})(?:[:.](\\d{1,2}))?$"));
+    const QRegularExpressionMatch m = form.match(t);
+    if (!m.hasMatch())
+        return false;
+    const int h = m.captured(1).toInt();
+    if (h > 23 || (m.hasCaptured(2) && m.captured(2).toInt() != 0))
+        return false;
+    hour = h;
+    return true;
+}
+
+} // namespace
+
 void Tfrm_Naptar_Szerkeszt::hourEdited(const QString &text)
 {
     m_hourEdited = true;
-    // A lone sign is a number still being typed; OK reports it if it stays.
-    bool number = false;
-    text.toInt(&number);
-    if (number || text.isEmpty())
-        table()->setValue(QStringLiteral("ora"), text.isEmpty() ? QVariant() : QVariant(text.toInt()));
+    // A text still being typed ("10:") waits for OK, which reports it if it stays.
+    QVariant hour;
+    if (ParseHourOfDay(text, hour))
+        table()->setValue(QStringLiteral("ora"), hour);
 }
 
 void Tfrm_Naptar_Szerkeszt::loadOwnFields()
@@ -59,13 +82,20 @@ bool Tfrm_Naptar_Szerkeszt::readyToStore()
         focusField(m_datum);
         return false;
     }
+    QVariant hour;
+    if (m_hourEdited && !ParseHourOfDay(m_ora->text(), hour)) {
+        ShowWarning(QStringLiteral("Az óra 0 és 23 közötti egész szám lehet (például 10 vagy 10:00)."), this);
+        focusField(m_ora);
+        return false;
+    }
     return true;
 }
 
 void Tfrm_Naptar_Szerkeszt::storeOwnFields()
 {
-    if (m_hourEdited)
-        table()->setValue(QStringLiteral("ora"), m_ora->text());
+    QVariant hour;
+    if (m_hourEdited && ParseHourOfDay(m_ora->text(), hour))
+        table()->setValue(QStringLiteral("ora"), hour);
 }
 
 void EditCalendarEntry(bool isNew, int linkKind, int linkId, const QString &linkName)

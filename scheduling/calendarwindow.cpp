@@ -156,11 +156,8 @@ void Tfrm_Naptar::toggleDone()
     if (!hasCurrentEntry())
         return;
     zdb::Table *tbl = table();
-    const int id = VarToIntNull(tbl->value(QStringLiteral("dolog1")));
     ToggleCalendarDone(tbl);
-    tbl->close();
-    tbl->open();
-    tbl->locate(QStringLiteral("dolog1"), id);
+    ReopenKeepingPlace(tbl, QStringLiteral("dolog1"));
     grid()->syncFromRecordSet();
 }
 

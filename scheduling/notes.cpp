@@ -34,7 +34,7 @@ QString NoteCategorySql()
                        QStringLiteral("UNION"),
                        QStringLiteral("SELECT"),
                        QStringLiteral("'' AS kategoria"),
-                       QStringLiteral("ORDER BY 1;")}
+                       QStringLiteral("ORDER BY 1 COLLATE hungarian;")}
         .join(QLatin1Char('\n'));
 }
 

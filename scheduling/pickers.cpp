@@ -27,8 +27,8 @@ namespace {
 
 const QString kClosed = QStringLiteral("I");
 
-// A picker lists the names as they are stored: a title click orders by the
-// field itself, like the opening order, never by its sort key.
+// A picker's columns order by the field itself on a title click; the name
+// column is given the folded sort key in the dialog, as the opening order.
 GridColumn column(const PickerKind &kind, const QString &field, ColumnOverrides overrides)
 {
     overrides.plainOrder = true;
@@ -111,10 +111,12 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     m_tbl = new zdb::Table(Db1(), kind.table);
     zdb::DeclareFields(*m_tbl, kind.table, kind.fields, zdb::FieldTitles::Names);
     m_tbl->setReadOnly(true);
-    m_tbl->setOrder(kind.nameField);
+    // By the folded sort key, as the lists order names: Ábel before Béla, not after Zoltán.
+    const QString nameKey = kind.nameField + QLatin1Char('s');
+    m_tbl->setOrder(nameKey);
 
     aElfogad = addCommand(QStringLiteral("aElfogad"), QStringLiteral("Rendben"), {}, QKeySequence(Qt::Key_Return),
-                          QStringLiteral("ok"), [this] { accept(); });
+                          QStringLiteral("ok"), [this] { acceptChosen(); });
     aElfogad->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     // Closing a picker is cancelling the choice.
     aBezar->setText(QStringLiteral("Mégsem"));
@@ -132,7 +134,11 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
     }
     applyFilter();
 
-    showRecordSet(m_tbl, kind.columns);
+    QList<GridColumn> columns = kind.columns;
+    for (GridColumn &c : columns)
+        if (c.field == kind.nameField)
+            c.sortField = nameKey;
+    showRecordSet(m_tbl, columns);
     addQuickSearch(kind.nameField);
     QLineEdit *search = searchBox();
     search->setObjectName(QStringLiteral("searchBox"));
@@ -181,6 +187,10 @@ Tfrm_Valaszt::Tfrm_Valaszt(const PickerKind &kind, QWidget *parent)
         grid()->setAutoWidthShares(others, {{nameColumn, 100.0, qMin(nameWidth, 160)}});
     }
 
+    // After the search has moved (or kept) the row: a row the user then walks
+    // to with the keys or the mouse is their own choice again.
+    connect(searchBox(), &QLineEdit::textChanged, this, [this] { m_movedSinceSearch = false; });
+    connect(m_tbl, &zdb::RecordSet::currentChanged, this, [this] { m_movedSinceSearch = true; });
     sorter()->setKeepRowField(kind.idField);
     sorter()->setSortField(kind.nameField);
     sorter()->shadeColumn(kind.nameField);
@@ -272,6 +282,19 @@ bool Tfrm_Valaszt::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return ListDialog::eventFilter(watched, event);
+}
+
+void Tfrm_Valaszt::acceptChosen()
+{
+    // Typed text that finds nothing chooses nothing: the highlighted row is
+    // one the user never looked for.
+    if (!searchBox()->text().isEmpty() && !sorter()->lastSearchFound() && !m_movedSinceSearch) {
+        QApplication::beep();
+        searchBox()->setFocus(Qt::OtherFocusReason);
+        searchBox()->selectAll();
+        return;
+    }
+    accept();
 }
 
 void Tfrm_Valaszt::applyFilter()

@@ -79,6 +79,7 @@ protected:
 
 private:
     void toggleFilter();
+    void acceptChosen();
     void applyFilter();
     int currentId() const;
     QString currentText(const QString &field) const;
@@ -91,4 +92,5 @@ private:
     int m_chosenId = 0;
     QString m_chosenName;
     QString m_chosenExtra;
+    bool m_movedSinceSearch = false;
 };

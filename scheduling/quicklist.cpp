@@ -491,15 +491,11 @@ void Tfrm_GyorsLista::toggleDone()
     if (!currentRowExists(tbl))
         return;
     const QString idField = calendar ? QStringLiteral("dolog1") : QStringLiteral("dolog3");
-    const int id = VarToIntNull(tbl->value(idField));
     if (calendar)
         ToggleCalendarDone(tbl);
     else
         ToggleTaskDone(tbl, StatusRejected);   // the quick list files a finished task as 3
-    tbl->close();
-    tbl->open();
-    // A task the open-tasks filter now hides is not found; the last row stays current.
-    tbl->locate(idField, id);
+    ReopenKeepingPlace(tbl, idField);
     (calendar ? m_calGrid : m_taskGrid)->syncFromRecordSet();
 }
 
@@ -620,15 +616,14 @@ void Tfrm_GyorsLista::showEvent(QShowEvent *event)
         w = qMax(w, minimumSizeHint().width());
         h = qMax(h, minimumSizeHint().height());
         QRect bounds(left, top, w, h);
-        // Bounds remembered on a screen that is gone would leave the window out of reach.
-        if (!QGuiApplication::screenAt(bounds.topLeft() + QPoint(16, 16))) {
-            if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-                const QRect area = screen->availableGeometry();
-                bounds.setSize(bounds.size().boundedTo(area.size()));
-                bounds.moveTo(qBound(area.left(), left, qMax(area.left(), area.right() - bounds.width() + 1)),
-                              qBound(area.top(), top, qMax(area.top(), area.bottom() - bounds.height() + 1)));
-            }
-        }
+        // The title bar and the last rows stay reachable: bounds remembered
+        // above the screen (Top=-10) or on a screen that is gone come back
+        // onto the work area, and what is saved at closing is that place.
+        const QScreen *screen = QGuiApplication::screenAt(bounds.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen)
+            bounds = ClampToArea(bounds, screen->availableGeometry());
         m_snapping = true;
         resize(bounds.size());
         move(bounds.topLeft());

@@ -158,12 +158,8 @@ void Tfrm_Feladat::toggleDone()
     if (!hasCurrentTask())
         return;
     zdb::Table *tbl = table();
-    const int id = currentTaskId();
     ToggleTaskDone(tbl, StatusDone);
-    tbl->close();
-    tbl->open();
-    // A task the filter now hides is not found; the list's last row stays current.
-    tbl->locate(QStringLiteral("dolog3"), id);
+    ReopenKeepingPlace(tbl, QStringLiteral("dolog3"));
     grid()->syncFromRecordSet();
 }
 

@@ -427,3 +427,25 @@ int ParseIntLoose(const QString &text)
 int YearOfDate(const QDate &d) { return d.year(); }
 int MonthOfDate(const QDate &d) { return d.month(); }
 int DayOfDate(const QDate &d) { return d.day(); }
+
+void ReopenKeepingPlace(zdb::RecordSet *rs, const QString &idField)
+{
+    if (!rs)
+        return;
+    QVariantList candidates;   // the row itself, then the one after, then the one before
+    if (rs->isOpen()) {
+        const int row = rs->currentRow();
+        const int field = rs->fieldIndex(idField);
+        if (row >= 0 && field >= 0) {
+            for (int r : {row, row + 1, row - 1})
+                if (r >= 0 && r < rs->recordCount())
+                    candidates << rs->valueAt(r, field);
+        }
+    }
+    rs->close();
+    rs->open();
+    for (const QVariant &id : candidates)
+        if (id.isValid() && rs->locate(idField, id))
+            return;
+    rs->first();
+}

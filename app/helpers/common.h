@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace zdb { class RecordSet; }
+
 // The program folder (no trailing separator): the folder named by ZENTAVO_DIR,
 // else for an installed program (<prefix>/bin beside <prefix>/share/zentavo)
 // the user's data folder $XDG_DATA_HOME/zentavo, else the executable's folder.
@@ -59,3 +61,9 @@ int YearOfDate(const QDate &d);
 int MonthOfDate(const QDate &d);
 int DayOfDate(const QDate &d);
 
+
+// Reads the rows again and puts the user back on the row they were on. A row
+// that has left the list (a done task under the open-tasks filter) gives its
+// place to the row after it, or the one before it at the end of the list, so
+// a second command never lands on a row the user did not choose.
+void ReopenKeepingPlace(zdb::RecordSet *rs, const QString &idField);

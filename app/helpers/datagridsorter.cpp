@@ -4,6 +4,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/listheader.h"
 #include "db/recordset.h"
+#include "db/textfold.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -97,31 +98,25 @@ void GridSorter::onTitleClicked(int logicalColumn)
     RunGuarded([&] { sortByColumn(logicalColumn, true); }, m_grid ? m_grid->window() : nullptr);
 }
 
-namespace {
-
-// Text typed into the search box can only fall short of a date or a number
-// (letters on a date column, say): that is a failed comparison, not a
-// search that walked past the last row.
-bool isTextKind(zdb::FieldKind kind)
-{
-    return kind == zdb::FieldKind::Text || kind == zdb::FieldKind::Memo || kind == zdb::FieldKind::WideText;
-}
-
-} // namespace
-
 void GridSorter::search(const QString &text)
 {
     if (!m_table || !m_table->isOpen() || m_sortField.isEmpty())
         return;
     const int before = m_table->currentRow();
-    bool stay = false;
+    bool found = false;
     try {
-        const bool found = m_table->locate(m_sortField, text, zdb::LocateCaseInsensitive | zdb::LocatePartial);
-        stay = !found && !isTextKind(m_table->field(m_sortField).kind);
+        const int column = m_grid ? m_grid->columnOfField(m_sortField) : -1;
+        const GridColumn *col = m_grid ? m_grid->column(column) : nullptr;
+        if (col && col->orderField().compare(m_sortField, Qt::CaseInsensitive) != 0)
+            found = locateByKey(text);
+        else
+            found = m_table->locate(m_sortField, text, zdb::LocateCaseInsensitive | zdb::LocatePartial);
     } catch (const std::exception &) {
-        stay = true;   // errors of the search are swallowed
+        found = false;   // errors of the search are swallowed
     }
-    if (stay) {
+    m_lastFound = found;
+    // Text that finds nothing leaves the user where they were.
+    if (!found) {
         try {
             if (m_table->isOpen() && before >= 0 && before < m_table->recordCount()
                 && m_table->currentRow() != before)
@@ -133,4 +128,22 @@ void GridSorter::search(const QString &text)
         m_grid->syncFromRecordSet();
         m_grid->scrollToCurrent();
     }
+}
+
+bool GridSorter::locateByKey(const QString &text)
+{
+    // The rows lie in sort-key order, so the search reads names the way the key
+    // does: "ovari" finds "Óvári" and "Ováry" alike.
+    const QString key = zdb::foldSortKey(text);
+    const int field = m_table->fieldIndex(m_sortField);
+    if (field < 0)
+        return false;
+    const int n = m_table->recordCount();
+    for (int row = 0; row < n; ++row) {
+        if (zdb::foldSortKey(m_table->textAt(row, field)).startsWith(key)) {
+            m_table->setCurrentRow(row);
+            return true;
+        }
+    }
+    return false;
 }

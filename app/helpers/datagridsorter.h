@@ -50,13 +50,17 @@ public:
 
     // One quick search step; errors are swallowed and leave the row where it was.
     void search(const QString &text);
+    // Whether the last search step found a row (true before any search).
+    bool lastSearchFound() const { return m_lastFound; }
 
 Q_SIGNALS:
     void sorted(const QString &field);
 
 private:
+    bool locateByKey(const QString &text);
     void onTitleClicked(int logicalColumn);
 
+    bool m_lastFound = true;
     QPointer<DataGrid> m_grid;
     QPointer<zdb::Table> m_table;
     QPointer<QLineEdit> m_search;

@@ -187,6 +187,10 @@ void FocusNextControl(QWidget *from)
             continue;
         if (from->isAncestorOf(c))   // the control's own inner parts
             continue;
+        // A browse button beside a field is reached with Tab or the mouse;
+        // Enter never lands on it, so one Enter too many opens nothing.
+        if (c->property("zentavoEnterPassesOver").toBool())
+            continue;
         c->setFocus(Qt::TabFocusReason);
         return;
     }

@@ -1,5 +1,7 @@
 #include "app/helpers/helpers.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -58,25 +60,71 @@ void SaveFormBounds(const QString &formName, int left, int top, int width, int h
     ini.setValue(QStringLiteral("Height"), height);
 }
 
+QRect ClampToArea(const QRect &rect, const QRect &area)
+{
+    if (area.isEmpty())
+        return rect;
+    QRect r(rect.topLeft(), rect.size().boundedTo(area.size()));
+    r.moveLeft(qBound(area.left(), r.left(), area.right() - r.width() + 1));
+    r.moveTop(qBound(area.top(), r.top(), area.bottom() - r.height() + 1));
+    return r;
+}
+
+namespace {
+
+// The work area of the screen the rectangle mostly lies on; the primary
+// screen's when it lies on none (a screen that is no longer attached).
+QRect workAreaFor(const QRect &frame)
+{
+    const QScreen *best = nullptr;
+    qint64 bestArea = 0;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(frame);
+        const qint64 area = qint64(common.width()) * common.height();
+        if (!common.isEmpty() && area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    if (!best)
+        best = QGuiApplication::primaryScreen();
+    return best ? best->availableGeometry() : QRect();
+}
+
+// The window's outer size once the window system has framed it; before that
+// its own size, never a guess: a guessed frame larger than the real one would
+// push a dialog at the screen's edge a little further in at every opening.
+QSize outerSize(const QWidget *w)
+{
+    return w->testAttribute(Qt::WA_WState_Created) ? w->frameGeometry().size() : w->size();
+}
+
+} // namespace
+
 void RestoreFormPosition(QWidget *w, const QString &formName)
 {
     if (!w)
         return;
-    int left = kDefaultCoordinate;
-    int top = kDefaultCoordinate;
-    LoadFormPosition(formName, left, top);
-    QPoint pos(left, top);
-    // A position remembered on a screen that is no longer attached would put
-    // the dialog out of reach; bring it back onto the main screen.
-    const QRect frame(pos, w->frameGeometry().size());
-    if (!QGuiApplication::screenAt(frame.topLeft() + QPoint(16, 16))) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            pos.setX(qBound(area.left(), pos.x(), qMax(area.left(), area.right() - frame.width() + 1)));
-            pos.setY(qBound(area.top(), pos.y(), qMax(area.top(), area.bottom() - frame.height() + 1)));
-        }
+    QSettings ini(IniFilePath(), QSettings::IniFormat);
+    const bool stored = ini.contains(formName + QStringLiteral("/Left")) && ini.contains(formName + QStringLiteral("/Top"));
+    const QSize size = outerSize(w);
+    QPoint pos;
+    if (stored) {
+        int left = kDefaultCoordinate;
+        int top = kDefaultCoordinate;
+        LoadFormPosition(formName, left, top);
+        pos = QPoint(left, top);
+    } else {
+        // Never shown before: centred on the window it belongs to, not over
+        // the main window's menu in the corner of the screen.
+        const QWidget *owner = w->parentWidget() ? w->parentWidget()->window() : nullptr;
+        if (!owner)
+            owner = QApplication::activeWindow();
+        const QRect around = owner && owner != w && owner->isVisible() ? owner->frameGeometry()
+                                                                        : workAreaFor(QRect(QCursor::pos(), QSize(1, 1)));
+        pos = around.center() - QPoint(size.width() / 2, size.height() / 2);
     }
-    w->move(pos);
+    w->move(ClampToArea(QRect(pos, size), workAreaFor(QRect(pos, size))).topLeft());
 }
 
 void RememberFormPosition(QWidget *w, const QString &formName)

@@ -6,12 +6,15 @@
 
 #include "app/helpers/common.h"
 
+#include <QRect>
 #include <QString>
 
 class QWidget;
 
 // Message boxes with fixed captions and icons.
 bool AskYesNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
+// The same with "Nem" as the default button: for questions whose safe answer is going back.
+bool AskYesNoDefaultNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
 void ShowError(const QString &message, QWidget *owner = nullptr);
 void ShowWarning(const QString &message, QWidget *owner = nullptr);
 void ShowInfo(const QString &message, QWidget *owner = nullptr);
@@ -30,3 +33,6 @@ void SaveFormBounds(const QString &formName, int left, int top, int width, int h
 // remembered position (kept on a visible screen), and remember where it is.
 void RestoreFormPosition(QWidget *w, const QString &formName);
 void RememberFormPosition(QWidget *w, const QString &formName);
+// The rectangle moved (and, when larger, shrunk) so that it lies wholly in
+// the area: a window never opens with its title bar or last rows out of reach.
+QRect ClampToArea(const QRect &rect, const QRect &area);

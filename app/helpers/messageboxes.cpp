@@ -31,7 +31,8 @@ QWidget *ownerOrActive(QWidget *owner)
 }
 
 // Returns true when the box was answered with Yes.
-bool showBox(QMessageBox::Icon icon, const QString &caption, const QString &message, QWidget *owner)
+bool showBox(QMessageBox::Icon icon, const QString &caption, const QString &message, QWidget *owner,
+             bool defaultNo = false)
 {
     if (testhooks::automatic()) {
         testhooks::recordMessage({caption, message, QLatin1String(iconName(icon))});
@@ -50,7 +51,7 @@ bool showBox(QMessageBox::Icon icon, const QString &caption, const QString &mess
     if (question) {
         box.button(QMessageBox::Yes)->setText(QStringLiteral("Igen"));
         box.button(QMessageBox::No)->setText(QStringLiteral("Nem"));
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
@@ -63,6 +64,11 @@ bool showBox(QMessageBox::Icon icon, const QString &caption, const QString &mess
 bool AskYesNo(const QString &message, const QString &caption, QWidget *owner)
 {
     return showBox(QMessageBox::Question, caption, message, owner);
+}
+
+bool AskYesNoDefaultNo(const QString &message, const QString &caption, QWidget *owner)
+{
+    return showBox(QMessageBox::Question, caption, message, owner, true);
 }
 
 void ShowError(const QString &message, QWidget *owner)

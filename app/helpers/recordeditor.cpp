@@ -8,6 +8,8 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
+#include "db/codec.h"
+#include "db/connection.h"
 #include "db/recordset.h"
 
 #include <QHBoxLayout>
@@ -90,11 +92,68 @@ void RecordEditor::storeDate(DateField *field, const QString &name)
         m_tbl->setValue(name, field->date());
 }
 
-void RecordEditor::store()
+bool RecordEditor::store()
 {
     m_binder.store(*m_tbl);
     storeFields();
+    if (!confirmCodePage() || !confirmStore())
+        return false;
     m_tbl->post();
+    return true;
+}
+
+bool RecordEditor::confirmUniqueCode(const QString &codeField, const QString &nameField)
+{
+    const QVariant code = m_tbl->value(codeField);
+    if (!code.isValid() || code.toString().trimmed().isEmpty())
+        return true;
+    const QString idField = m_tbl->tableName().trimmed();
+    const QVariant id = m_tbl->identifierField() >= 0 ? m_tbl->value(idField) : QVariant();
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :kod").arg(nameField, m_tbl->tableName(), codeField);
+    if (id.isValid())
+        sql += QStringLiteral(" AND %1 <> :azon").arg(idField);
+    zdb::Query q(m_tbl->connection(), sql);
+    q.setParam(QStringLiteral("kod"), code);
+    if (id.isValid())
+        q.setParam(QStringLiteral("azon"), id);
+    q.open();
+    if (q.isEmpty())
+        return true;
+    return AskYesNoDefaultNo(QStringLiteral("A kód már létezik: %1 (%2). Mentsem így is?")
+                                 .arg(code.toString(), q.text(nameField)),
+                             QStringLiteral("Megerősítés"), this);
+}
+
+bool RecordEditor::confirmCodePage()
+{
+    // A server database holds any character; the file keeps Windows-1250 and
+    // would store the others as "?" without a word.
+    const zdb::Connection *connection = m_tbl->connection();
+    if (!connection || connection->encoding != zdb::Encoding::Standard)
+        return true;
+    QStringList missing;
+    const QVector<QVariant> &values = m_tbl->bufferValues();
+    for (int i = 0; i < values.size(); ++i) {
+        if (values[i].typeId() != QMetaType::QString)
+            continue;
+        const QString text = values[i].toString();
+        for (qsizetype at = 0; at < text.size(); ++at) {
+            const QChar c = text[at];
+            if (c.unicode() < 0x80 || zdb::cp1250Byte(c.unicode()) != 0)
+                continue;
+            QString one(c);
+            if (c.isHighSurrogate() && at + 1 < text.size())
+                one += text[++at];
+            if (!missing.contains(one))
+                missing << one;
+        }
+    }
+    if (missing.isEmpty())
+        return true;
+    return AskYesNoDefaultNo(QStringLiteral("Ezeket a karaktereket az adatbázis nem tudja tárolni: %1\n"
+                                            "Mentéskor mindegyik helyére „?” kerül. Mentsem így?")
+                                 .arg(missing.join(QStringLiteral(" "))),
+                             QStringLiteral("Megerősítés"), this);
 }
 
 void RecordEditor::done(int result)
@@ -104,7 +163,8 @@ void RecordEditor::done(int result)
             return;
         // A failed post leaves the row in its mode with the edits, and the
         // dialog open, so the user can try again or cancel.
-        if (!RunGuarded([this] { store(); }, this))
+        bool stored = false;
+        if (!RunGuarded([this, &stored] { stored = store(); }, this) || !stored)
             return;
     } else if (m_tbl->isEditing()) {
         m_tbl->cancel();

@@ -57,6 +57,14 @@ protected:
     virtual void storeFields() {}
     // False keeps the dialog open (the editor has told the user why).
     virtual bool readyToStore() { return true; }
+    // Asked after the controls are stored, just before the post: false goes
+    // back to the dialog with the edits (the editor has asked the user).
+    virtual bool confirmStore() { return true; }
+
+    // Whether the row's code may be stored: a code another row of the table
+    // already has is asked about first, going back being the default (an
+    // import matches only the first of two rows with one code).
+    bool confirmUniqueCode(const QString &codeField, const QString &nameField);
 
     // Writes a date field back unless it stands empty or shows the row's value.
     void storeDate(DateField *field, const QString &name);
@@ -64,7 +72,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void store();
+    bool store();
+    bool confirmCodePage();
     void focusFirstField();
 
     zdb::Table *m_tbl;

@@ -4,6 +4,7 @@
 #include "tests/app/appfixture.h"
 #include "app/modules.h"
 #include "app/listcommands.h"
+#include "app/application.h"
 #include "app/readmedialog.h"
 #include "app/settingsdialog.h"
 #include "app/splash.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QShortcut>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -367,6 +369,58 @@ private Q_SLOTS:
         actionOf(f.main, QStringLiteral("aTermek"))->trigger();
         QCOMPARE(created, 2);
         RegisterListWindow(KindProducts, real);
+    }
+
+    // However large the list window makes itself, it opens inside the window
+    // area: its title and last rows in sight.
+    void listWindowOpensInsideTheWindowArea()
+    {
+        const ListWindowFactory real = ListWindowFactoryOf(KindProducts);
+        RegisterListWindow(KindProducts, [](QWidget *) {
+            auto *w = new FakeList(KindProducts);
+            w->resize(3000, 2000);
+            return w;
+        });
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->resize(900, 600);
+        f.main->showMain();
+        actionOf(f.main, QStringLiteral("aTermek"))->trigger();
+        QMdiSubWindow *sub = f.main->mdiArea()->subWindowList().value(0);
+        QVERIFY(sub);
+        QVERIFY2(f.main->mdiArea()->viewport()->rect().contains(sub->geometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())));
+        RegisterListWindow(KindProducts, real);
+    }
+
+    // Alt and the underlined letter, or F10, reach the menus; the captions'
+    // words are unchanged. Qt's own texts are Hungarian.
+    void menusFromTheKeyboardAndQtInHungarian()
+    {
+        AppFixture f;
+        f.makeDb();
+        QVERIFY(f.start());
+        f.main->showMain();
+        QStringList titles;
+        for (QAction *a : f.main->menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, (QStringList{"&Dolgaim", "&Adatok", "&Rendszer", "A&blak", "&Súgó"}));
+        auto *f10 = f.main->findChild<QShortcut *>(QStringLiteral("scMenuBar"));
+        QVERIFY(f10);
+        QCOMPARE(f10->key(), QKeySequence(Qt::Key_F10));
+        Q_EMIT f10->activated();
+        QCOMPARE(f.main->menuBar()->activeAction(), f.main->menuBar()->actions().first());
+        f.main->menuBar()->setActiveAction(nullptr);
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+
+        QVERIFY(LoadQtTranslations(*qApp));
+        for (const auto &[context, text] : {std::pair{"QFileDialog", "Look in:"}, {"QFileDialog", "File &name:"},
+                                            {"QPlatformTheme", "Cancel"}, {"QPrintPreviewDialog", "Page setup"}}) {
+            const QString shown = QCoreApplication::translate(context, text);
+            QVERIFY2(shown != QLatin1String(text), text);
+        }
     }
 
     void nextIdAndRunSql()

@@ -111,7 +111,8 @@ private Q_SLOTS:
             t.refresh();
             QCOMPARE(t.text(QStringLiteral("s")), QStringLiteral("€ ő ?"));
             QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));
-            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive) == false);
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive));
+            QVERIFY(!t.locate(QStringLiteral("s"), QStringLiteral("€ Ö"), LocatePartial | LocateCaseInsensitive));
             QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő"), LocatePartial));
         }
         {
@@ -124,7 +125,69 @@ private Q_SLOTS:
             QCOMPARE(t.text(QStringLiteral("s")), typed);
             QCOMPARE(t.text(QStringLiteral("kurta")), QStringLiteral("őőő"));   // characters, not bytes
             QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ ő 中"), 0));
+            // Case folds letter by letter, not byte by byte.
+            QVERIFY(t.locate(QStringLiteral("s"), QStringLiteral("€ Ő"), LocatePartial | LocateCaseInsensitive));
+            QVERIFY(!t.locate(QStringLiteral("s"), QStringLiteral("€ Ö"), LocatePartial | LocateCaseInsensitive));
         }
+    }
+
+    // LIKE and GLOB read the stored text in the connection's encoding: every
+    // Hungarian letter matches only itself (LIKE: in either case), where
+    // SQLite's own read Windows-1250 bytes as one broken character.
+    void likeAndGlob_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("Windows-1250") << int(Encoding::Standard);
+        QTest::newRow("UTF-8") << int(Encoding::Utf8);
+    }
+
+    void likeAndGlob()
+    {
+        QFETCH(int, encoding);
+        DbFixture db{Encoding(encoding)};
+        const QString letters = QStringLiteral("AÁBCDEÉFGHIÍJKLMNOÓÖŐPQRSTUÚÜŰVWXYZ");
+        db.exec(QStringLiteral("create table t (n varchar(20))"));
+        for (const QChar c : letters)
+            db.exec(QStringLiteral("insert into t values ('%1név')").arg(c));
+        auto hits = [&](const QString &where) {
+            Query q(&db.conn, QStringLiteral("select n from t where ") + where);
+            q.open();
+            QStringList out;
+            for (q.first(); !q.eof(); q.next())
+                out << q.text(QStringLiteral("n"));
+            out.sort();
+            return out.join(QLatin1Char(','));
+        };
+        for (const QChar c : letters) {
+            const QString row = QString(c) + QStringLiteral("név");
+            for (const QChar typed : {c, c.toLower()}) {
+                QCOMPARE(hits(QStringLiteral("n like '%1%'").arg(typed)), row);
+                QCOMPARE(hits(QStringLiteral("n like '%1n_v'").arg(typed)), row);
+                QCOMPARE(hits(QStringLiteral("n glob '%1*'").arg(typed)), typed == c ? row : QString());
+            }
+        }
+        // Inside the text, with the wildcards, an escape and sets.
+        db.exec(QStringLiteral("delete from t; insert into t values ('árvíztűrő tükör'),"
+                               " ('Öveges'), ('Őz'), ('ötös 50%'), ('Ozora'), (null)"));
+        QCOMPARE(hits(QStringLiteral("n like '%TŰRŐ%'")), QStringLiteral("árvíztűrő tükör"));
+        QCOMPARE(hits(QStringLiteral("n like '%turo%'")), QString());
+        QCOMPARE(hits(QStringLiteral("n like '%50!%' escape '!'")), QStringLiteral("ötös 50%"));
+        QCOMPARE(hits(QStringLiteral("n like '_z%'")), QStringLiteral("Ozora,Őz"));
+        QCOMPARE(hits(QStringLiteral("n glob '[ÖŐ]*'")), QStringLiteral("Öveges,Őz"));
+        QCOMPARE(hits(QStringLiteral("n glob '[^ÖŐ]*'")), QStringLiteral("Ozora,árvíztűrő tükör,ötös 50%"));
+        QCOMPARE(hits(QStringLiteral("n glob '*[0-9]%'")), QStringLiteral("ötös 50%"));
+        QCOMPARE(hits(QStringLiteral("n not like 'ö%'")), QStringLiteral("Ozora,árvíztűrő tükör,Őz"));
+        QCOMPARE(hits(QStringLiteral("n like null or n glob null")), QString());
+        QVERIFY(errorOf([&] { hits(QStringLiteral("n like 'a' escape 'ab'")); }).contains(QLatin1String("ESCAPE")));
+
+        // Names ordered the lists' way: by the folded key, not by byte.
+        db.exec(QStringLiteral("delete from t; insert into t values ('Zoltán'), ('Ábel'), ('Éva'), ('Alma'), ('Emil'), ('Eva')"));
+        Query ordered(&db.conn, QStringLiteral("select n from t order by n collate hungarian"));
+        ordered.open();
+        QStringList names;
+        for (ordered.first(); !ordered.eof(); ordered.next())
+            names << ordered.text(QStringLiteral("n"));
+        QCOMPARE(names, (QStringList{"Ábel", "Alma", "Emil", "Eva", "Éva", "Zoltán"}));
     }
 
     // Another program holds the write lock: reads and posts fail with SQLite's

@@ -188,8 +188,10 @@ private Q_SLOTS:
         row("exact Kovács misses kovács", "nev", QStringLiteral("Kovács"), 0, -1);
         row("exact kovács", "nev", QStringLiteral("kovács"), 0, 1);
         row("kov, case and partial", "nev", QStringLiteral("kov"), ci | part, 1);
-        row("KOVÁ folds only A to Z", "nev", QStringLiteral("KOVÁ"), ci | part, -1);
-        row("ÁRPÁD misses árpád", "nev", QStringLiteral("ÁRPÁD"), ci, -1);
+        row("KOVÁ folds accented letters too", "nev", QStringLiteral("KOVÁ"), ci | part, 1);
+        row("KOVA: the accent still counts", "nev", QStringLiteral("KOVA"), ci | part, -1);
+        row("ÁRPÁD finds árpád", "nev", QStringLiteral("ÁRPÁD"), ci, 2);
+        row("ÁRPÁD exact misses árpád", "nev", QStringLiteral("ÁRPÁD"), 0, -1);
         row("árpád", "nev", QStringLiteral("ÁRPÁD").toLower(), ci, 2);
         row("empty partial: first row", "nev", QString(), part, 0);
         row("longer than the field", "nev", QStringLiteral("Nagyobb"), part, -1);

@@ -353,29 +353,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expectedId");   // 0: the row stays where it was
-        QTest::newRow("prefix ignoring case") << "ugyfel_nev" << "alm" << 3;
-        QTest::newRow("upper case") << "ugyfel_nev" << "ALMA K" << 3;
-        QTest::newRow("accented letters") << "ugyfel_nev" << "bár" << 2;
-        QTest::newRow("empty text finds the first row") << "ugyfel_nev" << "" << 3;
-        QTest::newRow("letters on a date column") << "datum" << "abc" << 0;
-        QTest::newRow("letters on a number column") << "ugyfel" << "x" << 0;
+        QTest::addColumn<int>("startRow");     // in the order Alma, Ásvány, Bárány
+        QTest::newRow("prefix ignoring case") << "ugyfel_nev" << "alm" << 3 << 1;
+        QTest::newRow("upper case") << "ugyfel_nev" << "ALMA K" << 3 << 1;
+        QTest::newRow("accented letters") << "ugyfel_nev" << "bár" << 2 << 1;
+        QTest::newRow("accented capitals") << "ugyfel_nev" << "ÁSV" << 1 << 2;
+        QTest::newRow("accented small letters") << "ugyfel_nev" << "ásv" << 1 << 2;
+        QTest::newRow("accents folded as the sort key") << "ugyfel_nev" << "asv" << 1 << 2;
+        QTest::newRow("accent folded the other way") << "ugyfel_nev" << "BÁRÁNY B" << 2 << 1;
+        QTest::newRow("no match keeps the row") << "ugyfel_nev" << "óbu" << 0 << 0;
+        QTest::newRow("empty text finds the first row") << "ugyfel_nev" << "" << 3 << 1;
+        QTest::newRow("letters on a date column") << "datum" << "abc" << 0 << 1;
+        QTest::newRow("letters on a number column") << "ugyfel" << "x" << 0 << 1;
     }
     void quickSearch()
     {
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(int, expectedId);
+        QFETCH(int, startRow);
         Fixture fx;
         zdb::Table &t = *fx.table;
         t.open();
         ListWidget w(&t);
         w.sorter->sortBy(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél"));  // Alma, Ásvány, Bárány
         w.sorter->setSortField(field);
-        t.setCurrentRow(1);
+        t.setCurrentRow(startRow);
         const int before = t.value(QStringLiteral("ugyfel")).toInt();
 
         w.header->searchBox()->setText(QStringLiteral("q"));   // make the next set a real change
-        t.setCurrentRow(1);
+        t.setCurrentRow(startRow);
         w.header->searchBox()->setText(text);
         QCOMPARE(t.value(QStringLiteral("ugyfel")).toInt(), expectedId ? expectedId : before);
         QCOMPARE(w.grid->currentIndex().row(), t.currentRow());

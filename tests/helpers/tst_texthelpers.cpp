@@ -56,6 +56,10 @@ private Q_SLOTS:
     void formPositionRoundTrip();
     void formPositionGarbage();
     void restoreAndRemember();
+    void restoredPositionsAreClamped_data();
+    void restoredPositionsAreClamped();
+    void clampToArea_data();
+    void clampToArea();
 
 private:
     QTemporaryDir m_dir;
@@ -478,22 +482,84 @@ void TextHelpersTest::restoreAndRemember()
 {
     QTemporaryDir dir;
     SetProgramDir(dir.path());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // Never stored and nobody to belong to: centred on the screen, not in its corner.
     QWidget w;
     w.resize(200, 100);
     RestoreFormPosition(&w, QStringLiteral("frm_Uj"));
-    QCOMPARE(w.pos(), QPoint(10, 10));
+    QCOMPARE(w.pos(), area.center() - QPoint(100, 50));
 
+    // Never stored, with a window it belongs to: centred on that window.
+    QWidget owner;
+    owner.setGeometry(area.left() + 40, area.top() + 30, 500, 400);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QWidget dialog(&owner, Qt::Dialog);
+    dialog.resize(200, 100);
+    RestoreFormPosition(&dialog, QStringLiteral("frm_Masik"));
+    QCOMPARE(dialog.pos(), owner.frameGeometry().center() - QPoint(100, 50));
+
+    // What is saved is what is restored, opening after opening, shown or not.
     w.move(50, 60);
     RememberFormPosition(&w, QStringLiteral("frm_Uj"));
-    QWidget again;
-    again.resize(200, 100);
-    RestoreFormPosition(&again, QStringLiteral("frm_Uj"));
-    QCOMPARE(again.pos(), QPoint(50, 60));
+    for (int i = 0; i < 3; ++i) {
+        QWidget again;
+        again.resize(200, 100);
+        RestoreFormPosition(&again, QStringLiteral("frm_Uj"));
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.pos(), QPoint(50, 60));
+        RememberFormPosition(&again, QStringLiteral("frm_Uj"));
+    }
+}
 
-    // Remembered on a screen that is gone: brought back where it can be reached.
-    SaveFormPosition(QStringLiteral("frm_Uj"), 100000, 100000);
-    RestoreFormPosition(&again, QStringLiteral("frm_Uj"));
-    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(again.pos()));
+void TextHelpersTest::restoredPositionsAreClamped_data()
+{
+    QTest::addColumn<QPoint>("stored");    // relative to the work area's top left; -1: its far edge
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("inside") << QPoint(50, 60) << QPoint(50, 60);
+    QTest::newRow("title bar above the screen") << QPoint(30, -10) << QPoint(30, 0);
+    QTest::newRow("left of the screen") << QPoint(-500, 20) << QPoint(0, 20);
+    QTest::newRow("screen that is gone") << QPoint(100000, 100000) << QPoint(-1, -1);
+    QTest::newRow("half off the right edge") << QPoint(100000, 40) << QPoint(-1, 40);
+    QTest::newRow("last rows below the bottom") << QPoint(10, 100000) << QPoint(10, -1);
+}
+
+void TextHelpersTest::restoredPositionsAreClamped()
+{
+    QFETCH(QPoint, stored);
+    QFETCH(QPoint, expected);
+    QTemporaryDir dir;
+    SetProgramDir(dir.path());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize size(200, 100);
+    SaveFormPosition(QStringLiteral("frm_Hol"), area.left() + stored.x(), area.top() + stored.y());
+    QWidget w;
+    w.resize(size);
+    RestoreFormPosition(&w, QStringLiteral("frm_Hol"));
+    const QPoint want(expected.x() < 0 ? area.right() + 1 - size.width() : area.left() + expected.x(),
+                      expected.y() < 0 ? area.bottom() + 1 - size.height() : area.top() + expected.y());
+    QCOMPARE(w.pos(), want);
+}
+
+void TextHelpersTest::clampToArea_data()
+{
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QRect>("expected");
+    const QRect area(0, 20, 800, 580);   // below a 20 pixel panel
+    QTest::newRow("inside stays") << QRect(10, 30, 100, 50) << QRect(10, 30, 100, 50);
+    QTest::newRow("above comes down") << QRect(10, -10, 100, 50) << QRect(10, 20, 100, 50);
+    QTest::newRow("right comes in") << QRect(780, 100, 100, 50) << QRect(700, 100, 100, 50);
+    QTest::newRow("below comes up") << QRect(0, 590, 100, 50) << QRect(0, 550, 100, 50);
+    QTest::newRow("too big shrinks") << QRect(-5, 0, 1000, 900) << QRect(0, 20, 800, 580);
+}
+
+void TextHelpersTest::clampToArea()
+{
+    QFETCH(QRect, rect);
+    QFETCH(QRect, expected);
+    QCOMPARE(ClampToArea(rect, QRect(0, 20, 800, 580)), expected);
 }
 
 QTEST_MAIN(TextHelpersTest)

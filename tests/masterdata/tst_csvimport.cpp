@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -100,6 +101,14 @@ struct Target
     }
 };
 
+// What the dialog showed below its list after the last runImport's load.
+struct LoadShown
+{
+    QString result;
+    bool barFull = false;
+};
+LoadShown lastLoad;
+
 // Runs an import entry: chooses `file`, optionally adjusts the dialog, starts
 // the load and closes the dialog. Returns the messages it showed.
 QList<testhooks::ShownMessage> runImport(void (*entry)(zdb::Table *), zdb::Table &tbl, const QString &file,
@@ -115,6 +124,9 @@ QList<testhooks::ShownMessage> runImport(void (*entry)(zdb::Table *), zdb::Table
             adjust(dlg);
         dlg->aBetolt->trigger();
         QVERIFY(!dlg->loading());
+        auto *bar = dlg->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        lastLoad = {dlg->findChild<QLabel *>(QStringLiteral("lbEredmeny"))->text(),
+                    bar->maximum() > 0 && bar->value() == bar->maximum()};
         dlg->aBezar->trigger();
     });
     entry(&tbl);
@@ -300,6 +312,9 @@ private Q_SLOTS:
             list->item(4)->setCheckState(Qt::Unchecked);
         });
         QCOMPARE(texts(shown), QStringList{QStringLiteral("Betöltés kész.")});
+        // Three lines updated a customer, one added one; the bar ends full.
+        QCOMPARE(lastLoad.result, QStringLiteral("Frissített sorok: 3, új sorok: 1"));
+        QVERIFY(lastLoad.barFull);
 
         const QStringList after = dumpTable(f.dbPath(), QStringLiteral("ugyfel"));
         QCOMPARE(after.size(), 4);

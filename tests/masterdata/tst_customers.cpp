@@ -203,6 +203,54 @@ private Q_SLOTS:
         QVERIFY(testhooks::shownMessages().isEmpty());
     }
 
+    // A code another customer has is asked about, "Nem" (the default) going
+    // back to the editor; a customer keeping its own code is not asked.
+    void duplicateCodeIsAskedAbout()
+    {
+        Tfrm_Ugyfel *w = open();
+        QVERIFY(w->table()->locate(QStringLiteral("ugyfel"), 1));
+        testhooks::onNextDialog([](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("edKod"))->setText(QStringLiteral("7"));
+            d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Megerősítés"));
+            QCOMPARE(testhooks::lastMessage().text, QStringLiteral("A kód már létezik: 7 (Bodnár Zrt.). Mentsem így is?"));
+            testhooks::setNextAnswer(true);
+            d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            QVERIFY(!d->isVisible());
+        });
+        w->aSzerkeszt->trigger();
+        QCOMPARE(db(QStringLiteral("SELECT ugyfelkod FROM ugyfel WHERE ugyfel=1")).toInt(), 7);
+
+        testhooks::clearMessages();
+        QVERIFY(w->table()->locate(QStringLiteral("ugyfel"), 4));   // code 3, its own alone
+        answerEditor({{QStringLiteral("edNev"), QStringLiteral("Zöld Kert Bt.")}});
+        w->aSzerkeszt->trigger();
+        QVERIFY(testhooks::shownMessages().isEmpty());
+        QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel=4")).toString(), QStringLiteral("Zöld Kert Bt."));
+    }
+
+    // Characters the Windows-1250 file cannot hold are named before saving;
+    // going back is the default, storing them as "?" the user's choice.
+    void charactersOutsideTheCodePageAreAskedAbout()
+    {
+        Tfrm_Ugyfel *w = open();
+        QVERIFY(w->table()->locate(QStringLiteral("ugyfel"), 4));
+        testhooks::onNextDialog([](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("edNev"))->setText(QStringLiteral("Søren ✓ Kft. 😀"));
+            d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(testhooks::lastMessage().text,
+                     QStringLiteral("Ezeket a karaktereket az adatbázis nem tudja tárolni: ø ✓ 😀\n"
+                                    "Mentéskor mindegyik helyére „?” kerül. Mentsem így?"));
+            testhooks::setNextAnswer(true);
+            d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            QVERIFY(!d->isVisible());
+        });
+        w->aSzerkeszt->trigger();
+        QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel=4")).toString(), QStringLiteral("S?ren ? Kft. ?"));
+    }
+
     void editorCopiesTheNameIntoTheContactAndStoresTheNote()
     {
         Tfrm_Ugyfel *w = open();

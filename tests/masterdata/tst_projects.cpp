@@ -95,6 +95,7 @@ private Q_SLOTS:
         QCOMPARE(storedText(QStringLiteral("SELECT lezarva FROM projekt WHERE projekt=1")), QStringLiteral("I"));
         QCOMPARE(storedText(QStringLiteral("SELECT dat_lezar FROM projekt WHERE projekt=1")), today);
         QCOMPARE(listedIds(w->table()), (QList<int>{2}));
+        QCOMPARE(w->table()->value(QStringLiteral("projekt")).toInt(), 2);   // the row after it
         QVERIFY(!w->table()->isEditing());
 
         w->aSzur->trigger();

@@ -263,6 +263,25 @@ private Q_SLOTS:
         QCOMPARE(opened, QStringList{page});
     }
 
+    // Enter in the file name, Enter again: the page is written; the browse
+    // button beside the name is never pressed on the way.
+    void enterTwiceExports()
+    {
+        int browsed = 0;
+        testhooks::onNextDialog([&browsed](QDialog *d) {
+            auto *browse = d->findChild<QToolButton *>(QStringLiteral("btTalloz"));
+            QObject::connect(browse, &QToolButton::clicked, d, [&browsed] { ++browsed; });
+            auto *file = d->findChild<QLineEdit *>(QStringLiteral("edFajl"));
+            file->setFocus();
+            QTest::keyClick(file, Qt::Key_Return);
+            QVERIFY(d->focusWidget() != browse);
+            QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        });
+        ExportGridToHtml(grid.get(), QStringLiteral("Feladatok"), QString());
+        QCOMPARE(browsed, 0);
+        QVERIFY(QFile::exists(htmlDir() + QStringLiteral("/feladatok.htm")));
+    }
+
     void browseSetsThePath()
     {
         testhooks::setNextFileName(f->path(QStringLiteral("masik/lista")));

@@ -229,6 +229,39 @@ private Q_SLOTS:
         QCOMPARE(l.pages()[0].texts.size(), 2);
         QVERIFY(l.pages()[0].texts[0].text.startsWith(QStringLiteral("szó0 szó1")));
         QVERIFY(qAbs(l.pages()[0].texts[1].y - (28 + ls)) < 0.01);
+        // The text goes on past the rectangle: its last line says so.
+        QVERIFY(l.pages()[0].texts[1].text.endsWith(QChar(0x2026)));
+    }
+
+    // A one-line text too long for its place ends in "…" at a letter boundary
+    // and fits; a text that fits is left whole.
+    void clippedTextEndsWithAnEllipsis_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("fits") << QStringLiteral("Kávézó Kft.") << false;
+        QTest::newRow("too long") << QStringLiteral("Nagyon hosszú nevű Kávézó Kft. és társai") << true;
+        QTest::newRow("one long word") << QStringLiteral("Árvíztűrőtükörfúrógépárvíztűrőtükörfúrógép") << true;
+    }
+    void clippedTextEndsWithAnEllipsis()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, cut);
+        ReportBuilder b;
+        bareFrame(b);
+        b.addDetail(row(text));
+        const ReportLayout l = b.paginate();
+        const QStringList body = bodyTexts(l, 0);
+        QCOMPARE(body.size(), 1);
+        if (!cut) {
+            QCOMPARE(body[0], text);
+            return;
+        }
+        QVERIFY(body[0].endsWith(QChar(0x2026)));
+        QVERIFY(text.startsWith(body[0].chopped(1)));
+        QVERIFY(body[0].size() > 3);
+        QVERIFY(elideText(body[0], ReportFont::sans(8), 1000) == body[0]);
+        QVERIFY(elideText(text, ReportFont::sans(8), 99.5) == body[0]);
     }
 
     void bandTallerThanAPageIsSplitWithoutLosingLines()
@@ -530,6 +563,8 @@ private Q_SLOTS:
             for (QRadioButton *r : d->findChildren<QRadioButton *>())
                 captions << r->text() + (r->isChecked() ? QStringLiteral("*") : QString());
             fixedSize = d->minimumSize() == d->maximumSize();
+            // Room for the whole title beside the title bar's icon and buttons.
+            QVERIFY(d->width() >= QFontMetrics(d->font()).horizontalAdvance(d->windowTitle()) + 100);
             auto *ok = d->findChild<QPushButton *>(QStringLiteral("btOK"));
             defaultOk = ok && ok->isDefault() && ok->text() == QStringLiteral("OK");
             if (pick >= 0)

@@ -186,7 +186,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("rovid1");    // jegyzet 1's rovid afterwards
 
         const QString first = QStringLiteral("Első jegyzet");
-        QTest::newRow("update") << "update jegyzet set rovid='Új' where jegyzet=1" << kDone << "information" << "Új";
+        QTest::newRow("update") << "update jegyzet set rovid='Új' where jegyzet=1" << kDone + "\nMódosított sorok száma: 1"
+                                << "information" << "Új";
         QTest::newRow("comment first") << "-- a sorok\nselect * from jegyzet" << kDone << "information" << first;
         QTest::newRow("with") << "WITH x AS (select 1) select * from x" << kDone << "information" << first;
         QTest::newRow("pragma") << "pragma user_version" << kDone << "information" << first;
@@ -226,7 +227,7 @@ private Q_SLOTS:
         console->editor()->setSelection(1, 0, 1, console->editor()->lineLength(1));
         testhooks::clearMessages();
         console->aFuttat->trigger();
-        QCOMPARE(testhooks::lastMessage().text, kDone);
+        QCOMPARE(testhooks::lastMessage().text, kDone + QStringLiteral("\nMódosított sorok száma: 1"));
         QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
         QCOMPARE(rovidOf(db(), 2), QStringLiteral("B"));
     }
@@ -252,10 +253,12 @@ private Q_SLOTS:
     {
         run(QStringLiteral("select * from jegyzet"));
         QVERIFY(RestoreCopies().isEmpty());
+        testhooks::setNextAnswer(true);   // no WHERE: asked first
         run(QStringLiteral("update jegyzet set rovid='X'"));
         QCOMPARE(RestoreCopies().size(), 1);
         QCOMPARE(RestoreCopies().first().cause, CopyCause::Sql);
         QCOMPARE(rovidOf(RestoreCopies().first().path, 1), QStringLiteral("Első jegyzet"));
+        testhooks::setNextAnswer(true);
         run(QStringLiteral("delete from jegyzet"));
         QCOMPARE(RestoreCopies().size(), 1);   // one a session
     }
@@ -290,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(shown.isEmpty());
         shown = run(QStringLiteral("update jegyzet set rovid='x;y' where jegyzet=2; -- ';' a szövegben"));
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, kDone);
+        QCOMPARE(shown[0].text, kDone + QStringLiteral("\nMódosított sorok száma: 1"));
         QCOMPARE(rovidOf(db(), 2), QStringLiteral("x;y"));
     }
 
@@ -425,6 +428,7 @@ private Q_SLOTS:
         tasks->setFiltered(false);
         tasks->open();
         QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Régi"));
+        testhooks::setNextAnswer(true);
         run(QStringLiteral("/* névcsere */ update dolog3 set ugyfel_nev='Új név'"));
         QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Új név"));
         tasks->close();
@@ -470,6 +474,47 @@ private Q_SLOTS:
         // The connection is free again.
         run(QStringLiteral("select count(*) from jegyzet"));
         QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("2"));
+    }
+
+    // A statement that changes rows says how many; an UPDATE or DELETE
+    // without WHERE runs only after a "Nem"-by-default question.
+    void rowCountsAndStatementsWithoutWhere_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("answer");       // -1: no question expected; 0 no, 1 yes
+        QTest::addColumn<QString>("message");  // the message after the run; empty: none
+        QTest::addColumn<int>("notesLeft");
+        const QString rows = kDone + QStringLiteral("\nMódosított sorok száma: %1");
+        QTest::newRow("update two") << "update jegyzet set rovid='Y' where jegyzet in (1, 2)" << -1 << rows.arg(2) << 2;
+        QTest::newRow("delete none") << "delete from jegyzet where jegyzet=99" << -1 << rows.arg(0) << 2;
+        QTest::newRow("insert two") << "insert into jegyzet (jegyzet, rovid) values (7, 'a'), (8, 'b')" << -1 << rows.arg(2) << 4;
+        QTest::newRow("no rows to count") << "create table x (a integer)" << -1 << kDone << 2;
+        QTest::newRow("where in a text only") << "update jegyzet set rovid='where'" << 0 << QString() << 2;
+        QTest::newRow("where in a comment only") << "delete from jegyzet -- where jegyzet=1" << 0 << QString() << 2;
+        QTest::newRow("where in brackets only") << "DELETE FROM [jegyzet] /* where */" << 0 << QString() << 2;
+        QTest::newRow("yes: all rows") << "DELETE FROM jegyzet" << 1 << rows.arg(2) << 0;
+    }
+    void rowCountsAndStatementsWithoutWhere()
+    {
+        QFETCH(QString, sql);
+        QFETCH(int, answer);
+        QFETCH(QString, message);
+        QFETCH(int, notesLeft);
+        if (answer >= 0)
+            testhooks::setNextAnswer(answer == 1);
+        const auto shown = run(sql);
+        QStringList expected;
+        if (answer >= 0)
+            expected << QStringLiteral("Az utasításban nincs WHERE feltétel: a tábla minden sorára hat.\nBiztosan futtassam?");
+        if (!message.isEmpty())
+            expected << message;
+        QStringList texts;
+        for (const auto &m : shown)
+            texts << m.text;
+        QCOMPARE(texts, expected);
+        QCOMPARE(testenv::storedValue(db(), QStringLiteral("select count(*) from jegyzet")).toInt(), notesLeft);
+        if (answer == 0)
+            QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
     }
 
     void anOpenTransactionIsSettledOnClose_data()

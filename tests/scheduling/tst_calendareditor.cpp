@@ -96,7 +96,10 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("stored");
         QTest::newRow("nine") << QStringLiteral("9") << QStringLiteral("9") << QVariant(9);
         QTest::newRow("letters are not taken") << QStringLiteral("1x0") << QStringLiteral("10") << QVariant(10);
-        QTest::newRow("signed") << QStringLiteral("-3") << QStringLiteral("-3") << QVariant(-3);
+        QTest::newRow("a time") << QStringLiteral("10:00") << QStringLiteral("10:00") << QVariant(10);
+        QTest::newRow("a time with a dot") << QStringLiteral("7.00") << QStringLiteral("7.00") << QVariant(7);
+        QTest::newRow("midnight") << QStringLiteral("0") << QStringLiteral("0") << QVariant(0);
+        QTest::newRow("last hour") << QStringLiteral("23") << QStringLiteral("23") << QVariant(23);
         QTest::newRow("emptied") << QString() << QString() << QVariant();
     }
     void hourIsAWholeNumber()
@@ -121,17 +124,28 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("ora       : ") + (stored.isValid() ? QStringLiteral("%1").arg(stored.toInt(), 2, 10, QLatin1Char('0')) : QStringLiteral("00"))));
     }
 
-    void aLoneSignIsReportedAndTheDialogStays()
+    // What is no hour of the day is refused with a word and the dialog stays;
+    // the stored hour changes only with a good one.
+    void hourOutsideTheDayIsRefused_data()
     {
+        QTest::addColumn<QString>("typed");
+        for (const char *t : {"24", "-3", "1000", "10:30", "-", "10:", ":00", "1 0"})
+            QTest::newRow(t) << QString::fromLatin1(t);
+    }
+    void hourOutsideTheDayIsRefused()
+    {
+        QFETCH(QString, typed);
         AppFixture f;
         f.makeDb(QString::fromUtf8(kEntry));
         QVERIFY(f.start());
         openEntriesAt(4);
         answerEditor([&](EntryEditor *e) {
-            retype(child<QLineEdit>(e, "edOra"), QStringLiteral("-"));
+            retype(child<QLineEdit>(e, "edOra"), typed);
             clickOk(e);
             QVERIFY(e->isVisible());
-            QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Zentavo"));
+            QCOMPARE(testhooks::lastMessage().text,
+                     QStringLiteral("Az óra 0 és 23 közötti egész szám lehet (például 10 vagy 10:00)."));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(child<QLineEdit>(e, "edOra")));
             retype(child<QLineEdit>(e, "edOra"), QStringLiteral("8"));
             clickOk(e);
             QVERIFY(!e->isVisible());

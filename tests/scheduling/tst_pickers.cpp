@@ -215,6 +215,44 @@ private Q_SLOTS:
         QVERIFY(!name.isEmpty());
     }
 
+    // Names order by their folded sort key, as the lists do; typed text that
+    // finds nothing makes Enter choose nothing until the user walks to a row.
+    void sortKeyOrderAndEnterWithoutMatch()
+    {
+        AppFixture f;
+        f.makeDb(QStringLiteral("insert into ugyfel (ugyfel, ugyfel_nev, ugyfel_nevs) values"
+                                " (1, 'Alfa Kft.', 'ALFA KFT.'), (2, 'Ábel Bt.', 'ABEL BT.'), (3, 'Zeta Bt.', 'ZETA BT.'),"
+                                " (4, 'Ügyes Kezek Kft.', 'UGYES KEZEK KFT.'), (5, 'Óvári Kft.', 'OVARI KFT.');"));
+        QVERIFY(f.start());
+        answerPicker([](Tfrm_Valaszt *dlg) {
+            QCOMPARE(listedIds(dlg), (QList<int>{2, 1, 5, 4, 3}));
+            typeText(dlg->searchBox(), QStringLiteral("óbu"));
+            QCOMPARE(currentId(dlg), 5);   // "ó" found Óvári; "óbu" finds nothing and the row stays
+            QTest::keyClick(dlg->searchBox(), Qt::Key_Return);
+            QVERIFY(dlg->isVisible());
+            dlg->searchBox()->clear();
+            typeText(dlg->searchBox(), QStringLiteral("ova"));   // accents fold as the key does
+            QCOMPARE(currentId(dlg), 5);
+            dlg->searchBox()->clear();
+            typeText(dlg->searchBox(), QStringLiteral("ügy"));
+            QCOMPARE(currentId(dlg), 4);
+            QTest::keyClick(dlg->searchBox(), Qt::Key_Return);
+            QVERIFY(!dlg->isVisible());
+        });
+        QString name;
+        QCOMPARE(PickCustomer(0, name), 4);
+
+        // A row the user walks to after a failed search is their choice.
+        answerPicker([](Tfrm_Valaszt *dlg) {
+            typeText(dlg->searchBox(), QStringLiteral("óbu"));
+            QTest::keyClick(dlg->searchBox(), Qt::Key_Down);
+            QCOMPARE(currentId(dlg), 4);
+            QTest::keyClick(dlg->searchBox(), Qt::Key_Return);
+            QVERIFY(!dlg->isVisible());
+        });
+        QCOMPARE(PickCustomer(0, name), 4);
+    }
+
     void titleClickSortsAndSearchFollows()
     {
         AppFixture f;

@@ -312,7 +312,7 @@ private Q_SLOTS:
         QCOMPARE(stored(f->dbPath(), 1, "statusz").toInt(), 2);
         QCOMPARE(stored(f->dbPath(), 1, "dat_kesz").toString(), QDate::currentDate().toString(Qt::ISODate));
         QCOMPARE(listedIds(tbl()), (QList<int>{2, 3}));
-        QCOMPARE(tbl()->currentRow(), 1);   // not found: the last row
+        QCOMPARE(tbl()->value(QStringLiteral("dolog3")).toInt(), 3);   // the row after it
         disconnect(watch);
         QVERIFY(!changed.isEmpty());
         QCOMPARE(changed.first(), QStringLiteral("dolog3"));
@@ -334,6 +334,29 @@ private Q_SLOTS:
         actionOf(w, QStringLiteral("aKesz"))->trigger();
         QCOMPARE(stored(f->dbPath(), 5, "statusz").toInt(), 1);
         QCOMPARE(stored(f->dbPath(), 5, "kesz").toString(), QStringLiteral("N"));
+    }
+
+    // A second F7 must never close a task the user did not choose: the row
+    // after the one that left becomes current, the one before at the end.
+    void doneTaskLeavesItsPlaceToTheNextRow()
+    {
+        Tfrm_Feladat *w = open();
+        QCOMPARE(listedIds(tbl()), (QList<int>{2, 1, 3}));
+        QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 2));
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
+        QCOMPARE(listedIds(tbl()), (QList<int>{1, 3}));
+        QCOMPARE(tbl()->value(QStringLiteral("dolog3")).toInt(), 1);
+        QCOMPARE(w->grid()->currentIndex().row(), tbl()->currentRow());
+
+        QVERIFY(tbl()->locate(QStringLiteral("dolog3"), 3));
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
+        QCOMPARE(listedIds(tbl()), (QList<int>{1}));
+        QCOMPARE(tbl()->value(QStringLiteral("dolog3")).toInt(), 1);   // the last left: the one before
+
+        actionOf(w, QStringLiteral("aKesz"))->trigger();
+        QVERIFY(tbl()->isEmpty());
+        QCOMPARE(stored(f->dbPath(), 1, "kesz").toString(), QStringLiteral("I"));
+        QCOMPARE(stored(f->dbPath(), 3, "kesz").toString(), QStringLiteral("I"));
     }
 
     void statusCommandsCoupleTheDoneFlag_data()
