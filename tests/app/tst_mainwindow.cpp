@@ -91,10 +91,11 @@ QStringList entriesOf(QWidget *bar)
     return list;
 }
 
+// A menu by its caption's words, its mnemonic mark left out.
 QMenu *menuOf(QMainWindow *main, const QString &title)
 {
     for (QAction *a : main->menuBar()->actions())
-        if (a->text() == title)
+        if (QString(a->text()).remove(QLatin1Char('&')) == title)
             return a->menu();
     return nullptr;
 }
