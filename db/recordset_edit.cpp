@@ -255,9 +255,14 @@ void RecordSet::post()
             if (def.required && !def.calculated && !d->buffer.value(f).isValid())
                 throw Error(QStringLiteral("%1 is required.").arg(def.displayTitle()));
         }
-        m_connection->execute(postStatement());
-        if (m_mode == Mode::Editing)
-            checkRowChanged(m_connection);
+        // An edit that changed nothing writes nothing, so it cannot clash
+        // with what another program wrote meanwhile either.
+        const BoundSql statement = postStatement();
+        if (!statement.sql.isEmpty()) {
+            m_connection->execute(statement);
+            if (m_mode == Mode::Editing)
+                checkRowChanged(m_connection);
+        }
         if (ownTransaction)
             m_connection->executeDirect(QStringLiteral("COMMIT"));
     } catch (...) {

@@ -98,16 +98,25 @@ BoundSql Table::postStatement() const
         throw Error(QStringLiteral("no table specified"));
     BoundSql out;
     QStringList names, marks, pairs;
+    const bool update = m_mode == Mode::Editing && recordCount() > 0;
     for (int f = 0; f < d->fields.size(); ++f) {
         const FieldDef &def = d->fields[f];
         if (def.calculated)
             continue;
-        out.values.append(postValue(def, d->buffer.value(f)));
+        const QVariant value = postValue(def, d->buffer.value(f));
+        // An update writes only what changed since the row was read: a value
+        // the row set could not hold whole (a text longer than its column, a
+        // number column holding text) stays as stored unless it was edited.
+        if (update && value == postValue(def, d->storedValue(d->rows[size_t(m_current)], f)))
+            continue;
+        out.values.append(value);
         names.append(def.name);
         marks.append(QStringLiteral("?"));
         pairs.append(def.name + QStringLiteral("=?"));
     }
-    if (m_mode == Mode::Editing && recordCount() > 0) {
+    if (update) {
+        if (pairs.isEmpty())
+            return out;   // nothing changed: nothing to write
         out.sql = QStringLiteral("update ") + m_table + QStringLiteral(" set ") + pairs.join(QLatin1Char(','))
             + rowCondition(out.values);
         return out;
