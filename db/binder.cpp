@@ -9,50 +9,69 @@
 
 namespace zdb {
 
+namespace {
+
+// How a value is bound and how it is shown: one reading for both.
+enum class ValueClass { Null, Integer, LargeUnsigned, Date, Bytes, Text };
+
+ValueClass classOf(const QVariant &value, QDate &date)
+{
+    if (!value.isValid() || value.isNull())
+        return ValueClass::Null;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        return ValueClass::Integer;
+    case QMetaType::ULongLong:
+        return value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()) ? ValueClass::Integer
+                                                                                  : ValueClass::LargeUnsigned;
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+        date = value.typeId() == QMetaType::QDate ? value.toDate() : value.toDateTime().date();
+        return date.isValid() ? ValueClass::Date : ValueClass::Null;
+    case QMetaType::QByteArray:
+        return ValueClass::Bytes;
+    default:
+        return ValueClass::Text;
+    }
+}
+
+} // namespace
+
 void BindValue(sqlite3_stmt *stmt, int index, const QVariant &value, Encoding encoding)
 {
     int rc = SQLITE_OK;
-    if (!value.isValid() || value.isNull()) {
+    QDate date;
+    switch (classOf(value, date)) {
+    case ValueClass::Null:
         rc = sqlite3_bind_null(stmt, index);
-    } else {
-        switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::UInt:
-        case QMetaType::Long:
-        case QMetaType::LongLong:
-        case QMetaType::Bool:
-            rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
-            break;
-        case QMetaType::ULongLong:
-            if (value.toULongLong() <= quint64(std::numeric_limits<qint64>::max()))
-                rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
-            else
-                rc = sqlite3_bind_text(stmt, index, QByteArray::number(value.toULongLong()).constData(), -1, SQLITE_TRANSIENT);
-            break;
-        case QMetaType::QDate:
-        case QMetaType::QDateTime: {
-            const QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : value.toDateTime().date();
-            if (!date.isValid())
-                rc = sqlite3_bind_null(stmt, index);
-            else
-                rc = sqlite3_bind_text(stmt, index, dateToSql(date).toLatin1().constData(), -1, SQLITE_TRANSIENT);
-            break;
-        }
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QByteArray bytes = encodeText(value.toString(), encoding);
-            // A non-null pointer: an empty text is bound as '' rather than NULL.
-            rc = sqlite3_bind_text(stmt, index, bytes.constData() ? bytes.constData() : "", int(bytes.size()),
-                                   SQLITE_TRANSIENT);
-            break;
-        }
-        }
+        break;
+    case ValueClass::Integer:
+        rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case ValueClass::LargeUnsigned:
+        rc = sqlite3_bind_text(stmt, index, QByteArray::number(value.toULongLong()).constData(), -1, SQLITE_TRANSIENT);
+        break;
+    case ValueClass::Date:
+        rc = sqlite3_bind_text(stmt, index, dateToSql(date).toLatin1().constData(), -1, SQLITE_TRANSIENT);
+        break;
+    case ValueClass::Bytes: {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case ValueClass::Text: {
+        const QByteArray bytes = encodeText(value.toString(), encoding);
+        // A non-null pointer: an empty text is bound as '' rather than NULL.
+        rc = sqlite3_bind_text(stmt, index, bytes.constData() ? bytes.constData() : "", int(bytes.size()),
+                               SQLITE_TRANSIENT);
+        break;
+    }
     }
     if (rc != SQLITE_OK)
         throw Error(QString::fromUtf8(sqlite3_errstr(rc)));
@@ -82,31 +101,23 @@ void BindAll(sqlite3_stmt *stmt, const BoundSql &bound, Encoding encoding)
 
 QString LiteralOf(const QVariant &value)
 {
-    if (!value.isValid() || value.isNull())
+    QDate date;
+    switch (classOf(value, date)) {
+    case ValueClass::Null:
         return QStringLiteral("NULL");
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::Bool:
+    case ValueClass::Integer:
         return QString::number(value.toLongLong());
-    case QMetaType::ULongLong:
+    case ValueClass::LargeUnsigned:
         return QString::number(value.toULongLong());
-    case QMetaType::QDate:
-    case QMetaType::QDateTime: {
-        const QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : value.toDateTime().date();
-        return date.isValid() ? QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'') : QStringLiteral("NULL");
+    case ValueClass::Date:
+        return QLatin1Char('\'') + dateToSql(date) + QLatin1Char('\'');
+    case ValueClass::Bytes:
+    case ValueClass::Text:
+        break;
     }
-    default: {
-        QString text = value.typeId() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray())
-                                                                : value.toString();
-        text.replace(QLatin1Char('\''), QLatin1String("''"));
-        return QLatin1Char('\'') + text + QLatin1Char('\'');
-    }
-    }
+    QString text = value.typeId() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray()) : value.toString();
+    text.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
 QString ShowBound(const BoundSql &bound)

@@ -175,19 +175,24 @@ void Connection::executeDirect(const QString &sql)
         p = tail;
         if (!stmt)
             continue;   // blanks or a comment
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
-        // A busy database has already been waited for up to the time-out; the
-        // statement fails then instead of waiting without end.
-        if (rc != SQLITE_DONE) {
-            const QString message = lastErrorMessage();
-            sqlite3_finalize(stmt);
-            throw Error(message);
-        }
-        if (sqlite3_finalize(stmt) != SQLITE_OK)
-            throw Error(lastErrorMessage());
+        runToEnd(stmt);
     }
+}
+
+void Connection::runToEnd(sqlite3_stmt *stmt)
+{
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    // A busy database has already been waited for up to the time-out; the
+    // statement fails then instead of waiting without end.
+    if (rc != SQLITE_DONE) {
+        const QString message = lastErrorMessage();
+        sqlite3_finalize(stmt);
+        throw Error(message);
+    }
+    if (sqlite3_finalize(stmt) != SQLITE_OK)
+        throw Error(lastErrorMessage());
 }
 
 void Connection::execute(const BoundSql &statement)
@@ -216,16 +221,7 @@ void Connection::execute(const BoundSql &statement)
         sqlite3_finalize(stmt);
         throw;
     }
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
-        const QString message = lastErrorMessage();
-        sqlite3_finalize(stmt);
-        throw Error(message);
-    }
-    if (sqlite3_finalize(stmt) != SQLITE_OK)
-        throw Error(lastErrorMessage());
+    runToEnd(stmt);
 }
 
 void Connection::beginTransaction()

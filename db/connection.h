@@ -11,6 +11,7 @@
 #include <functional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace zdb {
 
@@ -71,6 +72,9 @@ public:
     QByteArray encode(QStringView text) const { return encodeText(text, encoding); }
     QString decode(const char *data, qsizetype length) const { return decodeText(data, length, encoding); }
     QString lastErrorMessage() const;
+    // Steps a prepared statement to its end and finalizes it; throws the
+    // engine's message when it fails.
+    void runToEnd(sqlite3_stmt *stmt);
 
     // Record sets register themselves so that close() can close them.
     void attach(RecordSet *rs);
