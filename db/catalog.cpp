@@ -425,10 +425,13 @@ TableChanges &TableChanges::instance()
     return changes;
 }
 
-void TableChanges::notify(const QString &table, const QObject *source)
+void TableChanges::notify(const QString &table, const QObject *source, const QList<qint64> &ids)
 {
-    if (!table.isEmpty())
-        Q_EMIT instance().changed(table.toLower(), source);
+    if (table.isEmpty())
+        return;
+    const QString name = table.toLower();
+    Q_EMIT instance().rowsWritten(name, ids);
+    Q_EMIT instance().changed(name, source);
 }
 
 QString TableWrittenBy(const QString &sql)

@@ -122,10 +122,14 @@ class TableChanges : public QObject
     Q_OBJECT
 public:
     static TableChanges &instance();
-    static void notify(const QString &table, const QObject *source = nullptr);
+    // `ids`: the identifiers of the rows written, when the writer knows them.
+    static void notify(const QString &table, const QObject *source = nullptr, const QList<qint64> &ids = {});
 
 Q_SIGNALS:
     void changed(const QString &table, const QObject *source);
+    // The same change for keepers of derived data: the rows written, or none
+    // when any row of the table may have changed.
+    void rowsWritten(const QString &table, const QList<qint64> &ids);
 };
 
 // The table an INSERT, UPDATE or DELETE statement writes; empty for others.

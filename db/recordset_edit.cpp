@@ -14,6 +14,18 @@ namespace zdb {
 
 namespace {
 
+// The identifier of loaded row `row`, for those who keep copies of rows (the
+// search index); none when the table has no identifier or the row none.
+QList<qint64> writtenIds(const Table &table, int row)
+{
+    const int f = table.identifierField();
+    if (f < 0 || row < 0 || row >= table.recordCount())
+        return {};
+    bool ok = false;
+    const qint64 id = table.valueAt(row, f).toLongLong(&ok);
+    return ok ? QList<qint64>{id} : QList<qint64>{};
+}
+
 QString invalidInteger(const QString &text, const FieldDef &f)
 {
     return QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, f.displayTitle());
@@ -283,7 +295,7 @@ void RecordSet::post()
     Q_EMIT rowChanged(m_current);
     Q_EMIT modeChanged(m_mode);
     if (auto *table = qobject_cast<Table *>(this))
-        TableChanges::notify(table->tableName(), this);
+        TableChanges::notify(table->tableName(), this, writtenIds(*table, m_current));
 }
 
 void RecordSet::cancel()
@@ -326,6 +338,7 @@ void RecordSet::remove()
     auto *table = qobject_cast<Table *>(this);
     if (m_readOnly || !table)
         throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
+    const QList<qint64> removedIds = writtenIds(*table, m_current);
     m_connection->execute(table->deleteStatement());
     checkRowChanged(m_connection);
 
@@ -343,7 +356,7 @@ void RecordSet::remove()
     if (wasEditing)
         Q_EMIT modeChanged(m_mode);
     Impl::emitCurrent(*this);
-    TableChanges::notify(table->tableName(), this);
+    TableChanges::notify(table->tableName(), this, removedIds);
 }
 
 BoundSql RecordSet::postStatement() const

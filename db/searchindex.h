@@ -1,0 +1,165 @@
+#pragma once
+
+// The search over all the office's data. Its full-text index lives in a side
+// file beside the database ("<database>-kereses"), never in the database file
+// itself: other installations read that file, and a virtual table or trigger
+// there would be foreign to them. The index holds accent- and case-folded
+// copies of the searched texts; it records the database file's fingerprint
+// after every write of ours, so a start that finds another fingerprint (the
+// sqlite3 shell or another installation wrote) re-indexes.
+
+#include "db/codec.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+struct sqlite3;
+class QThread;
+
+namespace zdb {
+
+class Connection;
+
+// The kinds of searched records, in the order the results are grouped.
+enum SearchKind {
+    SearchCustomer = 1, SearchEmployee, SearchProduct, SearchProject, SearchTask,
+    SearchCalendar, SearchNote, SearchComment, SearchDocument
+};
+
+struct SearchField
+{
+    QString column;
+    QString label;
+};
+
+struct SearchSource
+{
+    SearchKind kind;
+    QString table;
+    QString title;        // group caption: "Ügyfelek", ...
+    QString captionColumn;
+    QString dateColumn;   // empty where the record has no date
+    QString ownerColumn;  // employees: their customer; comments and documents: see ownerOf
+    QList<SearchField> fields;
+};
+
+const QList<SearchSource> &SearchSources();
+const SearchSource *SearchSourceOf(int kind);
+const SearchSource *SearchSourceOfTable(const QString &table);
+
+// Lower case without accents, character by character (the folded text keeps
+// the original's length, so a match found in it marks the original).
+QString SearchFold(const QString &text);
+
+struct SearchHit
+{
+    int kind = 0;
+    qint64 id = 0;
+    QString caption;
+    QString date;         // yyyy-mm-dd or empty
+    QString fieldLabel;   // the field that matched
+    QString fieldHtml;    // its text (an excerpt), the matches in <b>
+    int ownerKind = -1;   // comments and documents: 0 customer, 1 product, 2 project
+    qint64 ownerId = 0;   // employees, comments, documents: their master record
+    bool exact = false;   // every word matched a whole word
+};
+
+// The FTS5 MATCH texts of a typed query: every word must match as the start
+// of a word (exact: as a whole word); a word of digits, spaces and dashes
+// matches inside a number. Empty when the query has nothing to search.
+QString SearchMatchText(const QString &query, bool exact);
+
+// The path of the index beside a database file.
+QString SearchIndexPath(const QString &databasePath);
+
+// A cheap fingerprint of the database file: the header's change counter and
+// page count, the file size, and the write-ahead log's size and time.
+QString DatabaseFingerprint(const QString &databasePath);
+
+// One open index file (its own SQLite connection; WAL, so searching never
+// waits for a re-index). Not shared between threads.
+class SearchIndexFile
+{
+public:
+    explicit SearchIndexFile(const QString &indexPath);   // creates it; throws Error
+    ~SearchIndexFile();
+    SearchIndexFile(const SearchIndexFile &) = delete;
+    SearchIndexFile &operator=(const SearchIndexFile &) = delete;
+
+    sqlite3 *handle() const { return m_db; }
+
+    // Exact matches first, then prefix matches, newer before older; at most `limit`.
+    QList<SearchHit> search(const QString &query, int limit = 200) const;
+
+    QString meta(const QString &key) const;
+    void setMeta(const QString &key, const QString &value);
+    // Up to date: a complete index made for this database fingerprint.
+    bool isCurrentFor(const QString &databasePath) const;
+
+    // Re-reads the given records of `table` from `mainDb` and replaces their
+    // entries (a record gone from the table loses its entry).
+    void syncRows(sqlite3 *mainDb, Encoding encoding, const QString &table, const QList<qint64> &ids);
+    // Re-indexes whole tables in batches; each batch reads the database and
+    // writes the index under the index's write lock, so a row written by the
+    // program meanwhile is never overwritten by an older copy. `progress`
+    // gets (done, total); returns false when `cancel` was set.
+    bool reindexTables(sqlite3 *mainDb, Encoding encoding, const QStringList &tables,
+                       const std::function<void(qint64, qint64)> &progress = {},
+                       const std::atomic_bool *cancel = nullptr);
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+// Keeps the index of one open connection current: every row the program
+// posts or deletes is re-indexed at once; a table changed without row detail
+// (a free statement, an import) and a stale index at start are re-indexed by
+// a background thread, whose progress it announces.
+class SearchIndexKeeper : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SearchIndexKeeper(Connection *connection, QObject *parent = nullptr);
+    ~SearchIndexKeeper() override;
+
+    // Opens the index beside the connection's file and checks it; a stale or
+    // new index is rebuilt in the background. Throws Error.
+    void start();
+    void stop();
+    bool isRunning() const { return m_index != nullptr; }
+    QString indexPath() const { return m_indexPath; }
+
+    bool isReindexing() const { return m_worker != nullptr; }
+    // Waits for a running re-index (tests, closing).
+    void waitForReindex();
+
+    static SearchIndexKeeper *current();
+
+Q_SIGNALS:
+    void reindexProgress(qint64 done, qint64 total);
+    void reindexingChanged(bool running);
+    void indexChanged();
+
+private:
+    void onRowsWritten(const QString &table, const QList<qint64> &ids);
+    void queueTables(const QStringList &tables);
+    void startWorker();
+    void workerDone(bool complete);
+    void recordFingerprint();
+
+    Connection *m_connection;
+    QString m_databasePath;
+    QString m_indexPath;
+    SearchIndexFile *m_index = nullptr;
+    QThread *m_worker = nullptr;
+    std::atomic_bool m_cancel{false};
+    QStringList m_pendingTables;
+};
+
+} // namespace zdb
