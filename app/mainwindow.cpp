@@ -11,6 +11,9 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 #include "app/readmedialog.h"
+#include "app/searchwindow.h"
+#include "app/helpers/listchild.h"
+#include "app/helpers/listheader.h"
 #include "scheduling/records.h"
 #include "app/settingsdialog.h"
 #include "app/splash.h"
@@ -25,6 +28,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -218,6 +222,27 @@ void Tfrm_Main::createActions()
                 if (auto open = QuickListOpener())
                     open();
             }));
+    // Ctrl+F in a list is its own quick search; anywhere else it searches everything.
+    aKeres = add(QStringLiteral("aKeres"), QStringLiteral("Keresés mindenben"), QStringLiteral("Keresés minden adatban"),
+                 QKeySequence(QStringLiteral("Ctrl+F")), QStringLiteral("keres"));
+    connect(aKeres, &QAction::triggered, this, Guarded([this] {
+                for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget())
+                    if (auto *list = qobject_cast<ListChild *>(w)) {
+                        if (list->header() && list->header()->searchBox()->isVisible()) {
+                            list->header()->searchBox()->setFocus();
+                            list->header()->searchBox()->selectAll();
+                            return;
+                        }
+                        break;
+                    }
+                ShowSearchWindow(this);
+            }));
+    aTrKeres = add(QStringLiteral("aTrKeres"), aKeres->text(), none, {}, QStringLiteral("keres"));
+    connect(aTrKeres, &QAction::triggered, this, Guarded([this] {
+                fromTray();
+                ShowSearchWindow(this);
+            }));
+
     const bool quick = bool(QuickListOpener());
     aGyorsLista->setEnabled(quick);
     aTrGyorslista->setEnabled(quick);
@@ -228,7 +253,7 @@ void Tfrm_Main::createMenus()
     // Mnemonics (Alt+D, Alt+A, Alt+R, Alt+B, Alt+S) and F10 reach the menus
     // from the keyboard; the captions' words stay as they are.
     QMenu *dolgaim = menuBar()->addMenu(QStringLiteral("&Dolgaim"));
-    AddActions(dolgaim, openers(MenuGroup::Dolgaim) + QList<QAction *>{nullptr, aGyorsLista, nullptr,
+    AddActions(dolgaim, openers(MenuGroup::Dolgaim) + QList<QAction *>{nullptr, aGyorsLista, aKeres, nullptr,
                          aNyomtat, aNyomtatKep, nullptr, aExcelbe, aHtml, nullptr, aBezar});
     QMenu *adatok = menuBar()->addMenu(QStringLiteral("&Adatok"));
     AddActions(adatok, openers(MenuGroup::Adatok));
@@ -267,7 +292,7 @@ void Tfrm_Main::createToolBars()
     large->setMovable(false);
     large->setIconSize(QSize(32, 32));
     large->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const QList<QAction *> largeButtons = QList<QAction *>{aGyorsLista, nullptr} + openers(MenuGroup::Dolgaim)
+    const QList<QAction *> largeButtons = QList<QAction *>{aGyorsLista, aKeres, nullptr} + openers(MenuGroup::Dolgaim)
                                           + QList<QAction *>{nullptr} + openers(MenuGroup::Adatok)
                                           + QList<QAction *>{nullptr};
     for (QAction *x : largeButtons) {
@@ -336,7 +361,7 @@ void Tfrm_Main::createTray()
     for (const KindCommands &k : std::as_const(m_kindCommands))
         if (k.tray)
             trayOpeners.append(k.tray);
-    AddActions(m_trayMenu, QList<QAction *>{aTrFokepernyo, aTrGyorslista, nullptr} + trayOpeners
+    AddActions(m_trayMenu, QList<QAction *>{aTrFokepernyo, aTrGyorslista, aTrKeres, nullptr} + trayOpeners
                                + QList<QAction *>{nullptr, aBezar});
     m_tray = new QSystemTrayIcon(ZIcon(QStringLiteral("zentavo")), this);
     m_tray->setToolTip(QStringLiteral("Zentavo"));

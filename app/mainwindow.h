@@ -73,6 +73,7 @@ public:
     QAction *aExcelbe = nullptr, *aHtml = nullptr, *aAdatlap = nullptr, *aReszletes = nullptr, *aEmil = nullptr, *aTray = nullptr;
     QAction *aBezar = nullptr, *aFelhasznalo = nullptr, *aSql = nullptr;
     QAction *aVisszaallit = nullptr;
+    QAction *aKeres = nullptr, *aTrKeres = nullptr;
     QAction *aBeallit = nullptr, *aSugo = nullptr, *aFontos = nullptr, *aHonlap = nullptr, *aLevel = nullptr, *aUjdonsag = nullptr;
     QAction *aNevjegy = nullptr, *aOsszesLatszik = nullptr, *aVizszintes = nullptr, *aFuggoleges = nullptr, *aTrFokepernyo = nullptr, *aTrGyorslista = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/restoredialog.h"
+#include "app/searchwindow.h"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
@@ -132,6 +133,7 @@ void Tfrm_Main::openDatabase()
     // vanished after the start checked it.
     m_db->mustExist = true;
     m_db->open();
+    KeepSearchIndex(m_db);
 }
 
 // The login switch is read by itself, before anything else that could fail,

@@ -749,6 +749,25 @@ SearchIndexKeeper::SearchIndexKeeper(Connection *connection, QObject *parent)
     : QObject(parent), m_connection(connection)
 {
     connect(&TableChanges::instance(), &TableChanges::rowsWritten, this, &SearchIndexKeeper::onRowsWritten);
+    // The worker reads the file: it stops before the connection closes.
+    connect(connection, &Connection::connectedChanged, this, [this](bool connected) {
+        if (connected)
+            tryStart();
+        else
+            stop();
+    });
+}
+
+bool SearchIndexKeeper::tryStart()
+{
+    try {
+        start();
+        return true;
+    } catch (const std::exception &e) {
+        stop();
+        m_error = QString::fromUtf8(e.what());
+        return false;
+    }
 }
 
 SearchIndexKeeper::~SearchIndexKeeper()
@@ -764,6 +783,7 @@ SearchIndexKeeper *SearchIndexKeeper::current()
 void SearchIndexKeeper::start()
 {
     stop();
+    m_error.clear();
     m_databasePath = m_connection->fullPath();
     m_indexPath = SearchIndexPath(m_databasePath);
     m_index = new SearchIndexFile(m_indexPath);

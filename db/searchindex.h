@@ -131,8 +131,12 @@ public:
     // Opens the index beside the connection's file and checks it; a stale or
     // new index is rebuilt in the background. Throws Error.
     void start();
+    // start() that notes a failure in lastError() instead of throwing.
+    bool tryStart();
     void stop();
     bool isRunning() const { return m_index != nullptr; }
+    // Why the index could not be opened (a folder without write access), or empty.
+    QString lastError() const { return m_error; }
     QString indexPath() const { return m_indexPath; }
 
     bool isReindexing() const { return m_worker != nullptr; }
@@ -160,6 +164,7 @@ private:
     QThread *m_worker = nullptr;
     std::atomic_bool m_cancel{false};
     QStringList m_pendingTables;
+    QString m_error;
 };
 
 } // namespace zdb
