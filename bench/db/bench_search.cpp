@@ -22,7 +22,7 @@
 namespace {
 
 using zbench::kRows;
-constexpr int kRuns = 5;
+const int kRuns = qEnvironmentVariableIntValue("ZENTAVO_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("ZENTAVO_BENCH_RUNS") : 3;
 constexpr int kDataVersion = 1;
 
 const char *const kWords[] = {
