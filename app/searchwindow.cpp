@@ -88,7 +88,7 @@ void SearchRunner::run(int serial, const QString &indexPath, const QString &quer
             m_index = std::make_unique<zdb::SearchIndexFile>(indexPath);
             m_indexPath = indexPath;
         }
-        hits = m_index->search(query, kResultLimit);
+        hits = m_index->search(query, kResultLimit, kPerKind);
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());
         m_index.reset();
@@ -328,7 +328,7 @@ void Tfrm_Kereses::openHit(const zdb::SearchHit &hit)
         }
         zdb::Table comment(Db1());
         zdb::UseCatalogue(comment, QStringLiteral("megjegyzes"));
-        comment.setFilter(QStringLiteral("megjegyzes=%1").arg(hit.id));
+        comment.setFilter(QStringLiteral("megjegyzes=?"), {QVariant(qlonglong(hit.id))});
         comment.setFiltered(true);
         comment.open();
         if (comment.recordCount() == 0) {

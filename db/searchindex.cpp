@@ -17,6 +17,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -25,7 +26,7 @@ namespace zdb {
 namespace {
 
 // Bumped when what the index holds changes shape: an older index is rebuilt.
-constexpr int kIndexVersion = 1;
+constexpr int kIndexVersion = 2;
 constexpr int kBatchRows = 10000;
 // The digits of one number may be typed from anywhere inside it: every tail
 // of a number (its digits joined over spaces and dashes) is a token. Longer
@@ -53,6 +54,11 @@ public:
         sqlite3_bind_text(m_stmt, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
     }
     void bind(int i, qint64 v) { sqlite3_bind_int64(m_stmt, i, v); }
+    // The bytes must outlive the step.
+    void bindUtf8(int i, const QByteArray &utf8)
+    {
+        sqlite3_bind_text(m_stmt, i, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+    }
     bool step()
     {
         const int rc = sqlite3_step(m_stmt);
@@ -69,6 +75,10 @@ public:
         return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)) : QString();
     }
     qint64 integer(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    QByteArray bytes(int i) const
+    {
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, i)), sqlite3_column_bytes(m_stmt, i));
+    }
 
 private:
     sqlite3_stmt *m_stmt = nullptr;
@@ -89,46 +99,42 @@ bool isDigitSeparator(QChar c)
     return c == u' ' || c == u'-' || c == u'/' || c == u'.' || c == u'(' || c == u')' || c == u'+';
 }
 
-// The numbers of a text: runs of digits joined over single separators
-// ("06-30 123-4567" is one number).
-QStringList numbersOf(const QString &text)
+bool isDigitSeparator(char c)
 {
-    QStringList numbers;
-    QString run;
-    int i = 0;
-    const int n = int(text.size());
-    while (i < n) {
-        const QChar c = text[i];
-        if (c.isDigit()) {
-            run += c;
-            ++i;
-        } else if (!run.isEmpty() && isDigitSeparator(c) && i + 1 < n && text[i + 1].isDigit()) {
-            ++i;
-        } else {
-            if (!run.isEmpty())
-                numbers << run;
-            run.clear();
-            ++i;
-        }
-    }
-    if (!run.isEmpty())
-        numbers << run;
-    return numbers;
+    return c == ' ' || c == '-' || c == '/' || c == '.' || c == '(' || c == ')' || c == '+';
 }
 
-QString digitTokens(const QStringList &texts)
+bool isAsciiDigit(char c)
 {
-    QString out;
-    for (const QString &t : texts)
-        for (const QString &number : numbersOf(t)) {
-            if (number.size() > kMaxNumberDigits) {
-                out += number + u' ';
-                continue;
-            }
-            for (int k = 0; k < number.size(); ++k)
-                out += QStringView(number).mid(k).toString() + u' ';
+    return c >= '0' && c <= '9';
+}
+
+// The numbers of a stored text are runs of digits joined over single
+// separators ("06-30 123-4567" is one number); every tail of a number goes
+// into `out` as a token. Digits are ASCII in every stored encoding, so the
+// stored bytes are read as they are.
+void appendDigitTokens(QByteArray &out, QByteArray &run, const char *p, qsizetype n)
+{
+    auto flush = [&] {
+        if (run.size() > kMaxNumberDigits) {
+            out.append(run).append(' ');   // not a phone number or a code: whole only
+        } else {
+            for (qsizetype k = 0; k < run.size(); ++k)
+                out.append(run.constData() + k, run.size() - k).append(' ');
         }
-    return out;
+        run.resize(0);
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (isAsciiDigit(c))
+            run.append(c);
+        else if (!run.isEmpty() && isDigitSeparator(c) && i + 1 < n && isAsciiDigit(p[i + 1]))
+            continue;
+        else if (!run.isEmpty())
+            flush();
+    }
+    if (!run.isEmpty())
+        flush();
 }
 
 bool isDigitWord(const QString &word)
@@ -190,33 +196,26 @@ QList<Term> termsOf(const QString &query)
     return terms;
 }
 
-// "dolog3" -> "yyyymmdd" as a number for the ordering key; 0 when none.
-qint64 dateKey(const QString &date)
+// "2024-05-10" -> 20240510 for the ordering key; 0 when there is no date.
+qint64 dateKey(const QByteArray &date)
 {
     if (date.size() < 10)
         return 0;
-    bool ok = false;
-    const qint64 k = QString(date.left(4) + date.mid(5, 2) + date.mid(8, 2)).toLongLong(&ok);
-    return ok && k > 0 && k < 100000000 ? k : 0;
+    qint64 k = 0;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!isAsciiDigit(date[i]))
+            return 0;
+        k = k * 10 + (date[i] - '0');
+    }
+    return k;
 }
 
 // The FTS rowid orders the entries newest first: the date in the high bits,
 // then the record's identifier and kind, unique per record.
-qint64 docIdOf(int kind, qint64 id, const QString &date)
+qint64 docIdOf(int kind, qint64 id, const QByteArray &date)
 {
     return (dateKey(date) << 36) | ((quint64(id) & 0xFFFFFFFFu) << 4) | quint64(kind & 0xF);
 }
-
-struct Doc
-{
-    int kind = 0;
-    qint64 id = 0;
-    QString caption;
-    QString date;
-    qint64 owner = 0;
-    int ownerKind = -1;
-    QStringList texts;   // per field
-};
 
 // The columns read from a source table, in this order: id, caption, date,
 // owner columns, then the fields.
@@ -231,50 +230,219 @@ QString selectOf(const SearchSource &s)
         cols << QStringLiteral("NULL") << QStringLiteral("NULL") << QStringLiteral("NULL");
     for (const SearchField &f : s.fields)
         cols << f.column;
-    cols << QStringLiteral("rowid");
     return QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), s.table);
 }
 
-QString columnText(sqlite3_stmt *st, int i, Encoding encoding)
+// Stored Windows-1250 text to UTF-8 by table, one look-up per byte instead
+// of a converter per field.
+struct CodePageTable
 {
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QString::number(sqlite3_column_int64(st, i));
-    default: {
-        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        return decodeText(p, sqlite3_column_bytes(st, i), encoding);
+    char bytes[256][4];
+    quint8 length[256];
+};
+
+const CodePageTable &windows1250Table()
+{
+    static const CodePageTable table = [] {
+        CodePageTable t{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            // A NUL would end the text for some readers: it is a space here.
+            const QByteArray text = (b == 0 ? QStringLiteral(" ") : decodeText(&c, 1, Encoding::Standard)).toUtf8().left(3);
+            memcpy(t.bytes[b], text.constData(), size_t(text.size()));
+            t.length[b] = quint8(text.size());
+        }
+        return t;
+    }();
+    return table;
+}
+
+// The folded UTF-8 of every one- and two-byte character (U+0000-U+07FF, all
+// the Latin letters); longer ones are folded one by one.
+struct FoldTable
+{
+    char bytes[0x800][4];
+    quint8 length[0x800];
+};
+
+const FoldTable &foldTable()
+{
+    static const FoldTable table = [] {
+        FoldTable t{};
+        for (int cp = 0; cp < 0x800; ++cp) {
+            const QByteArray folded = SearchFold(QString(QChar(char16_t(cp)))).toUtf8().left(3);
+            memcpy(t.bytes[cp], folded.constData(), size_t(folded.size()));
+            t.length[cp] = quint8(folded.size());
+        }
+        return t;
+    }();
+    return table;
+}
+
+void appendFolded(QByteArray &out, const char *text, qsizetype n)
+{
+    const FoldTable &t = foldTable();
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    const qsizetype start = out.size();
+    out.resize(start + n * 3 / 2 + 4);   // no character folds to more than 1.5 times its bytes
+    char *w = out.data() + start;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            *w++ = b >= 'A' && b <= 'Z' ? char(b + ('a' - 'A')) : char(b);
+            ++i;
+        } else if ((b & 0xE0) == 0xC0 && i + 1 < n) {
+            const int cp = ((b & 0x1F) << 6) | (p[i + 1] & 0x3F);
+            memcpy(w, t.bytes[cp], t.length[cp]);
+            w += t.length[cp];
+            i += 2;
+        } else if ((b & 0xF0) == 0xE0 && i + 2 < n) {
+            const char16_t cp = char16_t(((b & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            const QByteArray folded = SearchFold(QString(QChar(cp))).toUtf8().left(3);
+            memcpy(w, folded.constData(), size_t(folded.size()));
+            w += folded.size();
+            i += 3;
+        } else {
+            *w++ = char(b);   // four-byte characters and stray bytes stay as they are
+            ++i;
+        }
     }
+    out.truncate(w - out.constData());
+}
+
+bool isBlank(const char *p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i)
+        if (p[i] != ' ' && p[i] != '\t' && p[i] != '\r' && p[i] != '\n')
+            return false;
+    return true;
+}
+
+// Column `i` of the current row, as UTF-8.
+void appendColumn(sqlite3_stmt *st, int i, Encoding encoding, QByteArray &out)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(sqlite3_column_text(st, i));
+    const qsizetype n = sqlite3_column_bytes(st, i);
+    if (!p || n == 0)
+        return;
+    if (encoding == Encoding::Utf8) {
+        out.append(reinterpret_cast<const char *>(p), n);
+        return;
+    }
+    const CodePageTable &t = windows1250Table();
+    const qsizetype start = out.size();
+    out.resize(start + n * 3);
+    char *w = out.data() + start;
+    for (qsizetype k = 0; k < n; ++k) {
+        const unsigned char b = p[k];
+        if (b < 0x80 && b != 0) {
+            *w++ = char(b);
+        } else {
+            memcpy(w, t.bytes[b], t.length[b]);
+            w += t.length[b];
+        }
+    }
+    out.truncate(w - out.constData());
+}
+
+constexpr char kFieldSepUtf8 = '\x1e';
+constexpr char kLabelSepUtf8 = '\x1f';
+
+// What the full-text table holds of a record, made from its stored fields
+// ("label\x1f text\x1e" each) alone: the entry of a record is taken out of
+// the table with the same texts, made again from the same fields.
+void indexTextsOf(const QByteArray &fields, QByteArray &body, QByteArray &digits, QByteArray &scratch)
+{
+    body.resize(0);
+    digits.resize(0);
+    const char *p = fields.constData();
+    const char *end = p + fields.size();
+    while (p < end) {
+        const char *label = static_cast<const char *>(memchr(p, kLabelSepUtf8, size_t(end - p)));
+        if (!label)
+            break;
+        const char *text = label + 1;
+        const char *stop = static_cast<const char *>(memchr(text, kFieldSepUtf8, size_t(end - text)));
+        if (!stop)
+            stop = end;
+        appendFolded(body, text, stop - text);
+        body.append('\n');
+        appendDigitTokens(digits, scratch, text, stop - text);
+        p = stop + 1;
     }
 }
 
-Doc readDoc(const SearchSource &s, sqlite3_stmt *st, Encoding encoding)
+// One record as the index keeps it, all texts UTF-8.
+struct Entry
 {
-    Doc d;
-    d.kind = s.kind;
-    d.id = sqlite3_column_int64(st, 0);
-    d.caption = columnText(st, 1, encoding).trimmed();
-    d.date = columnText(st, 2, encoding).left(10);
+    qint64 docid = 0;
+    qint64 id = 0;
+    qint64 owner = 0;
+    int kind = 0;
+    int ownerKind = -1;
+    QByteArray caption, date, fields, body, digits;
+};
+
+// Buffers reused from row to row: an entry gets copies of its exact size.
+struct EntryBuffers
+{
+    QByteArray fields, body, digits, number;
+};
+
+QByteArray exactCopy(const QByteArray &b)
+{
+    return QByteArray(b.constData(), b.size());
+}
+
+// The current row of a selectOf() statement as an entry; false when the
+// record has no text to search.
+bool readEntry(const SearchSource &s, sqlite3_stmt *st, Encoding encoding, Entry &e, EntryBuffers &buf)
+{
+    e.kind = s.kind;
+    e.id = sqlite3_column_int64(st, 0);
+    e.owner = 0;
+    e.ownerKind = -1;
     for (int k = 0; k < 3; ++k)
         if (sqlite3_column_type(st, 3 + k) != SQLITE_NULL && sqlite3_column_int64(st, 3 + k) != 0) {
-            d.owner = sqlite3_column_int64(st, 3 + k);
-            d.ownerKind = s.kind == SearchEmployee ? 0 : k;
+            e.owner = sqlite3_column_int64(st, 3 + k);
+            e.ownerKind = s.kind == SearchEmployee ? 0 : k;
             break;
         }
-    for (int f = 0; f < s.fields.size(); ++f)
-        d.texts << columnText(st, 6 + f, encoding);
-    return d;
+    buf.fields.resize(0);
+    for (int f = 0; f < s.fields.size(); ++f) {
+        const int column = 6 + f;
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, column));
+        if (!p || isBlank(p, sqlite3_column_bytes(st, column)))
+            continue;
+        buf.fields.append(s.fields[f].labelUtf8).append(kLabelSepUtf8);
+        appendColumn(st, column, encoding, buf.fields);
+        buf.fields.append(kFieldSepUtf8);
+    }
+    if (buf.fields.isEmpty())
+        return false;
+    indexTextsOf(buf.fields, buf.body, buf.digits, buf.number);
+    e.fields = exactCopy(buf.fields);
+    e.body = exactCopy(buf.body);
+    e.digits = exactCopy(buf.digits);
+    e.caption.clear();
+    appendColumn(st, 1, encoding, e.caption);
+    e.caption = e.caption.trimmed();
+    e.date.clear();
+    appendColumn(st, 2, encoding, e.date);
+    e.date.truncate(10);
+    e.docid = docIdOf(e.kind, e.id, e.date);
+    return true;
 }
 
 class Writer
 {
 public:
     explicit Writer(sqlite3 *db)
-        : m_findDocs(db, "SELECT docid FROM doc WHERE kind = ?1 AND rid = ?2"),
-          m_delFts(db, "DELETE FROM fts WHERE rowid = ?1"),
+        : m_findDocs(db, "SELECT docid, fields FROM doc WHERE kind = ?1 AND rid = ?2"),
+          m_findDoc(db, "SELECT fields FROM doc WHERE docid = ?1"),
+          m_delFts(db, "INSERT INTO fts (fts, rowid, body, digits) VALUES ('delete', ?1, ?2, ?3)"),
           m_delDoc(db, "DELETE FROM doc WHERE docid = ?1"),
-          m_insDoc(db, "INSERT OR REPLACE INTO doc (docid, kind, rid, caption, datum, owner, ownerkind, fields) "
+          m_insDoc(db, "INSERT INTO doc (docid, kind, rid, caption, datum, owner, ownerkind, fields) "
                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"),
           m_insFts(db, "INSERT INTO fts (rowid, body, digits) VALUES (?1, ?2, ?3)")
     {
@@ -282,60 +450,74 @@ public:
 
     void remove(int kind, qint64 id)
     {
-        QList<qint64> docs;
+        QList<std::pair<qint64, QByteArray>> docs;
         m_findDocs.bind(1, qint64(kind));
         m_findDocs.bind(2, id);
         while (m_findDocs.step())
-            docs << m_findDocs.integer(0);
+            docs.append({m_findDocs.integer(0), m_findDocs.bytes(1)});
         m_findDocs.reset();
-        for (qint64 doc : docs) {
-            m_delFts.bind(1, doc);
-            m_delFts.step();
-            m_delFts.reset();
-            m_delDoc.bind(1, doc);
-            m_delDoc.step();
-            m_delDoc.reset();
-        }
+        for (const auto &[docid, fields] : docs)
+            removeDoc(docid, fields);
     }
 
-    // `fresh`: the caller removed the record's entries already.
-    void insert(const SearchSource &s, const Doc &d, bool fresh = false)
+    // An entry the index holds, by its stored fields.
+    void removeDoc(qint64 docid, const QByteArray &fields)
     {
-        QString fields, body;
-        for (int f = 0; f < s.fields.size(); ++f) {
-            const QString &t = d.texts[f];
-            if (t.trimmed().isEmpty())
-                continue;
-            fields += s.fields[f].label + kLabelSep + t + kFieldSep;
-            body += SearchFold(t) + u'\n';
+        indexTextsOf(fields, m_body, m_digits, m_scratch);
+        m_delFts.bind(1, docid);
+        m_delFts.bindUtf8(2, m_body);
+        m_delFts.bindUtf8(3, m_digits);
+        m_delFts.step();
+        m_delFts.reset();
+        m_delDoc.bind(1, docid);
+        m_delDoc.step();
+        m_delDoc.reset();
+    }
+
+    // `fresh`: the index holds no entry of this identifier (a re-index).
+    void insert(const Entry &e, bool fresh = false)
+    {
+        if (!fresh) {
+            // A duplicate identifier keeps one entry.
+            m_findDoc.bind(1, e.docid);
+            const bool found = m_findDoc.step();
+            const QByteArray fields = found ? m_findDoc.bytes(0) : QByteArray();
+            m_findDoc.reset();
+            if (found)
+                removeDoc(e.docid, fields);
         }
-        if (body.isEmpty())
-            return;
-        const qint64 docid = docIdOf(d.kind, d.id, d.date);
-        m_insDoc.bind(1, docid);
-        m_insDoc.bind(2, qint64(d.kind));
-        m_insDoc.bind(3, d.id);
-        m_insDoc.bind(4, d.caption);
-        m_insDoc.bind(5, d.date);
-        m_insDoc.bind(6, d.owner);
-        m_insDoc.bind(7, qint64(d.ownerKind));
-        m_insDoc.bind(8, fields);
+        insertRecord(e);
+        insertTerms(e);
+    }
+
+    // The two halves of an insert: a re-index writes all the records, then
+    // all the terms, so that neither table's pages push the other's out.
+    void insertRecord(const Entry &e)
+    {
+        m_insDoc.bind(1, e.docid);
+        m_insDoc.bind(2, qint64(e.kind));
+        m_insDoc.bind(3, e.id);
+        m_insDoc.bindUtf8(4, e.caption);
+        m_insDoc.bindUtf8(5, e.date);
+        m_insDoc.bind(6, e.owner);
+        m_insDoc.bind(7, qint64(e.ownerKind));
+        m_insDoc.bindUtf8(8, e.fields);
         m_insDoc.step();
         m_insDoc.reset();
-        if (!fresh) {
-            m_delFts.bind(1, docid);   // a duplicate identifier keeps one entry
-            m_delFts.step();
-            m_delFts.reset();
-        }
-        m_insFts.bind(1, docid);
-        m_insFts.bind(2, body);
-        m_insFts.bind(3, digitTokens(d.texts));
+    }
+
+    void insertTerms(const Entry &e)
+    {
+        m_insFts.bind(1, e.docid);
+        m_insFts.bindUtf8(2, e.body);
+        m_insFts.bindUtf8(3, e.digits);
         m_insFts.step();
         m_insFts.reset();
     }
 
 private:
-    Stmt m_findDocs, m_delFts, m_delDoc, m_insDoc, m_insFts;
+    Stmt m_findDocs, m_findDoc, m_delFts, m_delDoc, m_insDoc, m_insFts;
+    QByteArray m_body, m_digits, m_scratch;
 };
 
 // Marks, in `text`, where the terms match at a word start (letters) or
@@ -412,12 +594,28 @@ QString excerptHtml(const QString &text, const QVector<bool> &bold)
     return out;
 }
 
+void createTables(sqlite3 *db, bool withLookup = true)
+{
+    exec(db, "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT);"
+             "CREATE TABLE IF NOT EXISTS doc (docid INTEGER PRIMARY KEY, kind INTEGER, rid INTEGER, caption TEXT,"
+             " datum TEXT, owner INTEGER, ownerkind INTEGER, fields TEXT);"
+             "CREATE VIRTUAL TABLE IF NOT EXISTS fts USING fts5 (body, digits, content='', prefix='2 3');"
+             // Terms gather in memory up to this size before they are written
+             // as a segment: a re-index writes a few large segments instead of
+             // many small ones that must be merged again.
+             "INSERT INTO fts (fts, rank) VALUES ('hashsize', 33554432);");
+    if (withLookup)
+        exec(db, "CREATE INDEX IF NOT EXISTS doc_kind_rid ON doc (kind, rid);");
+}
+
 } // namespace
 
 const QList<SearchSource> &SearchSources()
 {
     static const QList<SearchSource> sources = [] {
-        auto f = [](const char *col, const char *label) { return SearchField{QString::fromLatin1(col), QString::fromUtf8(label)}; };
+        auto f = [](const char *col, const char *label) {
+            return SearchField{QString::fromLatin1(col), QString::fromUtf8(label), QByteArray(label)};
+        };
         auto s = [](SearchKind k, const char *table, const char *title, const char *caption, const char *date,
                     QList<SearchField> fields) {
             return SearchSource{k, QString::fromLatin1(table), QString::fromUtf8(title), QString::fromLatin1(caption),
@@ -527,15 +725,23 @@ SearchIndexFile::SearchIndexFile(const QString &indexPath)
         // The entries go in date order, not file order: a cache of a fair
         // size keeps a re-index from reading its pages back from disk.
         exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536;");
-        exec(m_db, "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT);"
-                   "CREATE TABLE IF NOT EXISTS doc (docid INTEGER PRIMARY KEY, kind INTEGER, rid INTEGER, caption TEXT,"
-                   " datum TEXT, owner INTEGER, ownerkind INTEGER, fields TEXT);"
-                   "CREATE INDEX IF NOT EXISTS doc_kind_rid ON doc (kind, rid);"
-                   "CREATE VIRTUAL TABLE IF NOT EXISTS fts USING fts5 (body, digits, prefix='2 3');");
-        if (meta(QStringLiteral("version")) != QString::number(kIndexVersion)) {
-            exec(m_db, "BEGIN IMMEDIATE; DELETE FROM doc; DELETE FROM fts; DELETE FROM meta;");
-            setMeta(QStringLiteral("version"), QString::number(kIndexVersion));
-            exec(m_db, "COMMIT");
+        exec(m_db, "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT)");
+        const QString version = QString::number(kIndexVersion);
+        if (meta(QStringLiteral("version")) != version) {
+            // A new file, or one of another shape: made anew, and re-indexed
+            // as it is not complete.
+            exec(m_db, "BEGIN IMMEDIATE");
+            try {
+                if (meta(QStringLiteral("version")) != version) {
+                    exec(m_db, "DROP TABLE IF EXISTS fts; DROP TABLE IF EXISTS doc; DELETE FROM meta;");
+                    createTables(m_db);
+                    setMeta(QStringLiteral("version"), version);
+                }
+                exec(m_db, "COMMIT");
+            } catch (...) {
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+                throw;
+            }
         }
     } catch (...) {
         sqlite3_close(m_db);
@@ -570,49 +776,63 @@ bool SearchIndexFile::isCurrentFor(const QString &databasePath) const
         && meta(QStringLiteral("fingerprint")) == DatabaseFingerprint(databasePath);
 }
 
-QList<SearchHit> SearchIndexFile::search(const QString &query, int limit) const
+QList<SearchHit> SearchIndexFile::search(const QString &query, int limit, int perKind) const
 {
     QList<SearchHit> hits;
     const QList<Term> terms = termsOf(query);
     if (terms.isEmpty())
         return hits;
     QSet<qint64> seen;
-    Stmt st(m_db, "SELECT d.docid, d.kind, d.rid, d.caption, d.datum, d.owner, d.ownerkind, d.fields"
-                  " FROM fts JOIN doc d ON d.docid = fts.rowid WHERE fts MATCH ?1 ORDER BY fts.rowid DESC LIMIT ?2");
+    // The match runs on the full-text table alone, as bare as it can be;
+    // only the results that will be shown read their record.
+    Stmt match(m_db, "SELECT rowid FROM fts WHERE fts MATCH ?1 ORDER BY rowid DESC LIMIT ?2");
+    Stmt doc(m_db, "SELECT rid, caption, datum, owner, ownerkind, fields FROM doc WHERE docid = ?1");
+    int shownOfKind[16] = {};
     for (bool exact : {true, false}) {
         if (hits.size() >= limit)
             break;
-        st.bind(1, SearchMatchText(query, exact));
-        st.bind(2, qint64(limit + (exact ? 0 : hits.size())));
-        while (st.step() && hits.size() < limit) {
-            const qint64 docid = st.integer(0);
+        match.bind(1, SearchMatchText(query, exact));
+        match.bind(2, qint64(limit + (exact ? 0 : hits.size())));
+        while (hits.size() < limit && match.step()) {
+            const qint64 docid = match.integer(0);
             if (seen.contains(docid))
                 continue;
             seen.insert(docid);
             SearchHit h;
-            h.kind = int(st.integer(1));
-            h.id = st.integer(2);
-            h.caption = st.text(3);
-            h.date = st.text(4);
-            h.ownerId = st.integer(5);
-            h.ownerKind = int(st.integer(6));
+            h.kind = int(docid & 0xF);
+            h.id = (docid >> 4) & 0xFFFFFFFF;
             h.exact = exact;
-            // The field that matched: the one matching most words, first of equals.
-            int best = -1;
-            QVector<bool> bold;
-            for (const QString &field : st.text(7).split(kFieldSep, Qt::SkipEmptyParts)) {
-                const qsizetype sep = field.indexOf(kLabelSep);
-                const QString text = field.mid(sep + 1);
-                const int n = markMatches(text, terms, bold);
-                if (n > best) {
-                    best = n;
-                    h.fieldLabel = field.left(sep);
-                    h.fieldHtml = excerptHtml(text, bold);
+            if (perKind < 0 || shownOfKind[h.kind] < perKind) {
+                doc.bind(1, docid);
+                if (!doc.step()) {
+                    doc.reset();
+                    continue;   // an entry without its record is no result
                 }
+                ++shownOfKind[h.kind];
+                h.shown = true;
+                h.id = doc.integer(0);
+                h.caption = doc.text(1);
+                h.date = doc.text(2);
+                h.ownerId = doc.integer(3);
+                h.ownerKind = int(doc.integer(4));
+                // The field that matched: the one matching most words, first of equals.
+                int best = -1;
+                QVector<bool> bold;
+                for (const QString &field : doc.text(5).split(kFieldSep, Qt::SkipEmptyParts)) {
+                    const qsizetype sep = field.indexOf(kLabelSep);
+                    const QString text = field.mid(sep + 1);
+                    const int n = markMatches(text, terms, bold);
+                    if (n > best) {
+                        best = n;
+                        h.fieldLabel = field.left(sep);
+                        h.fieldHtml = excerptHtml(text, bold);
+                    }
+                }
+                doc.reset();
             }
             hits << h;
         }
-        st.reset();
+        match.reset();
     }
     return hits;
 }
@@ -626,11 +846,14 @@ void SearchIndexFile::syncRows(sqlite3 *mainDb, Encoding encoding, const QString
     exec(m_db, "BEGIN IMMEDIATE");
     try {
         Writer w(m_db);
+        Entry e;
+        EntryBuffers buf;
         for (qint64 id : ids) {
             w.remove(s->kind, id);
             read.bind(1, id);
             while (read.step())
-                w.insert(*s, readDoc(*s, *read, encoding));
+                if (readEntry(*s, *read, encoding, e, buf))
+                    w.insert(e);
             read.reset();
         }
         exec(m_db, "COMMIT");
@@ -644,71 +867,104 @@ bool SearchIndexFile::reindexTables(sqlite3 *mainDb, Encoding encoding, const QS
                                     const std::function<void(qint64, qint64)> &progress, const std::atomic_bool *cancel)
 {
     QList<const SearchSource *> sources;
-    qint64 total = 0;
     for (const QString &t : tables)
-        if (const SearchSource *s = SearchSourceOfTable(t); s && !sources.contains(s)) {
+        if (const SearchSource *s = SearchSourceOfTable(t); s && !sources.contains(s))
             sources << s;
+    qint64 total = 0;
+    // Reading counts for one half of the work, writing for the other.
+    qint64 done = 0;
+    const auto report = [&](qint64 step) {
+        done += step;
+        if (progress)
+            progress(done, 2 * total);
+    };
+    const auto cancelled = [cancel] { return cancel && cancel->load(); };
+
+    // The database is read first, in one snapshot, and let go before the
+    // index is written: its readers and writers never wait for the index.
+    std::vector<Entry> entries;
+    exec(mainDb, "BEGIN");
+    try {
+        for (const SearchSource *s : sources) {
             Stmt count(mainDb, QStringLiteral("SELECT count(*) FROM %1").arg(s->table));
             if (count.step())
                 total += count.integer(0);
         }
-    qint64 done = 0;
-    if (progress)
-        progress(0, total);
-    for (const SearchSource *s : sources) {
-        Stmt read(mainDb, selectOf(*s) + QStringLiteral(" WHERE rowid > ?1 ORDER BY rowid LIMIT %1").arg(kBatchRows));
-        const int rowidColumn = 6 + int(s->fields.size());
-        qint64 after = std::numeric_limits<qint64>::min();
-        bool first = true;
-        for (;;) {
-            if (cancel && cancel->load())
-                return false;
-            exec(m_db, "BEGIN IMMEDIATE");
-            int n = 0;
-            try {
-                Writer w(m_db);
-                if (first) {
-                    Stmt del(m_db, "DELETE FROM fts WHERE rowid IN (SELECT docid FROM doc WHERE kind = ?1)");
-                    del.bind(1, qint64(s->kind));
-                    del.step();
-                    Stmt delDoc(m_db, "DELETE FROM doc WHERE kind = ?1");
-                    delDoc.bind(1, qint64(s->kind));
-                    delDoc.step();
-                    first = false;
+        entries.reserve(size_t(total));
+        report(0);
+        EntryBuffers buf;
+        Entry e;
+        for (const SearchSource *s : sources) {
+            Stmt read(mainDb, selectOf(*s));
+            qint64 n = 0;
+            while (read.step()) {
+                if (readEntry(*s, *read, encoding, e, buf))
+                    entries.push_back(std::move(e));
+                if (++n % 4096 == 0) {
+                    if (cancelled()) {
+                        exec(mainDb, "COMMIT");
+                        return false;
+                    }
+                    report(4096);
                 }
-                exec(mainDb, "BEGIN");   // one snapshot for the batch and its end
-                read.bind(1, after);
-                std::vector<Doc> docs;
-                docs.reserve(kBatchRows);
-                while (read.step()) {
-                    docs.push_back(readDoc(*s, *read, encoding));
-                    after = read.integer(rowidColumn);
-                    ++n;
-                }
-                read.reset();
-                // The full-text table takes rows in ascending rowid order
-                // cheaply; a lower rowid makes it write out what it holds.
-                std::sort(docs.begin(), docs.end(), [](const Doc &a, const Doc &b) {
-                    return docIdOf(a.kind, a.id, a.date) < docIdOf(b.kind, b.id, b.date);
-                });
-                for (const Doc &d : docs) {
-                    // A row the program wrote meanwhile is in the index already.
-                    w.remove(d.kind, d.id);
-                    w.insert(*s, d, true);
-                }
-                exec(mainDb, "COMMIT");
-                exec(m_db, "COMMIT");
-            } catch (...) {
-                sqlite3_exec(mainDb, "ROLLBACK", nullptr, nullptr, nullptr);
-                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-                throw;
             }
-            done += n;
-            if (progress)
-                progress(done, total);
-            if (n < kBatchRows)
-                break;
+            report(n % 4096);
         }
+        exec(mainDb, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(mainDb, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    // The full-text table takes rows in ascending rowid order cheaply; a
+    // lower rowid makes it write out what it holds first.
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.docid < b.docid; });
+    // Of records that share an identifier (and date) the first one counts.
+    entries.erase(std::unique(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.docid == b.docid; }),
+                  entries.end());
+
+    const bool everything = sources.size() == SearchSources().size();
+    exec(m_db, "BEGIN IMMEDIATE");
+    try {
+        if (everything) {
+            // Emptying the tables row by row costs as much as filling them.
+            exec(m_db, "DROP TABLE fts; DROP TABLE doc;");
+            createTables(m_db, false);   // the look-up index is made once, at the end
+        } else {
+            Writer old(m_db);
+            for (const SearchSource *s : sources) {
+                Stmt docs(m_db, "SELECT docid, fields FROM doc WHERE kind = ?1");
+                docs.bind(1, qint64(s->kind));
+                QList<std::pair<qint64, QByteArray>> gone;
+                while (docs.step())
+                    gone.append({docs.integer(0), docs.bytes(1)});
+                for (const auto &[docid, fields] : gone)
+                    old.removeDoc(docid, fields);
+            }
+        }
+        Writer w(m_db);
+        qint64 n = 0;
+        for (bool terms : {false, true})
+            for (const Entry &e : entries) {
+                if (++n % 8192 == 0) {
+                    if (cancelled()) {
+                        exec(m_db, "ROLLBACK");
+                        return false;
+                    }
+                    report(4096);
+                }
+                if (terms)
+                    w.insertTerms(e);
+                else
+                    w.insertRecord(e);
+            }
+        if (everything)
+            createTables(m_db);
+        exec(m_db, "COMMIT");
+        if (progress)
+            progress(2 * total, 2 * total);
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
     }
     return true;
 }
@@ -823,6 +1079,7 @@ void SearchIndexKeeper::stop()
         m_cancel = false;
     }
     m_pendingTables.clear();
+    m_pendingRows.clear();
     delete m_index;
     m_index = nullptr;
     if (g_current == this)
@@ -845,6 +1102,19 @@ void SearchIndexKeeper::onRowsWritten(const QString &table, const QList<qint64> 
         queueTables({table});
         return;
     }
+    if (m_worker) {
+        // The re-index holds the index's write lock for a while; the rows
+        // follow once it is done, read as they are then.
+        QSet<qint64> &pending = m_pendingRows[table.toLower()];
+        for (qint64 id : ids)
+            pending.insert(id);
+        return;
+    }
+    syncNow(table, ids);
+}
+
+void SearchIndexKeeper::syncNow(const QString &table, const QList<qint64> &ids)
+{
     try {
         m_index->syncRows(m_connection->handle(), m_connection->encoding, table, ids);
         recordFingerprint();
@@ -870,9 +1140,12 @@ void SearchIndexKeeper::queueTables(const QStringList &tables)
     for (const QString &t : tables)
         if (!m_pendingTables.contains(t))
             m_pendingTables << t;
-    m_index->setMeta(QStringLiteral("complete"), QStringLiteral("0"));
-    if (!m_worker)
+    // A running re-index marked the index incomplete already; the pending
+    // tables follow it.
+    if (!m_worker) {
+        m_index->setMeta(QStringLiteral("complete"), QStringLiteral("0"));
         startWorker();
+    }
 }
 
 void SearchIndexKeeper::startWorker()
@@ -897,6 +1170,11 @@ void SearchIndexKeeper::workerDone(bool complete)
     m_worker->wait();
     m_worker->deleteLater();
     m_worker = nullptr;
+    // Rows the program wrote meanwhile, unless their whole table is re-read next.
+    const auto rows = std::exchange(m_pendingRows, {});
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        if (m_index && !m_pendingTables.contains(it.key()))
+            syncNow(it.key(), it.value().values());
     if (!complete || !m_pendingTables.isEmpty()) {
         if (m_pendingTables.isEmpty())
             return Q_EMIT reindexingChanged(false);   // failed: the next start tries again

@@ -10,6 +10,7 @@
 
 #include "db/codec.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -36,6 +37,7 @@ struct SearchField
 {
     QString column;
     QString label;
+    QByteArray labelUtf8;
 };
 
 struct SearchSource
@@ -68,6 +70,7 @@ struct SearchHit
     int ownerKind = -1;   // comments and documents: 0 customer, 1 product, 2 project
     qint64 ownerId = 0;   // employees, comments, documents: their master record
     bool exact = false;   // every word matched a whole word
+    bool shown = false;   // read whole: caption, date, field and owner are set
 };
 
 // The FTS5 MATCH texts of a typed query: every word must match as the start
@@ -94,8 +97,10 @@ public:
 
     sqlite3 *handle() const { return m_db; }
 
-    // Exact matches first, then prefix matches, newer before older; at most `limit`.
-    QList<SearchHit> search(const QString &query, int limit = 200) const;
+    // Exact matches first, then prefix matches, newer before older; at most
+    // `limit`. Of each kind the first `perKind` (all when negative) are read
+    // whole to be shown; the others carry only their kind and identifier.
+    QList<SearchHit> search(const QString &query, int limit = 200, int perKind = -1) const;
 
     QString meta(const QString &key) const;
     void setMeta(const QString &key, const QString &value);
@@ -152,6 +157,7 @@ Q_SIGNALS:
 
 private:
     void onRowsWritten(const QString &table, const QList<qint64> &ids);
+    void syncNow(const QString &table, const QList<qint64> &ids);
     void queueTables(const QStringList &tables);
     void startWorker();
     void workerDone(bool complete);
@@ -164,6 +170,7 @@ private:
     QThread *m_worker = nullptr;
     std::atomic_bool m_cancel{false};
     QStringList m_pendingTables;
+    QHash<QString, QSet<qint64>> m_pendingRows;   // written during a re-index
     QString m_error;
 };
 

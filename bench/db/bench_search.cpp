@@ -180,14 +180,14 @@ int main(int argc, char **argv)
     sqlite3 *bare = nullptr;
     zbench::check(sqlite3_open_v2(QFile::encodeName(indexPath).constData(), &bare, SQLITE_OPEN_READONLY, nullptr), bare, "open index");
     sqlite3_stmt *st = nullptr;
-    zbench::check(sqlite3_prepare_v2(bare, "SELECT rowid, body FROM fts WHERE fts MATCH ?1 ORDER BY rowid DESC LIMIT 300", -1, &st, nullptr), bare, "prep");
+    zbench::check(sqlite3_prepare_v2(bare, "SELECT rowid FROM fts WHERE fts MATCH ?1 ORDER BY rowid DESC LIMIT 300", -1, &st, nullptr), bare, "prep");
     std::vector<double> oursQ, limitQ;
     int hits = 0;
     for (int run = 0; run < kRuns; ++run) {
         for (const QString &q : queries) {
             QElapsedTimer t;
             t.start();
-            hits += int(index.search(q, 300).size());
+            hits += int(index.search(q, 300, 30).size());   // as the window asks
             oursQ.push_back(zbench::msSince(t));
 
             const QByteArray match = zdb::SearchMatchText(q, false).toUtf8();

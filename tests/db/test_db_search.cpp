@@ -8,11 +8,14 @@
 
 #include "tests/common/testenv.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using namespace zdb;
 
@@ -69,6 +72,24 @@ struct Env
         return index.search(q);
     }
 };
+
+// Rows of the bare full-text table holding a word, read by the sqlite3 library.
+int termRows(const Env &env, const QString &word)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(env.keeper.indexPath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM fts WHERE fts MATCH ?1", -1, &st, nullptr) == SQLITE_OK) {
+        const QByteArray w = word.toUtf8();
+        sqlite3_bind_text(st, 1, w.constData(), int(w.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int(st, 0);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+}
 
 // The sqlite3 shell writing the file, as a user at the command line would.
 void shellWrite(const QString &dbPath, const QString &sql)
@@ -211,10 +232,15 @@ void TestDbSearch::programWritesKeepTheIndexCurrent()
     notes.setValue(QStringLiteral("rovid"), QStringLiteral("Szilva"));
     notes.post();
     QVERIFY(env.search(QStringLiteral("oszib")).isEmpty());
+    // The old words are gone from the full-text table itself, not merely
+    // without a record to show.
+    QCOMPARE(termRows(env, QStringLiteral("oszibarack")), 0);
+    QCOMPARE(termRows(env, QStringLiteral("szilva")), 1);
     QCOMPARE(env.search(QStringLiteral("szilva")).size(), 1);
 
     notes.remove();
     QVERIFY(env.search(QStringLiteral("szilva")).isEmpty());
+    QCOMPARE(termRows(env, QStringLiteral("szilva")), 0);
 
     // A statement without row detail re-reads its table in the background.
     env.conn.executeDirect(QString::fromUtf8("UPDATE dolog3 SET rovid = 'Körte' WHERE dolog3 = 2"));
