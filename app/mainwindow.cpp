@@ -33,6 +33,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -237,6 +238,22 @@ void Tfrm_Main::createActions()
                     }
                 ShowSearchWindow(this);
             }));
+    // A window with a Ctrl+F command of its own (the notes' search) keeps
+    // the key while the focus is in it: two owners of one key would leave
+    // it doing nothing at all.
+    // (The focus also moves while this window is being destroyed: the
+    // handler reads no member.)
+    connect(qApp, &QApplication::focusChanged, aKeres,
+            [self = static_cast<QWidget *>(this), search = QPointer<QAction>(aKeres)](QWidget *, QWidget *now) {
+                if (!search)
+                    return;
+                const QKeySequence key(QStringLiteral("Ctrl+F"));
+                bool taken = false;
+                for (QWidget *w = now; w && w != self && !taken; w = w->parentWidget())
+                    for (QAction *a : w->actions())
+                        taken = taken || (a != search && a->isEnabled() && a->shortcut() == key);
+                search->setShortcut(taken ? QKeySequence() : key);
+            });
     aTrKeres = add(QStringLiteral("aTrKeres"), aKeres->text(), none, {}, QStringLiteral("keres"));
     connect(aTrKeres, &QAction::triggered, this, Guarded([this] {
                 fromTray();

@@ -254,10 +254,13 @@ void Tfrm_Kereses::showHits(int serial, const QList<zdb::SearchHit> &hits, const
             item->setToolTip(0, caption);
             auto *label = new QLabel;
             label->setTextFormat(Qt::RichText);
-            QString html = QStringLiteral("%1 &nbsp;<span style=\"color:%2\">%3:</span> %4")
-                               .arg(caption.toHtmlEscaped(), dim.name(), h.fieldLabel.toHtmlEscaped(), h.fieldHtml);
+            // The date comes before the matched text: a long excerpt may
+            // run past the window's edge, the date should not.
+            QString html = caption.toHtmlEscaped();
             if (!h.date.isEmpty())
                 html += QStringLiteral(" &nbsp;<span style=\"color:%1\">%2</span>").arg(dim.name(), h.date.toHtmlEscaped());
+            html += QStringLiteral(" &nbsp;<span style=\"color:%1\">%2:</span> %3")
+                        .arg(dim.name(), h.fieldLabel.toHtmlEscaped(), h.fieldHtml);
             label->setText(html);
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
             m_list->setItemWidget(item, 0, label);

@@ -122,6 +122,7 @@ private Q_SLOTS:
             QTest::newRow(n) << QString::fromUtf8(n) << QString::fromUtf8(c) << QString::fromUtf8(h) << QString::fromUtf8(k);
         };
         row("aGyorsLista", "Gyorslista", "Gyorslista", "Ctrl+Q");
+        row("aKeres", "Keresés mindenben", "Keresés minden adatban", "Ctrl+F");
         row("aNyomtat", "Nyomtat", "Nyomtat", "Ctrl+P");
         row("aNyomtatKep", "Nyomtatási kép", "Nyomtatási kép", "Ctrl+K");
         row("aExcelbe", "Excelbe...", "Excelbe...", "Ctrl+E");
@@ -265,12 +266,12 @@ private Q_SLOTS:
         f.makeDb(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (41, 'Alfa');"));
         QVERIFY(f.start());
         QCOMPARE(entriesOf(menuOf(f.main.get(), QStringLiteral("Dolgaim"))),
-                 (QStringList{"Naptár", "Feladatok", "Jegyzetek", "-", "Gyorslista", "-", "Nyomtat", "Nyomtatási kép",
+                 (QStringList{"Naptár", "Feladatok", "Jegyzetek", "-", "Gyorslista", "Keresés mindenben", "-", "Nyomtat", "Nyomtatási kép",
                               "-", "Excelbe...", "Html export", "-", "Bezár"}));
         QCOMPARE(entriesOf(menuOf(f.main.get(), QStringLiteral("Adatok"))),
                  (QStringList{"Ügyfelek", "Termékek", "Projektek"}));
         auto *large = f.main->findChild<QToolBar *>(QStringLiteral("ToolBarLarge"));
-        QCOMPARE(entriesOf(large), (QStringList{"Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "-", "Ügyfelek",
+        QCOMPARE(entriesOf(large), (QStringList{"Gyorslista", "Keresés mindenben", "-", "Naptár", "Feladatok", "Jegyzetek", "-", "Ügyfelek",
                                                 "Termékek", "Projektek", "-", "NyomtatButton"}));
         f.main.reset();
 
@@ -294,7 +295,7 @@ private Q_SLOTS:
                  (QStringList{"Ügyfelek", "Termékek", "Próbák", "Projektek"}));
         QVERIFY(entriesOf(f.main->findChild<QToolBar *>(QStringLiteral("ToolBarLarge"))).contains(QStringLiteral("Próbák")));
         QCOMPARE(entriesOf(f.main->trayIcon()->contextMenu()),
-                 (QStringList{"Főképernyő", "Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek", "Termékek",
+                 (QStringList{"Főképernyő", "Gyorslista", "Keresés mindenben", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek", "Termékek",
                               "Próbák", "Projektek", "-", "Bezár"}));
 
         actionOf(f.main, QStringLiteral("aProba"))->trigger();
@@ -549,7 +550,7 @@ private Q_SLOTS:
         QStringList menu;
         for (QAction *a : tray->contextMenu()->actions())
             menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(menu, (QStringList{"Főképernyő", "Gyorslista", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek",
+        QCOMPARE(menu, (QStringList{"Főképernyő", "Gyorslista", "Keresés mindenben", "-", "Naptár", "Feladatok", "Jegyzetek", "Ügyfelek",
                                     "Termékek", "Projektek", "-", "Bezár"}));
 
         f.main->move(50, 40);

@@ -3,6 +3,8 @@
 
 #include "appfixture.h"
 
+#include "app/helpers/listchild.h"
+#include "app/helpers/listheader.h"
 #include "app/helpers/listwindow.h"
 #include "app/modules.h"
 #include "app/searchwindow.h"
@@ -63,6 +65,7 @@ private Q_SLOTS:
     void eachKindOpensItsRecord_data();
     void eachKindOpensItsRecord();
     void typingShowsResultsAndKeysMove();
+    void ctrlFSearchesTheListInFocus();
 };
 
 void TstSearch::eachKindOpensItsRecord_data()
@@ -162,6 +165,46 @@ void TstSearch::typingShowsResultsAndKeysMove()
     QTest::keyClicks(window->searchBox(), QStringLiteral("nincsilyen"));
     QTRY_VERIFY(window->resultsCurrent());
     QCOMPARE(list->topLevelItemCount(), 0);
+    f.closeMain();
+}
+
+void TstSearch::ctrlFSearchesTheListInFocus()
+{
+    AppFixture f;
+    f.makeDb(QString::fromUtf8(kRows));
+    QVERIFY(f.start());
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+
+    // In a list with a quick search box, Ctrl+F goes to that box.
+    auto *customers = qobject_cast<ListChild *>(f.main->openListWindow(KindCustomers));
+    QVERIFY(customers && customers->header());
+    customers->listGrid()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), customers->header()->searchBox());
+    QVERIFY(!f.main->findChild<Tfrm_Kereses *>());
+
+    // The notes list has a search of its own on Ctrl+F: that one runs.
+    QWidget *notes = f.main->openListWindow(KindNotes);
+    QVERIFY(notes);
+    static_cast<ListChild *>(notes)->listGrid()->setFocus();
+    bool ownSearch = false;
+    testhooks::onNextDialog([&](QDialog *d) {
+        ownSearch = true;
+        d->reject();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(ownSearch);
+    QVERIFY(!f.main->findChild<Tfrm_Kereses *>());
+
+    // With no list in focus it searches everything.
+    f.main->mdiArea()->closeAllSubWindows();
+    QTRY_VERIFY(f.main->mdiArea()->subWindowList().isEmpty());
+    f.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+    f.main->setFocus();
+    QTest::keyClick(f.main.get(), Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(f.main->findChild<Tfrm_Kereses *>());
     f.closeMain();
 }
 
