@@ -110,10 +110,10 @@ public:
     // Re-reads the given records of `table` from `mainDb` and replaces their
     // entries (a record gone from the table loses its entry).
     void syncRows(sqlite3 *mainDb, Encoding encoding, const QString &table, const QList<qint64> &ids);
-    // Re-indexes whole tables in batches; each batch reads the database and
-    // writes the index under the index's write lock, so a row written by the
-    // program meanwhile is never overwritten by an older copy. `progress`
-    // gets (done, total); returns false when `cancel` was set.
+    // Re-indexes whole tables: reads them in one snapshot of the database
+    // (let go before the index is written), then writes their entries in
+    // rowid order in one transaction; all tables at once go into fresh
+    // tables. `progress` gets (done, total); returns false when `cancel` was set.
     bool reindexTables(sqlite3 *mainDb, Encoding encoding, const QStringList &tables,
                        const std::function<void(qint64, qint64)> &progress = {},
                        const std::atomic_bool *cancel = nullptr);
@@ -123,9 +123,10 @@ private:
 };
 
 // Keeps the index of one open connection current: every row the program
-// posts or deletes is re-indexed at once; a table changed without row detail
-// (a free statement, an import) and a stale index at start are re-indexed by
-// a background thread, whose progress it announces.
+// posts or deletes is re-indexed at once (or, while a re-index runs, right
+// after it); a table changed without row detail (a free statement, an
+// import) and a stale index at start are re-indexed by a background thread,
+// whose progress it announces.
 class SearchIndexKeeper : public QObject
 {
     Q_OBJECT
