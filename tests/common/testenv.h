@@ -33,6 +33,9 @@ inline void execSql(const QString &dbPath, const QString &sql)
 {
     sqlite3 *db = nullptr;
     QVERIFY(sqlite3_open(QFile::encodeName(dbPath).constData(), &db) == SQLITE_OK);
+    // Like any program sharing the file, it waits a moment for a reader
+    // (the program's search index reads the file at start).
+    sqlite3_busy_timeout(db, 10000);
     char *error = nullptr;
     const int rc = sqlite3_exec(db, zdb::toCp1250(sql).constData(), nullptr, nullptr, &error);
     const QString message = error ? QString::fromUtf8(error) : QString();
