@@ -2,9 +2,9 @@
 
 #include "app/aboutdialog.h"
 #include "app/restoredialog.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "db/backup.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/core/tablewatch.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
@@ -15,7 +15,7 @@
 #include "app/settingsdialog.h"
 #include "app/splash.h"
 #include "app/usersdialog.h"
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"

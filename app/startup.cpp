@@ -6,7 +6,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/logindialog.h"
 
 #include "db/connection.h"

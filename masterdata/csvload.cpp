@@ -2,12 +2,12 @@
 
 #include "masterdata/csvkeyindex.h"
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/rowwriter.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 
 #include <QStringDecoder>
 

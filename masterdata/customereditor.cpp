@@ -2,7 +2,7 @@
 
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/recordset.h"

@@ -4,7 +4,7 @@
 // one-line input dialog and remembered dialog positions, plus (through
 // common.h) the helpers that need no widgets.
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 
 #include <QRect>
 #include <QString>

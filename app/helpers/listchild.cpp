@@ -5,7 +5,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/listcommandbar.h"
 #include "app/helpers/listheader.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/core/tablewatch.h"
 
 #include "db/recordset.h"
 

@@ -17,7 +17,7 @@
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/testhooks.h"
 #include "db/backup.h"
 #include "db/catalog.h"

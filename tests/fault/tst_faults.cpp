@@ -6,7 +6,7 @@
 #include "tests/app/appfixture.h"
 
 #include "app/helpers/datagrid.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "db/backup.h"
 #include "db/catalog.h"
 #include "db/connection.h"

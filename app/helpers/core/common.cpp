@@ -1,4 +1,4 @@
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 
 #include "db/textfold.h"
 

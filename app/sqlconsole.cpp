@@ -1,6 +1,6 @@
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -8,7 +8,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 #include "output/output.h"
 
 #include "db/catalog.h"

@@ -1,6 +1,6 @@
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "db/backup.h"
 #include "db/connection.h"
 #include "db/dberror.h"

@@ -1,4 +1,4 @@
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/core/tablewatch.h"
 
 #include "db/catalog.h"
 #include "db/recordset.h"

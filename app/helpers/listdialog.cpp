@@ -1,4 +1,4 @@
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 #include "output/output.h"
 
@@ -7,7 +7,7 @@
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listcommandbar.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/core/tablewatch.h"
 
 #include "db/recordset.h"
 
