@@ -10,6 +10,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
+#include "app/listcommands.h"
 #include "app/readmedialog.h"
 #include "scheduling/records.h"
 #include "app/settingsdialog.h"
@@ -49,6 +50,7 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     setObjectName(QStringLiteral("frm_Main"));
     setWindowTitle(QStringLiteral("Zentavo"));
     setWindowIcon(ZIcon(QStringLiteral("zentavo")));
+    InstallListOutput();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
