@@ -449,3 +449,25 @@ void ReopenKeepingPlace(zdb::RecordSet *rs, const QString &idField)
             return;
     rs->first();
 }
+
+namespace {
+
+bool hasCurrentRow(const zdb::RecordSet *rs)
+{
+    return rs && rs->isOpen() && (rs->isEditing() || rs->currentRow() >= 0);
+}
+
+} // namespace
+
+QString CurrentRowText(const zdb::RecordSet *rs, const QString &field)
+{
+    return hasCurrentRow(rs) ? VarToStrNull(rs->value(field)) : QString();
+}
+
+int CurrentRowInt(const zdb::RecordSet *rs, const QString &field)
+{
+    if (!hasCurrentRow(rs))
+        return 0;
+    const QVariant v = rs->value(field);
+    return v.isValid() ? v.toInt() : 0;
+}
