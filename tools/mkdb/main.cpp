@@ -1,16 +1,19 @@
-// zentavo-mkdb: makes a new Zentavo database file with every table, optionally
-// filled with demo data. The program itself never creates a database.
+// zentavo-mkdb: makes a new Zentavo database file, or the tables of a new
+// PostgreSQL database, with every table, optionally filled with demo data.
+// The program itself never creates a database.
 //
-//   zentavo-mkdb PATH [--demo]
+//   zentavo-mkdb PATH|postgresql://... [--demo]
 //
 // Exit codes: 0 done, 1 the file exists or could not be made, 2 bad arguments.
 
 #include "tools/mkdb/dbwriter.h"
 #include "tools/mkdb/demodata.h"
+#include "tools/mkdb/serverschema.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/dberror.h"
+#include "db/pgsession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,12 +50,16 @@ void build(const QString &path, bool demo, const QDate &today)
     try {
         mkdb::Writer writer(connection);
         writer.execute(QStringLiteral("BEGIN"));
-        writer.execute(schemaText());
-        // The rows below are written by the catalogue's rules: the tables
-        // must be the ones it describes.
-        const QStringList differences = zdb::CatalogueDifferences(connection.handle());
-        if (!differences.isEmpty())
-            throw zdb::Error(differences.join(QLatin1Char('\n')));
+        if (connection.isServer()) {
+            writer.execute(mkdb::serverSchema(schemaText()));
+        } else {
+            writer.execute(schemaText());
+            // The rows below are written by the catalogue's rules: the tables
+            // must be the ones it describes.
+            const QStringList differences = zdb::CatalogueDifferences(connection.handle());
+            if (!differences.isEmpty())
+                throw zdb::Error(differences.join(QLatin1Char('\n')));
+        }
         if (demo)
             mkdb::fillDemo(writer, today);
         writer.execute(QStringLiteral("COMMIT"));
@@ -108,6 +115,19 @@ int main(int argc, char *argv[])
     }
 
     const QString path = paths.first();
+    if (zdb::isServerAddress(path)) {
+        // A server database: its tables are made in one transaction, so one
+        // that already holds them refuses the second set and keeps its own.
+        try {
+            build(path, parser.isSet(demoOption), today);
+        } catch (const zdb::Error &e) {
+            complain(QStringLiteral("Az adatbázis nem készült el: %1\n").arg(e.message()));
+            return 1;
+        }
+        QTextStream(stdout) << QStringLiteral("Elkészült: %1%2\n")
+                                   .arg(path, parser.isSet(demoOption) ? QStringLiteral(" (mintaadatokkal)") : QString());
+        return 0;
+    }
     const QFileInfo info(path);
     // NewOnly creates the file only if nothing is there (not even a dangling
     // link), so an existing database can never be overwritten.

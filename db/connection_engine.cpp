@@ -1,0 +1,49 @@
+// The connection's engine-neutral statement calls: each goes to the file
+// engine or to the server session, whichever the connection opened.
+
+#include "db/connection.h"
+
+#include "db/cursor.h"
+#include "db/dberror.h"
+#include "db/pgsession.h"
+
+#include <sqlite3.h>
+
+namespace zdb {
+
+std::unique_ptr<Cursor> openSqliteCursor(Connection *connection, const BoundSql &statement);
+
+bool Connection::isServer() const
+{
+    return m_pg != nullptr || isServerAddress(database);
+}
+
+QString Connection::dialect() const
+{
+    return isServer() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
+}
+
+std::unique_ptr<Cursor> Connection::query(const BoundSql &statement)
+{
+    if (!isConnected())
+        open();
+    if (m_pg)
+        return m_pg->query(statement);
+    return openSqliteCursor(this, statement);
+}
+
+qint64 Connection::changes() const
+{
+    if (m_pg)
+        return m_pg->changes();
+    return m_db ? sqlite3_changes64(m_db) : 0;
+}
+
+qint64 Connection::lastInsertId() const
+{
+    if (m_pg)
+        return m_pg->lastInsertId();
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+} // namespace zdb

@@ -1,0 +1,62 @@
+#pragma once
+
+// The server engine: one libpq session and the statements the layer runs on
+// it. The layer's SQL (anonymous "?" and ":name" parameters, SQLite's
+// case-blind LIKE, "IS ?") is turned into the server's dialect here, so the
+// record sets and windows send the same texts to both engines.
+
+#include "db/binder.h"
+#include "db/cursor.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+struct pg_conn;
+
+namespace zdb {
+
+// True for a PostgreSQL connection string: a "postgresql://" or
+// "postgres://" URI, or key=value pairs ("host=... dbname=...").
+bool isServerAddress(const QString &database);
+
+// A statement in the server's dialect: "$n" parameters with their values in order.
+struct ServerSql
+{
+    QString text;
+    QVariantList values;
+    bool lockForWrite = false;   // a BEGIN IMMEDIATE: the transaction writes
+};
+ServerSql toServerSql(const BoundSql &statement);
+
+class PgSession
+{
+public:
+    // Connects; throws Error with the user's message for an unreachable
+    // server, a refused password or a missing database.
+    explicit PgSession(const QString &conninfo);
+    ~PgSession();
+    PgSession(const PgSession &) = delete;
+    PgSession &operator=(const PgSession &) = delete;
+
+    // One statement; rows are ignored. Throws Error.
+    void execute(const BoundSql &statement);
+    // Every statement of a text without values. Throws Error.
+    void executeScript(const QString &sql);
+    std::unique_ptr<Cursor> query(const BoundSql &statement);
+
+    qint64 changes() const { return m_changes; }
+    qint64 lastInsertId();
+    bool inTransaction() const;
+    QString version() const;
+    pg_conn *handle() const { return m_conn; }
+
+private:
+    void run(const ServerSql &sql, bool keepRows, void **result);
+    pg_conn *m_conn = nullptr;
+    qint64 m_changes = 0;
+};
+
+} // namespace zdb
