@@ -8,7 +8,7 @@
 
 #include "tools/mkdb/dbwriter.h"
 #include "tools/mkdb/demodata.h"
-#include "tools/mkdb/serverschema.h"
+#include "db/serverschema.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"
@@ -51,7 +51,7 @@ void build(const QString &path, bool demo, const QDate &today)
         mkdb::Writer writer(connection);
         writer.execute(QStringLiteral("BEGIN"));
         if (connection.isServer()) {
-            writer.execute(mkdb::serverSchema(schemaText()));
+            writer.execute(zdb::serverSchema(schemaText()));
         } else {
             writer.execute(schemaText());
             // The rows below are written by the catalogue's rules: the tables
