@@ -118,6 +118,7 @@ void Connection::open()
         // The server keeps its texts in UTF-8 whatever the file databases use.
         encoding = Encoding::Utf8;
         m_version = m_pg->version();
+        watchServer();
         Q_EMIT connectedChanged(true);
         return;
     }

@@ -100,6 +100,7 @@ Q_SIGNALS:
     void connectedChanged(bool connected);
 
 private:
+    void watchServer();   // other desks' commits reach TableChanges
     sqlite3 *m_db = nullptr;
     std::unique_ptr<PgSession> m_pg;
     QString m_version;

@@ -3,6 +3,7 @@
 
 #include "db/connection.h"
 
+#include "db/catalog.h"
 #include "db/cursor.h"
 #include "db/dberror.h"
 #include "db/pgsession.h"
@@ -30,6 +31,16 @@ std::unique_ptr<Cursor> Connection::query(const BoundSql &statement)
     if (m_pg)
         return m_pg->query(statement);
     return openSqliteCursor(this, statement);
+}
+
+void Connection::watchServer()
+{
+    // Another desk's commit reaches every window showing the table, as one
+    // of this program's own free statements does.
+    m_pg->watch([](const QStringList &tables) {
+        for (const QString &table : tables)
+            TableChanges::notify(table);
+    });
 }
 
 qint64 Connection::changes() const

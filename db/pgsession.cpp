@@ -4,9 +4,12 @@
 
 #include <libpq-fe.h>
 
+#include <QObject>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 
 #include <cstdlib>
+#include <utility>
 #include <cstring>
 
 namespace zdb {
@@ -287,7 +290,46 @@ PgSession::PgSession(const QString &conninfo)
 
 PgSession::~PgSession()
 {
+    m_notifier.reset();   // before its socket closes
+    m_context.reset();
     PQfinish(m_conn);
+}
+
+void PgSession::watch(std::function<void(const QStringList &)> changed)
+{
+    m_changed = std::move(changed);
+    Result r(PQexec(m_conn, "LISTEN zentavo_changes"));
+    m_context = std::make_unique<QObject>();
+    m_notifier = std::make_unique<QSocketNotifier>(qintptr(PQsocket(m_conn)), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_context.get(), [this] {
+        PQconsumeInput(m_conn);
+        collectNotices();
+    });
+}
+
+void PgSession::collectNotices()
+{
+    const int self = PQbackendPID(m_conn);
+    while (PGnotify *n = PQnotifies(m_conn)) {
+        const QString table = QString::fromUtf8(n->extra).toLower();
+        if (n->be_pid != self && !table.isEmpty() && !m_pending.contains(table))
+            m_pending.append(table);
+        PQfreemem(n);
+    }
+    if (m_pending.isEmpty() || !m_changed || m_deliveryQueued)
+        return;
+    // Notices read along with a statement's result are told after it, from
+    // the event loop, never in the middle of the statement's caller.
+    m_deliveryQueued = true;
+    QMetaObject::invokeMethod(m_context.get(), [this] { deliverNotices(); }, Qt::QueuedConnection);
+}
+
+void PgSession::deliverNotices()
+{
+    m_deliveryQueued = false;
+    const QStringList tables = std::exchange(m_pending, {});
+    if (m_changed && !tables.isEmpty())
+        m_changed(tables);
 }
 
 QString PgSession::version() const
@@ -323,6 +365,8 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
         PQclear(res);
         throw Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
     }
+    if (m_context)
+        collectNotices();
     const char *command = PQcmdStatus(res);
     if (std::strncmp(command, "INSERT", 6) == 0 || std::strncmp(command, "UPDATE", 6) == 0
         || std::strncmp(command, "DELETE", 6) == 0)

@@ -9,11 +9,15 @@
 #include "db/cursor.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+class QObject;
+class QSocketNotifier;
 struct pg_conn;
 
 namespace zdb {
@@ -53,10 +57,22 @@ public:
     QString version() const;
     pg_conn *handle() const { return m_conn; }
 
+    // Listens for the change notices of the database's triggers: `changed`
+    // gets the tables other sessions wrote, from the event loop, as soon as
+    // their transactions commit. This session's own writes are left out.
+    void watch(std::function<void(const QStringList &)> changed);
+
 private:
     void run(const ServerSql &sql, bool keepRows, void **result);
+    void collectNotices();
+    void deliverNotices();
     pg_conn *m_conn = nullptr;
     qint64 m_changes = 0;
+    std::function<void(const QStringList &)> m_changed;
+    QStringList m_pending;
+    bool m_deliveryQueued = false;
+    std::unique_ptr<QObject> m_context;   // queued deliveries die with the session
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace zdb

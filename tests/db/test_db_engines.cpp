@@ -249,6 +249,37 @@ private Q_SLOTS:
         QCOMPARE(t.valueAt(1, QStringLiteral("datum")).toDate(), QDate(2026, 3, 1));
     }
 
+    // Another desk's commit is pushed to this one; its own writes are not
+    // told back to it, and nothing arrives before the commit.
+    void serverPushesOtherDesksChanges()
+    {
+        const QString engine = QStringLiteral("server");
+        EngineDb db;
+        if (!db.make(engine, QStringLiteral("zt_push")))
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        Connection other;
+        other.setPath(db.address);
+        other.open();
+        QStringList told;
+        QObject receiver;
+        connect(&TableChanges::instance(), &TableChanges::changed, &receiver,
+                [&told](const QString &table, const QObject *) { told << table; });
+
+        other.beginTransaction();
+        other.execute(BoundSql{QStringLiteral("INSERT INTO dolog3 (dolog3, rovid) VALUES (?, ?)"), {1, QStringLiteral("máshol")}, {}});
+        QTest::qWait(200);
+        QVERIFY(told.isEmpty());
+        other.commit();
+        QTRY_COMPARE_WITH_TIMEOUT(told, QStringList{QStringLiteral("dolog3")}, 1000);
+
+        // This desk's own write (reading it back as well) tells nobody here.
+        told.clear();
+        db.conn.execute(BoundSql{QStringLiteral("UPDATE ugyfel SET ugyfel_nev = ? WHERE ugyfel = ?"), {QStringLiteral("x"), 1}, {}});
+        QCOMPARE(db.count(QString()), 1);
+        QTest::qWait(300);
+        QCOMPARE(told, QStringList{QStringLiteral("ugyfel")});   // from the other desk's session only
+    }
+
     void serverDialect_data()
     {
         QTest::addColumn<QString>("sql");
