@@ -114,7 +114,7 @@ void Connection::open()
     if (database.trimmed().isEmpty())
         throw Error(QStringLiteral("Missing database property"));
     if (isServerAddress(database)) {
-        m_pg = std::make_unique<PgSession>(database);
+        m_pg = std::make_unique<PgSession>(database, passwordAsker(database));
         // The server keeps its texts in UTF-8 whatever the file databases use.
         encoding = Encoding::Utf8;
         m_version = m_pg->version();

@@ -92,6 +92,10 @@ public:
     // engine's message when it fails.
     void runToEnd(sqlite3_stmt *stmt);
 
+    // Asks the user for a server's password when ~/.pgpass or PGPASSFILE
+    // holds none (the program's own dialog); unset, such a start fails.
+    static void setPasswordPrompt(std::function<QString(const QString &address)> prompt);
+
     // Record sets register themselves so that close() can close them.
     void attach(RecordSet *rs);
     void detach(RecordSet *rs);

@@ -14,6 +14,26 @@ namespace zdb {
 
 std::unique_ptr<Cursor> openSqliteCursor(Connection *connection, const BoundSql &statement);
 
+namespace {
+std::function<QString(const QString &)> &passwordPrompt()
+{
+    static std::function<QString(const QString &)> prompt;
+    return prompt;
+}
+} // namespace
+
+void Connection::setPasswordPrompt(std::function<QString(const QString &address)> prompt)
+{
+    passwordPrompt() = std::move(prompt);
+}
+
+std::function<QString()> passwordAsker(const QString &address)
+{
+    if (!passwordPrompt())
+        return {};
+    return [address] { return passwordPrompt()(address); };
+}
+
 bool Connection::isServer() const
 {
     return m_pg != nullptr || isServerAddress(database);

@@ -174,6 +174,28 @@ bool isServerAddress(const QString &database)
     return pairs.match(t).hasMatch();
 }
 
+QString addressWithoutPassword(const QString &address)
+{
+    if (!isServerAddress(address))
+        return address;
+    QString out = address.trimmed();
+    if (out.contains(QLatin1String("://"))) {
+        static const QRegularExpression userInfo(QStringLiteral("^([a-z]+://[^:@/?]*):[^@/?]*@"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        out.replace(userInfo, QStringLiteral("\\1@"));
+        static const QRegularExpression param(QStringLiteral("([?&])password=[^&]*&?"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        out.replace(param, QStringLiteral("\\1"));
+        if (out.endsWith(QLatin1Char('?')) || out.endsWith(QLatin1Char('&')))
+            out.chop(1);
+        return out;
+    }
+    static const QRegularExpression pair(QStringLiteral("\\s*\\bpassword\\s*=\\s*('(?:[^'\\\\]|\\\\.)*'|\\S*)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    out.replace(pair, QString());
+    return out.trimmed();
+}
+
 ServerSql toServerSql(const BoundSql &statement)
 {
     const QString &s = statement.sql;
@@ -272,9 +294,20 @@ ServerSql toServerSql(const BoundSql &statement)
     return out;
 }
 
-PgSession::PgSession(const QString &conninfo)
+PgSession::PgSession(const QString &conninfo, const std::function<QString()> &askPassword)
 {
-    m_conn = PQconnectdb(conninfo.trimmed().toUtf8().constData());
+    const QByteArray address = conninfo.trimmed().toUtf8();
+    m_conn = PQconnectdb(address.constData());
+    if (m_conn && PQstatus(m_conn) != CONNECTION_OK && PQconnectionNeedsPassword(m_conn) && askPassword) {
+        const QByteArray password = askPassword().toUtf8();
+        if (!password.isEmpty()) {
+            // The address with the password beside it; it is kept nowhere.
+            const char *keys[] = {"dbname", "password", nullptr};
+            const char *values[] = {address.constData(), password.constData(), nullptr};
+            PQfinish(m_conn);
+            m_conn = PQconnectdbParams(keys, values, 1);
+        }
+    }
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         const QString message = m_conn ? connectMessage(m_conn, conninfo) : QStringLiteral("Nincs memória");
         PQfinish(m_conn);

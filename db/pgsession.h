@@ -26,6 +26,10 @@ namespace zdb {
 // "postgres://" URI, or key=value pairs ("host=... dbname=...").
 bool isServerAddress(const QString &database);
 
+// The connection string without any password in it (key=value "password",
+// a URI's "user:password@" or "?password="), for writing to the ini file.
+QString addressWithoutPassword(const QString &address);
+
 // A statement in the server's dialect: "$n" parameters with their values in order.
 struct ServerSql
 {
@@ -35,12 +39,18 @@ struct ServerSql
 };
 ServerSql toServerSql(const BoundSql &statement);
 
+// The password question for a server at `address`, as the program set it; empty when none is set.
+std::function<QString()> passwordAsker(const QString &address);
+
 class PgSession
 {
 public:
     // Connects; throws Error with the user's message for an unreachable
     // server, a refused password or a missing database.
-    explicit PgSession(const QString &conninfo);
+    // A server that asks for a password not found in ~/.pgpass or
+    // PGPASSFILE gets the one `askPassword` returns, once; an empty answer
+    // gives up.
+    explicit PgSession(const QString &conninfo, const std::function<QString()> &askPassword = {});
     ~PgSession();
     PgSession(const PgSession &) = delete;
     PgSession &operator=(const PgSession &) = delete;

@@ -4,6 +4,7 @@
 
 #include "db/catalog.h"
 #include "db/connection.h"
+#include "db/dbcopy.h"
 #include "db/dberror.h"
 #include "db/pgsession.h"
 #include "db/recordset.h"
@@ -278,6 +279,63 @@ private Q_SLOTS:
         QCOMPARE(db.count(QString()), 1);
         QTest::qWait(300);
         QCOMPARE(told, QStringList{QStringLiteral("ugyfel")});   // from the other desk's session only
+    }
+
+    // An office moves to the server and back: every row comes back as it
+    // was; a value the server's column cannot hold stops the copy whole.
+    void copyToServerAndBack()
+    {
+        const QString engine = QStringLiteral("server");
+        EngineDb file;
+        file.make(QStringLiteral("file"), QString());
+        {
+            Table t(&file.conn);
+            UseCatalogue(t, QStringLiteral("dolog3"));
+            t.open();
+            addTask(t, QStringLiteral("Árvíztűrő"), QDate(2026, 5, 4));
+            addTask(t, QStringLiteral(""));
+            addTask(t, QVariant(), QVariant(), QVariant());
+        }
+        file.conn.executeDirect(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (1, 'Kovács Bt.')"));
+        const QString dump = QStringLiteral("SELECT dolog3, datum, rovid, kesz, rovids FROM dolog3 ORDER BY dolog3");
+
+        if (pgtest::baseAddress().isEmpty())
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        Connection server;
+        server.setPath(pgtest::freshDatabase(QStringLiteral("zt_copy")));
+        CopyDatabase(file.conn, server, fileSchema());
+        QTemporaryDir back;
+        Connection copy;
+        copy.setPath(back.filePath(QStringLiteral("vissza.sqb")));
+        CopyDatabase(server, copy, fileSchema());
+        for (Connection *c : {&server, &copy}) {
+            Query a(&file.conn, dump), b(c, dump);
+            a.open();
+            b.open();
+            for (const QString &f : {QStringLiteral("dolog3"), QStringLiteral("datum"), QStringLiteral("rovid"),
+                                     QStringLiteral("kesz"), QStringLiteral("rovids")})
+                QCOMPARE(column(b, f), column(a, f));
+        }
+        copy.close();
+        // The file written back holds Windows-1250 bytes, as read by SQLite itself.
+        sqlite3 *raw = nullptr;
+        QCOMPARE(sqlite3_open(back.filePath(QStringLiteral("vissza.sqb")).toUtf8().constData(), &raw), SQLITE_OK);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(raw, "SELECT rovid, typeof(dolog3) FROM dolog3 WHERE dolog3 = 1", -1, &st, nullptr);
+        QCOMPARE(sqlite3_step(st), SQLITE_ROW);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))), QByteArray("\xC1rv\xEDzt\xFBr\xF5"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))), QByteArray("integer"));
+        sqlite3_finalize(st);
+        sqlite3_close(raw);
+
+        file.conn.executeDirect(QStringLiteral("UPDATE dolog3 SET fontos = 'sok' WHERE dolog3 = 2"));
+        Connection second;
+        second.setPath(pgtest::freshDatabase(QStringLiteral("zt_copy2")));
+        const QString message = errorOf([&] { CopyDatabase(file.conn, second, fileSchema()); });
+        QVERIFY2(message.startsWith(QStringLiteral("dolog3 tábla 2. sora, fontos oszlop: 'sok'")), qPrintable(message));
+        Query tables(&second, QStringLiteral("SELECT COUNT(*) AS n FROM information_schema.tables WHERE table_schema = 'public'"));
+        tables.open();
+        QCOMPARE(tables.value(QStringLiteral("n")).toInt(), 0);
     }
 
     void serverDialect_data()
