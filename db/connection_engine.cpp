@@ -36,7 +36,13 @@ std::function<QString()> passwordAsker(const QString &address)
 
 bool Connection::isServer() const
 {
-    return m_pg != nullptr || isServerAddress(database);
+    // Open, the engine answers without reading the address again (row
+    // writers ask for every row).
+    if (m_pg)
+        return true;
+    if (m_db)
+        return false;
+    return isServerAddress(database);
 }
 
 QString Connection::dialect() const
