@@ -59,7 +59,8 @@ Tfrm_Sql::Tfrm_Sql(QWidget *parent)
     : QDialog(parent), m_db(Db1())
 {
     setObjectName(kFormName);
-    setWindowTitle(QStringLiteral("SQL lekérdezés"));
+    // On a server the statements are its dialect's, not a file's.
+    setWindowTitle(m_db && m_db->isServer() ? QStringLiteral("SQL lekérdezés (PostgreSQL)") : QStringLiteral("SQL lekérdezés"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);

@@ -341,7 +341,7 @@ int UpdateWhere(Connection *connection, const QString &table, const QList<std::p
         statement.sql += QStringLiteral(" WHERE ") + where;
     statement.values += whereParams;
     connection->execute(statement);
-    const int changed = sqlite3_changes(connection->handle());
+    const int changed = int(connection->changes());
     if (changed > 0)
         TableChanges::notify(t.name);
     return changed;
@@ -386,8 +386,10 @@ int NextIdOn(Connection *connection, const QString &field, const QString &table)
     Query qryMax(connection);
     // Numbers sort before texts: a text another program left in the column
     // ('abc') is passed over, and the index still answers at once.
+    // A server's integer column holds integers only.
     qryMax.setSql(QStringLiteral("SELECT MAX(") + field + QStringLiteral(") AS maxid FROM ") + from
-                  + QStringLiteral(" WHERE ") + field + QStringLiteral(" < '';"));
+                  + (connection->isServer() ? QStringLiteral(";")
+                                            : QStringLiteral(" WHERE ") + field + QStringLiteral(" < '';")));
     qryMax.open();
     const QVariant v = qryMax.value(QStringLiteral("maxid"));
     bool ok = false;

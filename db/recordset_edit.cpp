@@ -103,7 +103,7 @@ QVariant toText(const FieldDef &f, const QVariant &value)
 
 void checkRowChanged(Connection *connection)
 {
-    if (sqlite3_changes(connection->handle()) == 0)
+    if (connection->changes() == 0)
         throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
 }
 
@@ -245,7 +245,7 @@ void RecordSet::post()
     // the row is one write transaction, so a second program on the same file
     // cannot take the same identifier in between.
     const bool ownTransaction = m_mode == Mode::Inserting && m_connection && m_connection->isConnected()
-        && sqlite3_get_autocommit(m_connection->handle());
+        && !m_connection->inTransaction();
     if (ownTransaction)
         m_connection->executeDirect(QStringLiteral("BEGIN IMMEDIATE"));
     try {
@@ -266,8 +266,13 @@ void RecordSet::post()
         if (ownTransaction)
             m_connection->executeDirect(QStringLiteral("COMMIT"));
     } catch (...) {
-        if (ownTransaction && !sqlite3_get_autocommit(m_connection->handle()))
-            sqlite3_exec(m_connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        if (ownTransaction && m_connection->inTransaction()) {
+            try {
+                m_connection->rollback();
+            } catch (const Error &) {
+                // The first failure is the one to report.
+            }
+        }
         throw;
     }
 
@@ -275,7 +280,7 @@ void RecordSet::post()
     // it stands, without sorting or filtering again.
     Row &row = d->rows[size_t(m_current)];
     if (m_mode == Mode::Inserting)
-        row.key = sqlite3_last_insert_rowid(m_connection->handle());
+        row.key = m_connection->lastInsertId();
     row.cells = d->blockFromBuffer();
     d->buffer.clear();
     d->modified = false;

@@ -393,7 +393,7 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     // into edit or insert mode, so a failing line cannot leave it there.
     zdb::Table scratch(conn, decl.name);
     zdb::DeclareFields(scratch, decl.name);
-    scratch.setFilter(QStringLiteral("0"));
+    scratch.setFilter(QStringLiteral("1=0"));
     scratch.setFiltered(true);
     scratch.setBeforePost(target.beforePost());
     scratch.open();

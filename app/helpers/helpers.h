@@ -24,6 +24,10 @@ void ShowUnhandledError(const QString &message, QWidget *owner = nullptr);
 // One-line input dialog; true when confirmed (text written back).
 bool InputWithMask(const QString &caption, const QString &prompt, const QString &mask, QString &text);
 
+// The password of a server database, asked once at start with the input
+// dialog (typed unseen); empty when the user cancels.
+QString AskServerPassword(const QString &address);
+
 // Dialog positions in the ini file, one section per form name.
 void LoadFormPosition(const QString &formName, int &left, int &top);
 void SaveFormPosition(const QString &formName, int left, int top);

@@ -10,6 +10,8 @@
 #include "db/backup.h"
 #include "db/catalog.h"
 #include "db/connection.h"
+#include "db/serverschema.h"
+#include "tests/common/pgtest.h"
 #include "db/recordset.h"
 #include "masterdata/csvimport.h"
 #include "masterdata/entries.h"
@@ -498,6 +500,32 @@ private Q_SLOTS:
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(*) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(DISTINCT jegyzet) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+    }
+
+    // Two desks on one server database: every row of both is stored, each
+    // with an identifier of its own, however their posts interleave.
+    void twoDesksOnOneServer()
+    {
+        if (pgtest::baseAddress().isEmpty())
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        const QString address = pgtest::freshDatabase(QStringLiteral("zt_twodesks"));
+        QFile schema(testenv::sourceDir() + QStringLiteral("/db/schema.sql"));
+        QVERIFY(schema.open(QIODevice::ReadOnly));
+        zdb::Connection db;
+        db.setPath(address);
+        db.open();
+        db.executeDirect(zdb::serverSchema(QString::fromUtf8(schema.readAll())));
+        Child a, b;
+        a.start({QStringLiteral("post"), address, QString(), QStringLiteral("100")});
+        b.start({QStringLiteral("post"), address, QString(), QStringLiteral("100")});
+        QVERIFY(a.process.waitForFinished(120000));
+        QVERIFY(b.process.waitForFinished(120000));
+        QCOMPARE(a.process.exitCode(), 0);
+        QCOMPARE(b.process.exitCode(), 0);
+        zdb::Query count(&db, QStringLiteral("SELECT COUNT(*) AS n, COUNT(DISTINCT jegyzet) AS ids FROM jegyzet"));
+        count.open();
+        QCOMPARE(count.value(QStringLiteral("n")).toInt(), 200);
+        QCOMPARE(count.value(QStringLiteral("ids")).toInt(), 200);
     }
 
     void startSeesEveryStateOfTheFile_data()
