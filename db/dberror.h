@@ -34,6 +34,14 @@ private:
     Kind m_kind;
 };
 
+// A statement that met the file locked by another desk, the user having been
+// told and having chosen not to try again: reported already, shown no more.
+class BusyDeclined : public Error
+{
+public:
+    using Error::Error;
+};
+
 // The Hungarian explanation of an SQLite result code (primary or extended),
 // empty for the codes that SQLite's message says enough about (SQL errors).
 QString sqliteExplanation(int resultCode);
