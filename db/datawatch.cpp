@@ -5,11 +5,16 @@
 
 #include <sqlite3.h>
 
+#include <exception>
+
 namespace zdb {
 
 DataWatcher::DataWatcher(Connection *connection, QObject *parent) : QObject(parent), m_connection(connection)
 {
-    m_timer.setInterval(500);
+    // Once a second, on a coarse timer that wakes together with others: an
+    // idle program then costs next to nothing more.
+    m_timer.setInterval(1000);
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] { check(); });
     if (m_connection)
         connect(m_connection, &Connection::connectedChanged, this, [this] { restart(); });
@@ -93,7 +98,12 @@ bool DataWatcher::check()
     QStringList tables;
     for (const TableDecl &t : Catalogue())
         tables << t.name;
-    TableChanges::notifyMany(tables);
+    // Called from the event loop: a listener's failure must not end the
+    // program; the next change is announced again.
+    try {
+        TableChanges::notifyMany(tables);
+    } catch (const std::exception &) {
+    }
     return true;
 }
 

@@ -25,7 +25,7 @@ public:
     explicit DataWatcher(Connection *connection, QObject *parent = nullptr);
     ~DataWatcher() override;
 
-    // Milliseconds between looks; the default looks twice a second.
+    // Milliseconds between looks; the default looks once a second.
     void setInterval(int ms) { m_timer.setInterval(ms); }
     int interval() const { return m_timer.interval(); }
     // Off stops the looking (and the announcing) altogether.
