@@ -19,6 +19,7 @@
 #include "app/sqlconsole.h"
 
 #include "db/catalog.h"
+#include "db/datawatch.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -79,6 +80,18 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     m_tblTulajdonos = new zdb::Table(m_db, QStringLiteral("tulajdonos"), this);
     m_tblTulajdonos->setObjectName(QStringLiteral("TblTulajdonos"));
     zdb::DeclareFields(*m_tblTulajdonos, QStringLiteral("tulajdonos"), {QStringLiteral("tulajdonos")});
+
+    // Another desk holding the file past the busy time-out: the user says
+    // whether to wait on; nothing of the statement is written meanwhile.
+    m_db->busyPrompt = [this](const QString &message) {
+        return AskChoice(QStringLiteral("Egy másik munkahely éppen ír az adatbázisba, ezért a művelet most nem "
+                                        "végezhető el.\n(%1)\n\nÚjra megpróbálja?")
+                             .arg(message),
+                         QStringLiteral("Foglalt adatbázis"), QStringLiteral("Újra"), QStringLiteral("Mégsem"), this);
+    };
+    // What other desks commit reaches the open windows.
+    auto *watcher = new zdb::DataWatcher(m_db, this);
+    watcher->setObjectName(QStringLiteral("DataWatcher"));
 
     SharedData &shared = Shared();
     shared.Db1 = m_db;

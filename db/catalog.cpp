@@ -433,6 +433,29 @@ void TableChanges::notify(const QString &table, const QObject *source)
         Q_EMIT instance().changed(table.toLower(), source);
 }
 
+namespace {
+quint64 s_batch = 0;
+quint64 s_lastBatch = 0;
+} // namespace
+
+void TableChanges::notifyMany(const QStringList &tables, const QObject *source)
+{
+    const quint64 outer = s_batch;
+    s_batch = ++s_lastBatch;
+    struct Restore
+    {
+        quint64 outer;
+        ~Restore() { s_batch = outer; }
+    } restore{outer};
+    for (const QString &table : tables)
+        notify(table, source);
+}
+
+quint64 TableChanges::batch()
+{
+    return s_batch;
+}
+
 QString TableWrittenBy(const QString &sql)
 {
     static const QRegularExpression re(

@@ -48,6 +48,12 @@ int compareBytes(void *, int n1, const void *p1, int n2, const void *p2)
     return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
 }
 
+// SQLite's answer when another connection holds the lock it needs.
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY;
+}
+
 bool hasExtension(const QString &name)
 {
     const qsizetype sep = name.lastIndexOf(QDir::separator());
@@ -207,10 +213,21 @@ void Connection::executeDirect(const QString &sql)
 void Connection::runToEnd(sqlite3_stmt *stmt)
 {
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (;;) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        // A busy database has already been waited for up to the time-out; the
+        // statement fails then instead of waiting without end, unless the
+        // user asks for another try.
+        if (!isBusy(rc) || !busyPrompt)
+            break;
+        const QString message = lastErrorMessage();
+        if (!busyPrompt(message)) {
+            sqlite3_finalize(stmt);
+            throw BusyDeclined(message);
+        }
+        sqlite3_reset(stmt);
     }
-    // A busy database has already been waited for up to the time-out; the
-    // statement fails then instead of waiting without end.
     if (rc != SQLITE_DONE) {
         const QString message = lastErrorMessage();
         sqlite3_finalize(stmt);

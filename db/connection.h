@@ -39,6 +39,11 @@ public:
     bool mustExist = false;
     Encoding encoding = Encoding::Standard;
     int timeOut = 0;                  // busy time-out in ms; 0 sets none
+    // Asked, with SQLite's message, when a statement still meets the file
+    // locked by another desk after the time-out: true runs the statement
+    // again, false makes it fail with BusyDeclined. Unset, it fails at once
+    // with SQLite's message. The program sets it to ask the user.
+    std::function<bool(const QString &message)> busyPrompt;
 
     // Convenience: split a full path into defaultDir and database.
     void setPath(const QString &fullPath);

@@ -126,6 +126,29 @@ quint32 *RecordSet::Impl::blockFromBuffer()
     return buildRowBlock(arena, cells.data(), slotCount);
 }
 
+quint32 *RecordSet::Impl::blockAfterUpdate(const Row &old)
+{
+    std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
+    std::vector<CellRef> cells(static_cast<size_t>(slotCount) + 1);
+    for (int f = 0; f < fields.size(); ++f) {
+        const int slot = slotOfField(f);
+        if (slot < 0)
+            continue;
+        CellRef &c = cells[size_t(slot)];
+        if (postValue(fields[f], buffer.value(f)) == postValue(fields[f], storedValue(old, f))) {
+            c = cellOf(old, slot, slotCount);   // not written: the file keeps what was read
+            continue;
+        }
+        QByteArray &b = bytes[size_t(slot)];
+        if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
+            continue;
+        c.null = false;
+        c.data = b.constData();
+        c.size = b.size();
+    }
+    return buildRowBlock(arena, cells.data(), slotCount);
+}
+
 void RecordSet::setValue(const QString &name, const QVariant &value)
 {
     const int i = fieldIndex(name);
@@ -261,7 +284,7 @@ void RecordSet::post()
         if (!statement.sql.isEmpty()) {
             m_connection->execute(statement);
             if (m_mode == Mode::Editing)
-                checkRowChanged(m_connection);
+                checkRowWritten();
         }
         if (ownTransaction)
             m_connection->executeDirect(QStringLiteral("COMMIT"));
@@ -279,9 +302,12 @@ void RecordSet::post()
     // The statement is stored: the loaded row takes the buffer's values where
     // it stands, without sorting or filtering again.
     Row &row = d->rows[size_t(m_current)];
-    if (m_mode == Mode::Inserting)
+    if (m_mode == Mode::Inserting) {
         row.key = m_connection->lastInsertId();
-    row.cells = d->blockFromBuffer();
+        row.cells = d->blockFromBuffer();
+    } else {
+        row.cells = row.cells ? d->blockAfterUpdate(row) : d->blockFromBuffer();
+    }
     d->buffer.clear();
     d->modified = false;
     m_mode = Mode::Browsing;
@@ -332,7 +358,7 @@ void RecordSet::remove()
     if (m_readOnly || !table)
         throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
     m_connection->execute(table->deleteStatement());
-    checkRowChanged(m_connection);
+    checkRowWritten();
 
     const bool wasEditing = m_mode == Mode::Editing;
     d->buffer.clear();
@@ -349,6 +375,15 @@ void RecordSet::remove()
         Q_EMIT modeChanged(m_mode);
     Impl::emitCurrent(*this);
     TableChanges::notify(table->tableName(), this);
+}
+
+void RecordSet::checkRowWritten() const
+{
+    if (m_connection->changes() != 0)
+        return;
+    if (const auto *table = qobject_cast<const Table *>(this))
+        throw RowConflict(table->conflictKind());
+    checkRowChanged(m_connection);
 }
 
 BoundSql RecordSet::postStatement() const

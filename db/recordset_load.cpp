@@ -183,6 +183,9 @@ void RecordSet::load(const BoundSql &statement)
     }
     d->autoFields = autoFields;
     d->slotOf = std::move(slotOf);
+    d->slotCut.clear();
+    for (const Slot &s : slots)
+        d->slotCut.push_back(s.cut);
     d->slotCount = slotCount;
     d->encoding = encoding;
     d->arena.swap(arena);

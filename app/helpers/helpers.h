@@ -15,6 +15,11 @@ class QWidget;
 bool AskYesNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
 // The same with "Nem" as the default button: for questions whose safe answer is going back.
 bool AskYesNoDefaultNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
+// A question with two buttons of its own captions (the first the default,
+// the second also Esc); true when the first was chosen. Test hooks answer
+// it as they answer AskYesNo.
+bool AskChoice(const QString &message, const QString &caption, const QString &first, const QString &second,
+               QWidget *owner = nullptr);
 void ShowError(const QString &message, QWidget *owner = nullptr);
 void ShowWarning(const QString &message, QWidget *owner = nullptr);
 void ShowInfo(const QString &message, QWidget *owner = nullptr);

@@ -3,9 +3,14 @@
 #include "db/catalog.h"
 #include "db/recordset.h"
 
+#include <QTimer>
+
 namespace {
 
 const char *const kWatched = "zentavoWatchedTables";
+const char *const kBatch = "zentavoRefreshedInBatch";
+const char *const kPending = "zentavoRefreshPending";
+const char *const kReopen = "zentavoReopenPending";
 
 bool watches(const zdb::RecordSet *rs, const QString &table)
 {
@@ -17,6 +22,11 @@ bool watches(const zdb::RecordSet *rs, const QString &table)
 
 void reload(zdb::RecordSet *rs)
 {
+    rs->setProperty(kPending, false);
+    if (!rs->isOpen()) {
+        rs->open();   // a refresh that failed before
+        return;
+    }
     const auto *tbl = qobject_cast<const zdb::Table *>(rs);
     const zdb::TableDecl *decl = tbl ? zdb::FindCatalogueTable(tbl->tableName()) : nullptr;
     const QString idField = decl && rs->fieldIndex(decl->idField) >= 0 ? decl->idField : QString();
@@ -32,6 +42,19 @@ void reload(zdb::RecordSet *rs)
     // A row that left the list: the one now in its place stays current.
     if (row >= 0 && !rs->isEmpty())
         rs->setCurrentRow(qMin(row, rs->recordCount() - 1));
+}
+
+// A refresh no user action asked for (another desk's commit, an editor
+// closing): a failure (the file locked just then) is not the user's to
+// read; the rows are read again at the next change.
+void reloadQuietly(zdb::RecordSet *rs)
+{
+    try {
+        reload(rs);
+        rs->setProperty(kReopen, false);
+    } catch (const std::exception &) {
+        rs->setProperty(kReopen, true);
+    }
 }
 
 } // namespace
@@ -50,8 +73,35 @@ void RefreshOnTableChange(zdb::RecordSet *rs, const QStringList &moreTables)
         return;   // already connected
     QObject::connect(&zdb::TableChanges::instance(), &zdb::TableChanges::changed, rs,
                      [rs](const QString &table, const QObject *source) {
-                         if (source == rs || !rs->isOpen() || rs->isEditing() || !watches(rs, table))
+                         if (source == rs || !watches(rs, table))
                              return;
-                         reload(rs);
+                         if (!rs->isOpen() && !rs->property(kReopen).toBool())
+                             return;
+                         // Several tables announced at once refresh the rows once.
+                         if (const quint64 batch = zdb::TableChanges::batch()) {
+                             if (rs->property(kBatch).toULongLong() == batch)
+                                 return;
+                             rs->setProperty(kBatch, batch);
+                         }
+                         if (rs->isEditing()) {
+                             // Never under an editor: the rows are read again once it closes.
+                             rs->setProperty(kPending, true);
+                             return;
+                         }
+                         if (zdb::TableChanges::batch() || rs->property(kReopen).toBool())
+                             reloadQuietly(rs);
+                         else
+                             reload(rs);
                      });
+    QObject::connect(rs, &zdb::RecordSet::modeChanged, rs, [rs](zdb::RecordSet::Mode mode) {
+        if (mode != zdb::RecordSet::Mode::Browsing || !rs->property(kPending).toBool())
+            return;
+        // After the editor is done with the row: its own post or cancel
+        // finishes first.
+        QTimer::singleShot(0, rs, [rs] {
+            if (!rs->property(kPending).toBool() || !rs->isOpen() || rs->isEditing())
+                return;
+            reloadQuietly(rs);
+        });
+    });
 }
