@@ -7,6 +7,7 @@
 #include "app/helpers/datagrid.h"
 #include "db/dberror.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/listoutput.h"
 #include "app/helpers/listwindow.h"
 #include "db/recordset.h"
 
@@ -65,8 +66,14 @@ void run(ListWindow *window, ListCommand command)
 
 } // namespace
 
+void InstallListOutput()
+{
+    SetListOutput({.printGrid = PrintGrid, .exportDelimited = ExportDelimited, .exportHtml = ExportGridToHtml});
+}
+
 void RegisterListCommands()
 {
+    InstallListOutput();
     for (ListCommand c : {ListCommand::Print, ListCommand::Preview, ListCommand::Excel, ListCommand::Html,
                           ListCommand::Sheet, ListCommand::SheetAll, ListCommand::Mail})
         RegisterListCommandHandler(c, run);

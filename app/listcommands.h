@@ -5,3 +5,8 @@
 // kind registered, and the data sheets are the ones its module registered,
 // so the output library stays a leaf that knows no window.
 void RegisterListCommands();
+
+// Hands the output engines to the list dialogs of the UI layer (print,
+// preview, delimited and HTML export). RegisterListCommands does it too; the
+// main window does it when created, so a dialog never finds them missing.
+void InstallListOutput();

@@ -2,14 +2,15 @@
 
 #include "app/aboutdialog.h"
 #include "app/restoredialog.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "db/backup.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/core/tablewatch.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
+#include "app/listcommands.h"
 #include "app/readmedialog.h"
 #include "app/searchwindow.h"
 #include "app/helpers/listchild.h"
@@ -18,9 +19,10 @@
 #include "app/settingsdialog.h"
 #include "app/splash.h"
 #include "app/usersdialog.h"
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
 #include "db/catalog.h"
+#include "db/datawatch.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -54,6 +56,7 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     setObjectName(QStringLiteral("frm_Main"));
     setWindowTitle(QStringLiteral("Zentavo"));
     setWindowIcon(ZIcon(QStringLiteral("zentavo")));
+    InstallListOutput();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -82,6 +85,18 @@ Tfrm_Main::Tfrm_Main(QWidget *parent)
     m_tblTulajdonos = new zdb::Table(m_db, QStringLiteral("tulajdonos"), this);
     m_tblTulajdonos->setObjectName(QStringLiteral("TblTulajdonos"));
     zdb::DeclareFields(*m_tblTulajdonos, QStringLiteral("tulajdonos"), {QStringLiteral("tulajdonos")});
+
+    // Another desk holding the file past the busy time-out: the user says
+    // whether to wait on; nothing of the statement is written meanwhile.
+    m_db->busyPrompt = [this](const QString &message) {
+        return AskChoice(QStringLiteral("Egy másik munkahely éppen ír az adatbázisba, ezért a művelet most nem "
+                                        "végezhető el.\n(%1)\n\nÚjra megpróbálja?")
+                             .arg(message),
+                         QStringLiteral("Foglalt adatbázis"), QStringLiteral("Újra"), QStringLiteral("Mégsem"), this);
+    };
+    // What other desks commit reaches the open windows.
+    auto *watcher = new zdb::DataWatcher(m_db, this);
+    watcher->setObjectName(QStringLiteral("DataWatcher"));
 
     SharedData &shared = Shared();
     shared.Db1 = m_db;

@@ -7,7 +7,7 @@
 // verdict on the database file and offers the newest sound copy of the same
 // database, or this window, when the file is missing or damaged.
 
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 
 #include <QDialog>
 

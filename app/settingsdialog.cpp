@@ -4,7 +4,7 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/recordset.h"

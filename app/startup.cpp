@@ -7,10 +7,11 @@
 #include "app/helpers/appcore.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/logindialog.h"
 
 #include "db/connection.h"
+#include "db/pgsession.h"
 #include "db/recordset.h"
 
 #include <QDir>
@@ -107,7 +108,8 @@ void Tfrm_Main::writeIni()
     ini.setValue(QStringLiteral("Screen/Top"), bounds.top());
     ini.setValue(QStringLiteral("Screen/Width"), bounds.width());
     ini.setValue(QStringLiteral("Screen/Height"), bounds.height());
-    ini.setValue(QStringLiteral("Database/Path"), beall.DatabasePath);
+    // A server's password never goes to the ini file.
+    ini.setValue(QStringLiteral("Database/Path"), zdb::addressWithoutPassword(beall.DatabasePath));
     ini.setValue(QStringLiteral("Defaults/HtmlPath"), beall.HtmlDir);
     // Only a folder the user chose is written: the default follows the program folder.
     if (ChosenRestoreCopyFolder().isEmpty())
@@ -124,6 +126,9 @@ void Tfrm_Main::openDatabase()
 {
     if (m_db->isConnected())
         m_db->close();
+    // A server whose password is in no ~/.pgpass or PGPASSFILE asks once.
+    zdb::Connection::setPasswordPrompt(
+        [](const QString &address) { return AskServerPassword(zdb::addressWithoutPassword(address)); });
     m_db->setPath(Beall().DatabasePath);
     m_db->driverDll = ProgramPath(QStringLiteral("sqlite3"));
     // Another program holding the file locked makes a statement wait this
@@ -151,7 +156,9 @@ bool Tfrm_Main::hasNoSettingsTable()
 {
     bool none = false;
     try {
-        zdb::Query query(m_db, QStringLiteral("SELECT COUNT(*) AS n FROM sqlite_master WHERE type = 'table' AND lower(name) = 'beallit';"));
+        zdb::Query query(m_db, m_db->isServer()
+            ? QStringLiteral("SELECT COUNT(*) AS n FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = 'beallit';")
+            : QStringLiteral("SELECT COUNT(*) AS n FROM sqlite_master WHERE type = 'table' AND lower(name) = 'beallit';"));
         query.open();
         none = query.value(QStringLiteral("n")).toInt() == 0;
     } catch (...) {
@@ -193,7 +200,8 @@ bool Tfrm_Main::startUp()
     m_db->setPath(beall.DatabasePath);
     // A missing or damaged file is not opened: nothing may be written to it.
     // The check offers a copy to put in its place.
-    if (!CheckDatabaseAtStart(m_db->fullPath(), this))
+    // A server database answers for itself when it is opened.
+    if (!m_db->isServer() && !CheckDatabaseAtStart(m_db->fullPath(), this))
         return false;
     const QFileInfo html(beall.HtmlDir);
     if (beall.HtmlDir.isEmpty() || !html.isDir())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/helpers/recordeditor.h"
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -99,6 +99,31 @@ void BindAll(sqlite3_stmt *stmt, const BoundSql &bound, Encoding encoding)
     }
 }
 
+bool ValueBytes(const QVariant &value, Encoding encoding, QByteArray &out)
+{
+    QDate date;
+    switch (classOf(value, date)) {
+    case ValueClass::Null:
+        return false;
+    case ValueClass::Integer:
+        out = QByteArray::number(value.toLongLong());
+        break;
+    case ValueClass::LargeUnsigned:
+        out = QByteArray::number(value.toULongLong());
+        break;
+    case ValueClass::Date:
+        out = dateToSql(date).toLatin1();
+        break;
+    case ValueClass::Bytes:
+        out = value.toByteArray();
+        break;
+    case ValueClass::Text:
+        out = encodeText(value.toString(), encoding);
+        break;
+    }
+    return true;
+}
+
 QString LiteralOf(const QVariant &value)
 {
     QDate date;

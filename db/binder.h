@@ -33,6 +33,10 @@ void BindValue(sqlite3_stmt *stmt, int index, const QVariant &value, Encoding en
 // Error when more values are given than the text has places for.
 void BindAll(sqlite3_stmt *stmt, const BoundSql &bound, Encoding encoding);
 
+// The bytes a value is bound as, in the same reading as BindValue (a
+// server takes every parameter as text); false for a null value.
+bool ValueBytes(const QVariant &value, Encoding encoding, QByteArray &out);
+
 // The literal a value would have in SQL text, as BindValue binds it. Only
 // for showing a statement to a person or a benchmark, never for running it.
 QString LiteralOf(const QVariant &value);

@@ -341,7 +341,7 @@ int UpdateWhere(Connection *connection, const QString &table, const QList<std::p
         statement.sql += QStringLiteral(" WHERE ") + where;
     statement.values += whereParams;
     connection->execute(statement);
-    const int changed = sqlite3_changes(connection->handle());
+    const int changed = int(connection->changes());
     if (changed > 0)
         TableChanges::notify(t.name);
     return changed;
@@ -386,8 +386,10 @@ int NextIdOn(Connection *connection, const QString &field, const QString &table)
     Query qryMax(connection);
     // Numbers sort before texts: a text another program left in the column
     // ('abc') is passed over, and the index still answers at once.
+    // A server's integer column holds integers only.
     qryMax.setSql(QStringLiteral("SELECT MAX(") + field + QStringLiteral(") AS maxid FROM ") + from
-                  + QStringLiteral(" WHERE ") + field + QStringLiteral(" < '';"));
+                  + (connection->isServer() ? QStringLiteral(";")
+                                            : QStringLiteral(" WHERE ") + field + QStringLiteral(" < '';")));
     qryMax.open();
     const QVariant v = qryMax.value(QStringLiteral("maxid"));
     bool ok = false;
@@ -432,6 +434,29 @@ void TableChanges::notify(const QString &table, const QObject *source, const QLi
     const QString name = table.toLower();
     Q_EMIT instance().rowsWritten(name, ids);
     Q_EMIT instance().changed(name, source);
+}
+
+namespace {
+quint64 s_batch = 0;
+quint64 s_lastBatch = 0;
+} // namespace
+
+void TableChanges::notifyMany(const QStringList &tables, const QObject *source)
+{
+    const quint64 outer = s_batch;
+    s_batch = ++s_lastBatch;
+    struct Restore
+    {
+        quint64 outer;
+        ~Restore() { s_batch = outer; }
+    } restore{outer};
+    for (const QString &table : tables)
+        notify(table, source);
+}
+
+quint64 TableChanges::batch()
+{
+    return s_batch;
 }
 
 QString TableWrittenBy(const QString &sql)

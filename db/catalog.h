@@ -124,6 +124,12 @@ public:
     static TableChanges &instance();
     // `ids`: the identifiers of the rows written, when the writer knows them.
     static void notify(const QString &table, const QObject *source = nullptr, const QList<qint64> &ids = {});
+    // Several tables at once (another desk committed): each is announced,
+    // all under one batch number, so that a watcher of several of them
+    // refreshes once.
+    static void notifyMany(const QStringList &tables, const QObject *source = nullptr);
+    // The number of the batch being announced; 0 outside a batch.
+    static quint64 batch();
 
 Q_SIGNALS:
     void changed(const QString &table, const QObject *source);

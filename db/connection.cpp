@@ -1,6 +1,8 @@
 #include "db/connection.h"
 
 #include "db/dberror.h"
+#include "db/pgsession.h"
+#include "db/catalog.h"
 #include "db/recordset.h"
 #include "db/textmatch.h"
 
@@ -46,6 +48,12 @@ int compareBytes(void *, int n1, const void *p1, int n2, const void *p2)
     return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
 }
 
+// SQLite's answer when another connection holds the lock it needs.
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY;
+}
+
 bool hasExtension(const QString &name)
 {
     const qsizetype sep = name.lastIndexOf(QDir::separator());
@@ -68,6 +76,11 @@ Connection::~Connection()
 
 void Connection::setPath(const QString &path)
 {
+    if (isServerAddress(path)) {
+        defaultDir.clear();
+        database = path.trimmed();
+        return;
+    }
     const QString native = QDir::toNativeSeparators(path.trimmed());
     const qsizetype sep = native.lastIndexOf(QDir::separator());
     if (sep < 0) {
@@ -84,7 +97,7 @@ QString Connection::fullPath() const
     QString name = database.trimmed();
     if (name.isEmpty())
         return QString();
-    if (name == kMemory)
+    if (name == kMemory || isServerAddress(name))
         return name;
     if (!hasExtension(name)) {
         QString ext = defaultExt;
@@ -106,6 +119,15 @@ void Connection::open()
         return;
     if (database.trimmed().isEmpty())
         throw Error(QStringLiteral("Missing database property"));
+    if (isServerAddress(database)) {
+        m_pg = std::make_unique<PgSession>(database, passwordAsker(database));
+        // The server keeps its texts in UTF-8 whatever the file databases use.
+        encoding = Encoding::Utf8;
+        m_version = m_pg->version();
+        watchServer();
+        Q_EMIT connectedChanged(true);
+        return;
+    }
     const QString path = fullPath();
     if (mustExist && path != kMemory && !QFileInfo::exists(path))
         throw Error(QStringLiteral("Database %1 does not exist").arg(path));
@@ -136,6 +158,11 @@ void Connection::close()
     const QList<RecordSet *> sets = m_recordSets;
     for (RecordSet *rs : sets)
         rs->close();
+    if (m_pg) {
+        m_pg.reset();
+        Q_EMIT connectedChanged(false);
+        return;
+    }
     if (!m_db)
         return;
     sqlite3_close_v2(m_db);
@@ -145,8 +172,12 @@ void Connection::close()
 
 void Connection::executeDirect(const QString &sql)
 {
-    if (!m_db)
+    if (!isConnected())
         open();
+    if (m_pg) {
+        m_pg->executeScript(sql);
+        return;
+    }
     // SQLite reads a text only up to a NUL: whatever stands behind one would
     // silently not run. NULs padding the end of a script file are harmless.
     const qsizetype nul = sql.indexOf(QChar(0));
@@ -182,10 +213,21 @@ void Connection::executeDirect(const QString &sql)
 void Connection::runToEnd(sqlite3_stmt *stmt)
 {
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (;;) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        // A busy database has already been waited for up to the time-out; the
+        // statement fails then instead of waiting without end, unless the
+        // user asks for another try.
+        if (!isBusy(rc) || !busyPrompt)
+            break;
+        const QString message = lastErrorMessage();
+        if (!busyPrompt(message)) {
+            sqlite3_finalize(stmt);
+            throw BusyDeclined(message);
+        }
+        sqlite3_reset(stmt);
     }
-    // A busy database has already been waited for up to the time-out; the
-    // statement fails then instead of waiting without end.
     if (rc != SQLITE_DONE) {
         const QString message = lastErrorMessage();
         sqlite3_finalize(stmt);
@@ -197,8 +239,12 @@ void Connection::runToEnd(sqlite3_stmt *stmt)
 
 void Connection::execute(const BoundSql &statement)
 {
-    if (!m_db)
+    if (!isConnected())
         open();
+    if (m_pg) {
+        m_pg->execute(statement);
+        return;
+    }
     const QByteArray text = encode(statement.sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
@@ -269,6 +315,10 @@ int pollProgress(void *user)
 
 QStringList Connection::tablesWrittenBy(const QString &sql) const
 {
+    if (m_pg) {
+        const QString table = TableWrittenBy(sql).toLower();
+        return table.isEmpty() ? QStringList() : QStringList{table};
+    }
     if (!m_db)
         return {};
     WrittenTables written{this, {}};
@@ -296,6 +346,8 @@ void Connection::setProgressPoll(std::function<bool()> poll, int steps)
 
 bool Connection::inTransaction() const
 {
+    if (m_pg)
+        return m_pg->inTransaction();
     return m_db && sqlite3_get_autocommit(m_db) == 0;
 }
 

@@ -9,16 +9,21 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace zdb {
 
+class Cursor;
+class PgSession;
 class RecordSet;
 
-// One SQLite database file. The program owns exactly one (Db1), opened at
-// start and closed at exit; record sets run their SQL through it.
+// One database: an SQLite file, or a PostgreSQL server when `database` is a
+// connection string ("postgresql://..." or "host=... dbname=..."). The
+// program owns exactly one (Db1), opened at start and closed at exit; record
+// sets run their SQL through it and never learn which engine answers.
 class Connection : public QObject
 {
     Q_OBJECT
@@ -34,6 +39,11 @@ public:
     bool mustExist = false;
     Encoding encoding = Encoding::Standard;
     int timeOut = 0;                  // busy time-out in ms; 0 sets none
+    // Asked, with SQLite's message, when a statement still meets the file
+    // locked by another desk after the time-out: true runs the statement
+    // again, false makes it fail with BusyDeclined. Unset, it fails at once
+    // with SQLite's message. The program sets it to ask the user.
+    std::function<bool(const QString &message)> busyPrompt;
 
     // Convenience: split a full path into defaultDir and database.
     void setPath(const QString &fullPath);
@@ -41,7 +51,11 @@ public:
 
     void open();                      // throws Error
     void close();
-    bool isConnected() const { return m_db != nullptr; }
+    bool isConnected() const { return m_db != nullptr || m_pg != nullptr; }
+    // True when `database` names a server rather than a file.
+    bool isServer() const;
+    // "SQLite" or "PostgreSQL": whose SQL the console runs.
+    QString dialect() const;
     QString version() const { return m_version; }
 
     // Runs every statement of the text in turn; rows are ignored. Throws Error.
@@ -50,6 +64,12 @@ public:
     // Runs one statement with its values bound (the text may end in ";").
     // Throws Error, also for a text holding a second statement.
     void execute(const BoundSql &statement);
+
+    // The rows of the first statement of the text, its values bound. Throws Error.
+    std::unique_ptr<Cursor> query(const BoundSql &statement);
+    // Rows the last INSERT, UPDATE or DELETE wrote, and the rowid of the last insert.
+    qint64 changes() const;
+    qint64 lastInsertId() const;
 
     // Bulk work: one transaction around many posts (not used by single edits).
     void beginTransaction();
@@ -68,13 +88,18 @@ public:
     // which then fails as interrupted. An empty function removes it.
     void setProgressPoll(std::function<bool()> poll, int steps = 1000);
 
-    sqlite3 *handle() const { return m_db; }
+    sqlite3 *handle() const { return m_db; }   // null on a server
+    PgSession *server() const { return m_pg.get(); }   // null on a file
     QByteArray encode(QStringView text) const { return encodeText(text, encoding); }
     QString decode(const char *data, qsizetype length) const { return decodeText(data, length, encoding); }
     QString lastErrorMessage() const;
     // Steps a prepared statement to its end and finalizes it; throws the
     // engine's message when it fails.
     void runToEnd(sqlite3_stmt *stmt);
+
+    // Asks the user for a server's password when ~/.pgpass or PGPASSFILE
+    // holds none (the program's own dialog); unset, such a start fails.
+    static void setPasswordPrompt(std::function<QString(const QString &address)> prompt);
 
     // Record sets register themselves so that close() can close them.
     void attach(RecordSet *rs);
@@ -84,7 +109,9 @@ Q_SIGNALS:
     void connectedChanged(bool connected);
 
 private:
+    void watchServer();   // other desks' commits reach TableChanges
     sqlite3 *m_db = nullptr;
+    std::unique_ptr<PgSession> m_pg;
     QString m_version;
     QList<RecordSet *> m_recordSets;
     std::function<bool()> m_poll;

@@ -4,6 +4,12 @@
 
 namespace zdb {
 
+QString RowConflict::messageOf(Kind kind)
+{
+    return kind == Kind::Deleted ? QStringLiteral("Egy másik felhasználó időközben törölte ezt a rekordot.")
+                                 : QStringLiteral("Egy másik felhasználó időközben módosította ezt a rekordot.");
+}
+
 QString sqliteExplanation(int resultCode)
 {
     // Extended codes (SQLITE_BUSY_SNAPSHOT, SQLITE_READONLY_DBMOVED...) carry

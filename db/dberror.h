@@ -20,6 +20,28 @@ private:
     QByteArray m_utf8;
 };
 
+// A write refused because the row is no longer what this record set read:
+// another desk or program changed it, or deleted it, in the meantime.
+class RowConflict : public Error
+{
+public:
+    enum class Kind { Changed, Deleted };
+    explicit RowConflict(Kind kind) : Error(messageOf(kind)), m_kind(kind) {}
+    Kind kind() const noexcept { return m_kind; }
+    static QString messageOf(Kind kind);
+
+private:
+    Kind m_kind;
+};
+
+// A statement that met the file locked by another desk, the user having been
+// told and having chosen not to try again: reported already, shown no more.
+class BusyDeclined : public Error
+{
+public:
+    using Error::Error;
+};
+
 // The Hungarian explanation of an SQLite result code (primary or extended),
 // empty for the codes that SQLite's message says enough about (SQL errors).
 QString sqliteExplanation(int resultCode);

@@ -3,6 +3,7 @@
 
 #include "db/recordset_p.h"
 #include "db/connection.h"
+#include "db/cursor.h"
 
 #include <QDateTime>
 
@@ -264,6 +265,29 @@ QString Query::selectSql() const
     return text;
 }
 
+// The server prepares no part of a text: the rest after the first ";"
+// outside literals and comments is read the same way as below.
+static bool hasMoreStatementsText(const QString &sql)
+{
+    qsizetype i = 0;
+    bool first = true;
+    while (i < sql.size()) {
+        const qsizetype j = skipLiteral(sql, i);
+        if (j != i) {
+            i = j;
+            continue;
+        }
+        if (first) {
+            if (sql[i] == QLatin1Char(';'))
+                first = false;
+        } else if (!sql[i].isSpace() && sql[i] != QLatin1Char(';')) {
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
 void Query::execute()
 {
     if (!m_connection)
@@ -273,38 +297,17 @@ void Query::execute()
     const BoundSql bound = boundText();
     if (!m_connection->isConnected())
         m_connection->open();
-    sqlite3 *db = m_connection->handle();
-    const QByteArray bytes = m_connection->encode(bound.sql);
-    sqlite3_stmt *stmt = nullptr;
-    if (sqlite3_prepare_v2(db, bytes.constData(), int(bytes.size()), &stmt, nullptr) != SQLITE_OK) {
-        const QString message = m_connection->lastErrorMessage();
-        sqlite3_finalize(stmt);
-        throw Error(message);
+    const std::unique_ptr<Cursor> cursor = m_connection->query(bound);
+    while (cursor->next()) {
     }
-    if (!stmt)
-        return;   // nothing but blanks or comments
-    try {
-        BindAll(stmt, bound, m_connection->encoding);
-    } catch (...) {
-        sqlite3_finalize(stmt);
-        throw;
-    }
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) {
-        const QString message = m_connection->lastErrorMessage();
-        sqlite3_finalize(stmt);
-        throw Error(message);
-    }
-    if (sqlite3_finalize(stmt) != SQLITE_OK)
-        throw Error(m_connection->lastErrorMessage());
 }
 
 bool Query::hasMoreStatements() const
 {
     if (!m_connection || !m_connection->isConnected() || m_sql.trimmed().isEmpty())
         return false;
+    if (m_connection->isServer())
+        return hasMoreStatementsText(boundText().sql);
     const QByteArray bytes = m_connection->encode(boundText().sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;

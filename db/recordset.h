@@ -196,6 +196,9 @@ protected:
     RecordSet(Variant variant, Connection *connection, QObject *parent);
     void load(const BoundSql &statement); // prepare, bind values and fields, read every row
     virtual BoundSql postStatement() const; // the insert or update of the buffer
+    // After an update or delete of the current row: throws RowConflict when
+    // it changed no row.
+    void checkRowWritten() const;
 
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -239,12 +242,30 @@ public:
     // when a row is written back; -1 when the table has none.
     int identifierField() const { return fieldIndex(m_table.trimmed()); }
 
+    // An update or delete requires every column the row was read with to
+    // hold still what was read, so a row another desk changed meanwhile is
+    // refused (RowConflict) instead of written over. On unless switched off.
+    void setGuardReadValues(bool on) { m_guardValues = on; }
+    bool guardsReadValues() const { return m_guardValues; }
+
+    // Why an update or delete of the current row changed no row: the row
+    // still there (by rowid and identifier) was changed, else it was deleted.
+    RowConflict::Kind conflictKind() const;
+
+    // Reads the current row again from the file. In edit mode a field the
+    // user changed keeps the typing where the file still holds what was
+    // read; every other field shows what the file holds. False (nothing
+    // changed) when the row is gone.
+    bool reloadCurrentRow();
+
 private:
-    // The WHERE naming the current row, its values appended to `values`.
-    QString rowCondition(QVariantList &values) const;
+    // The WHERE naming the current row, its values appended to `values`;
+    // with `readValues`, also every column's value as it was read.
+    QString rowCondition(QVariantList &values, bool readValues) const;
 
     QString m_table;
     QString m_order;
+    bool m_guardValues = true;
 };
 
 // A record set over an SQL text with named parameters (":name").

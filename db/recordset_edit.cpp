@@ -115,7 +115,7 @@ QVariant toText(const FieldDef &f, const QVariant &value)
 
 void checkRowChanged(Connection *connection)
 {
-    if (sqlite3_changes(connection->handle()) == 0)
+    if (connection->changes() == 0)
         throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
 }
 
@@ -131,6 +131,29 @@ quint32 *RecordSet::Impl::blockFromBuffer()
         if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
             continue;   // stays null
         CellRef &c = cells[size_t(slot)];
+        c.null = false;
+        c.data = b.constData();
+        c.size = b.size();
+    }
+    return buildRowBlock(arena, cells.data(), slotCount);
+}
+
+quint32 *RecordSet::Impl::blockAfterUpdate(const Row &old)
+{
+    std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
+    std::vector<CellRef> cells(static_cast<size_t>(slotCount) + 1);
+    for (int f = 0; f < fields.size(); ++f) {
+        const int slot = slotOfField(f);
+        if (slot < 0)
+            continue;
+        CellRef &c = cells[size_t(slot)];
+        if (postValue(fields[f], buffer.value(f)) == postValue(fields[f], storedValue(old, f))) {
+            c = cellOf(old, slot, slotCount);   // not written: the file keeps what was read
+            continue;
+        }
+        QByteArray &b = bytes[size_t(slot)];
+        if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
+            continue;
         c.null = false;
         c.data = b.constData();
         c.size = b.size();
@@ -257,7 +280,7 @@ void RecordSet::post()
     // the row is one write transaction, so a second program on the same file
     // cannot take the same identifier in between.
     const bool ownTransaction = m_mode == Mode::Inserting && m_connection && m_connection->isConnected()
-        && sqlite3_get_autocommit(m_connection->handle());
+        && !m_connection->inTransaction();
     if (ownTransaction)
         m_connection->executeDirect(QStringLiteral("BEGIN IMMEDIATE"));
     try {
@@ -273,22 +296,30 @@ void RecordSet::post()
         if (!statement.sql.isEmpty()) {
             m_connection->execute(statement);
             if (m_mode == Mode::Editing)
-                checkRowChanged(m_connection);
+                checkRowWritten();
         }
         if (ownTransaction)
             m_connection->executeDirect(QStringLiteral("COMMIT"));
     } catch (...) {
-        if (ownTransaction && !sqlite3_get_autocommit(m_connection->handle()))
-            sqlite3_exec(m_connection->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        if (ownTransaction && m_connection->inTransaction()) {
+            try {
+                m_connection->rollback();
+            } catch (const Error &) {
+                // The first failure is the one to report.
+            }
+        }
         throw;
     }
 
     // The statement is stored: the loaded row takes the buffer's values where
     // it stands, without sorting or filtering again.
     Row &row = d->rows[size_t(m_current)];
-    if (m_mode == Mode::Inserting)
-        row.key = sqlite3_last_insert_rowid(m_connection->handle());
-    row.cells = d->blockFromBuffer();
+    if (m_mode == Mode::Inserting) {
+        row.key = m_connection->lastInsertId();
+        row.cells = d->blockFromBuffer();
+    } else {
+        row.cells = row.cells ? d->blockAfterUpdate(row) : d->blockFromBuffer();
+    }
     d->buffer.clear();
     d->modified = false;
     m_mode = Mode::Browsing;
@@ -340,7 +371,7 @@ void RecordSet::remove()
         throw Error(QStringLiteral("Cannot delete from a read-only dataset"));
     const QList<qint64> removedIds = writtenIds(*table, m_current);
     m_connection->execute(table->deleteStatement());
-    checkRowChanged(m_connection);
+    checkRowWritten();
 
     const bool wasEditing = m_mode == Mode::Editing;
     d->buffer.clear();
@@ -357,6 +388,15 @@ void RecordSet::remove()
         Q_EMIT modeChanged(m_mode);
     Impl::emitCurrent(*this);
     TableChanges::notify(table->tableName(), this, removedIds);
+}
+
+void RecordSet::checkRowWritten() const
+{
+    if (m_connection->changes() != 0)
+        return;
+    if (const auto *table = qobject_cast<const Table *>(this))
+        throw RowConflict(table->conflictKind());
+    checkRowChanged(m_connection);
 }
 
 BoundSql RecordSet::postStatement() const

@@ -3,6 +3,7 @@
 
 #include "db/recordset_p.h"
 #include "db/connection.h"
+#include "db/cursor.h"
 
 #include <QSet>
 
@@ -67,29 +68,19 @@ void RecordSet::load(const BoundSql &statement)
         throw Error(QStringLiteral("no database connection"));
     if (!conn->isConnected())
         conn->open();
-    sqlite3 *db = conn->handle();
     const Encoding encoding = conn->encoding;
 
     BusyScope busy;
-    const QByteArray text = conn->encode(statement.sql);
-    sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK) {
-        const QString message = conn->lastErrorMessage();
-        sqlite3_finalize(raw);
-        throw Error(message);
-    }
-    Statement stmt(raw);   // only the first statement of the text was prepared
-    sqlite3_stmt *st = stmt.get();
-    BindAll(st, statement, encoding);
+    const std::unique_ptr<Cursor> st = conn->query(statement);
 
     // Result columns: "rowid" is the row identifier; repeated names get "_n".
-    const int columnCount = st ? sqlite3_column_count(st) : 0;
+    const int columnCount = st->columnCount();
     int rowidColumn = -1;
     std::vector<Column> columns;
     QHash<QString, int> columnByName;
     for (int i = 0; i < columnCount; ++i) {
-        const char *rawName = sqlite3_column_name(st, i);
-        const QString name = rawName ? conn->decode(rawName, qsizetype(std::strlen(rawName))) : QString();
+        const QByteArray rawName = st->columnName(i);
+        const QString name = conn->decode(rawName.constData(), rawName.size());
         if (name.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0) {
             rowidColumn = i;
             continue;
@@ -97,10 +88,9 @@ void RecordSet::load(const BoundSql &statement)
         QString unique = name;
         for (int n = 1; columnByName.contains(unique.toLower()); ++n)
             unique = name + QLatin1Char('_') + QString::number(n);
-        const char *decl = sqlite3_column_decltype(st, i);
         Column c;
         c.name = unique;
-        c.type = columnTypeOf(decl ? QString::fromLatin1(decl) : QString());
+        c.type = columnTypeOf(st->declaredType(i));
         c.index = i;
         columnByName.insert(unique.toLower(), int(columns.size()));
         columns.push_back(c);
@@ -150,28 +140,22 @@ void RecordSet::load(const BoundSql &statement)
     // each cell and row, counted generously.
     qint64 taken = 0;
     const qint64 perRow = qint64(sizeof(Row)) + qint64(slotCount + 1) * qint64(sizeof(CellRef)) + 16;
-    int rc = SQLITE_DONE;
-    while (st && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (st->next()) {
         ++ordinal;
         taken += perRow;
         for (int s = 0; s < slotCount; ++s) {
             const Slot &sl = slots[size_t(s)];
             CellRef &c = cells[size_t(s)];
-            const char *p;
-            if (sl.kind == FieldKind::Blob) {
-                if (sqlite3_column_type(st, sl.column) == SQLITE_NULL) {
-                    c = CellRef();
-                    continue;
-                }
-                p = static_cast<const char *>(sqlite3_column_blob(st, sl.column));
-            } else {
-                p = reinterpret_cast<const char *>(sqlite3_column_text(st, sl.column));
-                if (!p) {
-                    c = CellRef();
-                    continue;
-                }
+            if (st->isNull(sl.column)) {
+                c = CellRef();
+                continue;
             }
-            const qsizetype n = sqlite3_column_bytes(st, sl.column);
+            const char *p = st->data(sl.column);
+            if (!p) {
+                c = CellRef();
+                continue;
+            }
+            const qsizetype n = st->size(sl.column);
             taken += n;
             c.null = false;
             c.data = p;
@@ -188,17 +172,8 @@ void RecordSet::load(const BoundSql &statement)
             throw Error(tooLargeMessage());
         Row row;
         row.cells = buildRowBlock(arena, cells.data(), slotCount);
-        row.key = (rowidColumn >= 0 && sqlite3_column_type(st, rowidColumn) != SQLITE_NULL)
-            ? sqlite3_column_int64(st, rowidColumn)
-            : ordinal;
+        row.key = (rowidColumn >= 0 && !st->isNull(rowidColumn)) ? st->integer(rowidColumn) : ordinal;
         rows.push_back(row);
-    }
-    if (st && rc != SQLITE_DONE)
-        throw Error(conn->lastErrorMessage());   // an error, a misuse, or a locked database
-    if (st) {
-        const int frc = stmt.finish();
-        if (frc != SQLITE_OK)
-            throw Error(QStringLiteral("SQLiteExecute error: %1").arg(frc));
     }
 
     Q_EMIT aboutToReset();
@@ -208,6 +183,9 @@ void RecordSet::load(const BoundSql &statement)
     }
     d->autoFields = autoFields;
     d->slotOf = std::move(slotOf);
+    d->slotCut.clear();
+    for (const Slot &s : slots)
+        d->slotCut.push_back(s.cut);
     d->slotCount = slotCount;
     d->encoding = encoding;
     d->arena.swap(arena);

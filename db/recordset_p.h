@@ -99,6 +99,11 @@ inline size_t rowBlockSize(const quint32 *block, int slotCount)
 // dates as "yyyy-mm-dd", texts encoded); false for a null value.
 bool cellBytes(FieldKind kind, const QVariant &value, Encoding encoding, QByteArray &out);
 
+// A field's buffer value in the form a post stores: integers as numbers,
+// dates as dates, everything else as its text. An update writes a field
+// only where this differs from the stored value's.
+QVariant postValue(const FieldDef &def, const QVariant &value);
+
 // A post or delete that found no row: another program or record set deleted
 // it (or gave its rowid to a newer row) since it was read.
 void checkRowChanged(Connection *connection);
@@ -112,6 +117,7 @@ struct RecordSet::Impl
     // Binding of the open result.
     std::vector<int> slotOf;          // per field: storage slot, -1 when calculated
     int slotCount = 0;
+    std::vector<int> slotCut;         // per slot: characters a load keeps of a text; 0 keeps all
     Encoding encoding = Encoding::Standard;
     Arena arena;
     std::vector<Row> rows;
@@ -129,6 +135,9 @@ struct RecordSet::Impl
     QVariant storedValue(const Row &row, int field) const;
     QString storedText(const Row &row, int field) const;
     quint32 *blockFromBuffer();
+    // The block a posted update leaves: the written fields from the buffer,
+    // the others with the very bytes they were read with.
+    quint32 *blockAfterUpdate(const Row &old);
 
     // Steps shared by the operations (nested, so they reach the set's state).
     static void emitCurrent(RecordSet &rs);              // unless controls are held

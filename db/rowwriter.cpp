@@ -1,6 +1,7 @@
 #include "db/rowwriter.h"
 
 #include "db/connection.h"
+#include "db/cursor.h"
 #include "db/recordset_p.h"
 
 #include <sqlite3.h>
@@ -100,6 +101,20 @@ struct RowWriter::Impl
         else
             sqlite3_bind_text(s, at, c.data, int(c.size), SQLITE_STATIC);
     }
+
+    // A server takes the statement text with its values each time; the
+    // composed cells give them as a prepared statement would bind them.
+    QVariant serverValue(int field, const QVariant &v) const
+    {
+        const CellRef &c = cells[size_t(rs.slotOfField(field))];
+        if (c.null)
+            return QVariant();
+        if (rs.fields[field].kind == FieldKind::Integer)
+            return QVariant(v.toInt());
+        return QVariant(QByteArray(c.data, c.size));
+    }
+    std::unordered_map<quint64, QString> serverUpdates;
+    QString serverInsert;
 
     void run(sqlite3_stmt *s)
     {
@@ -222,6 +237,7 @@ void RowWriter::update(int row, const QVector<QVariant> &values, quint64 mask)
     if (!mask)
         return;
     Row &r = d->rs.rows[size_t(row)];
+    const bool server = d->conn->isServer();
     std::unique_ptr<Statement> &slot = d->updates[mask];
     if (!slot) {
         slot = std::make_unique<Statement>();
@@ -232,24 +248,41 @@ void RowWriter::update(int row, const QVector<QVariant> &values, quint64 mask)
         QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(d->target.tableName(), pairs.join(QLatin1Char(',')));
         if (d->rs.slotOfField(d->idField) >= 0)
             sql += QStringLiteral(" AND CAST(%1 AS TEXT) IS ?").arg(d->rs.fields[d->idField].name);
-        d->prepare(*slot, sql);
-    }
-    sqlite3_stmt *s = slot->get();
-    d->compose(r, values, mask);
-    int at = 1;
-    for (int f = 0; f < d->rs.fields.size(); ++f)
-        if (mask & (quint64(1) << f))
-            d->bind(s, at++, f, values.value(f));
-    sqlite3_bind_int64(s, at++, r.key);
-    const int idSlot = d->rs.slotOfField(d->idField);
-    if (idSlot >= 0) {
-        const CellRef id = cellOf(r, idSlot, d->rs.slotCount);
-        if (id.null)
-            sqlite3_bind_null(s, at);
+        if (server)
+            d->serverUpdates[mask] = sql;
         else
-            sqlite3_bind_text(s, at, id.data, int(id.size), SQLITE_TRANSIENT);
+            d->prepare(*slot, sql);
     }
-    d->run(s);
+    d->compose(r, values, mask);
+    if (server) {
+        BoundSql bound{d->serverUpdates[mask], {}, {}};
+        for (int f = 0; f < d->rs.fields.size(); ++f)
+            if (mask & (quint64(1) << f))
+                bound.values.append(d->serverValue(f, values.value(f)));
+        bound.values.append(QVariant(qlonglong(r.key)));
+        const int idSlot = d->rs.slotOfField(d->idField);
+        if (idSlot >= 0) {
+            const CellRef id = cellOf(r, idSlot, d->rs.slotCount);
+            bound.values.append(id.null ? QVariant() : QVariant(QByteArray(id.data, id.size)));
+        }
+        d->conn->execute(bound);
+    } else {
+        sqlite3_stmt *s = slot->get();
+        int at = 1;
+        for (int f = 0; f < d->rs.fields.size(); ++f)
+            if (mask & (quint64(1) << f))
+                d->bind(s, at++, f, values.value(f));
+        sqlite3_bind_int64(s, at++, r.key);
+        const int idSlot = d->rs.slotOfField(d->idField);
+        if (idSlot >= 0) {
+            const CellRef id = cellOf(r, idSlot, d->rs.slotCount);
+            if (id.null)
+                sqlite3_bind_null(s, at);
+            else
+                sqlite3_bind_text(s, at, id.data, int(id.size), SQLITE_TRANSIENT);
+        }
+        d->run(s);
+    }
     checkRowChanged(d->conn);
     d->place(r);
     d->dirty = true;
@@ -259,25 +292,39 @@ void RowWriter::update(int row, const QVector<QVariant> &values, quint64 mask)
 
 int RowWriter::append(const QVector<QVariant> &values)
 {
-    if (!d->insert.get()) {
+    const bool server = d->conn->isServer();
+    if (!d->insert.get() && (!server || d->serverInsert.isEmpty())) {
         QStringList names, marks;
         for (const FieldDef &f : d->rs.fields)
             if (!f.calculated) {
                 names.append(f.name);
                 marks.append(QStringLiteral("?"));
             }
-        d->prepare(d->insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(d->target.tableName(), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(d->target.tableName(), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        if (server)
+            d->serverInsert = sql + QStringLiteral(" RETURNING rowid");
+        else
+            d->prepare(d->insert, sql);
     }
-    sqlite3_stmt *s = d->insert.get();
     Row row;
     d->compose(row, values, ~quint64(0));
-    int at = 1;
-    for (int f = 0; f < d->rs.fields.size(); ++f)
-        if (!d->rs.fields[f].calculated)
-            d->bind(s, at++, f, values.value(f));
-    d->run(s);
-    row.key = sqlite3_last_insert_rowid(d->conn->handle());
+    if (server) {
+        BoundSql bound{d->serverInsert, {}, {}};
+        for (int f = 0; f < d->rs.fields.size(); ++f)
+            if (!d->rs.fields[f].calculated)
+                bound.values.append(d->serverValue(f, values.value(f)));
+        const std::unique_ptr<Cursor> cursor = d->conn->query(bound);
+        row.key = cursor->next() ? cursor->integer(0) : 0;
+    } else {
+        sqlite3_stmt *s = d->insert.get();
+        int at = 1;
+        for (int f = 0; f < d->rs.fields.size(); ++f)
+            if (!d->rs.fields[f].calculated)
+                d->bind(s, at++, f, values.value(f));
+        d->run(s);
+        row.key = sqlite3_last_insert_rowid(d->conn->handle());
+    }
     d->place(row);
     d->rs.rows.push_back(row);
     d->moved.push_back(1);

@@ -1057,6 +1057,10 @@ void SearchIndexKeeper::start()
 {
     stop();
     m_error.clear();
+    // The index reads and fingerprints a database file; a server database
+    // has no file beside which it could live.
+    if (m_connection->isServer())
+        throw Error(QStringLiteral("A keresőindex csak adatbázisfájlhoz készül."));
     m_databasePath = m_connection->fullPath();
     m_indexPath = SearchIndexPath(m_databasePath);
     m_index = new SearchIndexFile(m_indexPath);
@@ -1099,6 +1103,11 @@ void SearchIndexKeeper::onRowsWritten(const QString &table, const QList<qint64> 
     if (!m_index || !SearchSourceOfTable(table))
         return;
     if (ids.isEmpty()) {
+        // Another desk committed: its program keeps the index beside the
+        // shared file current itself, so only an index that no longer
+        // matches the file is read again.
+        if (TableChanges::batch() != 0 && !m_worker && m_index->isCurrentFor(m_databasePath))
+            return;
         queueTables({table});
         return;
     }

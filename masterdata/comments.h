@@ -4,7 +4,7 @@
 // project: its dated comments and its attached documents on two pages.
 // ShowComments (entries.h) opens it.
 
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 class DataGrid;
 class GridSorter;

@@ -2,14 +2,14 @@
 
 #include "masterdata/entries.h"
 
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 #include "db/recordset.h"
 #include "app/helpers/descriptioneditor.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 #include "db/dberror.h"
 
 #include <QCloseEvent>

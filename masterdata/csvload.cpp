@@ -2,12 +2,12 @@
 
 #include "masterdata/csvkeyindex.h"
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 #include "db/rowwriter.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 
 #include <QStringDecoder>
 
@@ -393,7 +393,7 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     // into edit or insert mode, so a failing line cannot leave it there.
     zdb::Table scratch(conn, decl.name);
     zdb::DeclareFields(scratch, decl.name);
-    scratch.setFilter(QStringLiteral("0"));
+    scratch.setFilter(QStringLiteral("1=0"));
     scratch.setFiltered(true);
     scratch.setBeforePost(target.beforePost());
     scratch.open();
@@ -425,13 +425,21 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
         headerValues = qMax<qsizetype>(headerValues, c.position);
 
     KeyIndex keys(target, keyInTarget, numericKeys ? numericKey : KeyIndex::Normalise());
-    int maxId = idField >= 0 ? zdb::NextIdOn(conn, decl.idField, decl.name) - 1 : 0;
-
     const QString savepoint = QStringLiteral("zentavo_csv_import");
-    // Outside a transaction the savepoint is the transaction itself, and
-    // its RELEASE the commit.
+    // Outside a transaction the load opens its own, committed after the
+    // savepoint's RELEASE.
     const bool outermost = !conn->inTransaction();
-    conn->executeDirect(QStringLiteral("SAVEPOINT ") + savepoint);
+    // The write lock is taken before the largest identifier is read, so a
+    // desk adding rows meanwhile cannot be given the same identifiers.
+    if (outermost)
+        conn->executeDirect(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        conn->executeDirect(QStringLiteral("SAVEPOINT ") + savepoint);
+    } catch (...) {
+        if (outermost)
+            conn->executeDirect(QStringLiteral("ROLLBACK"));
+        throw;
+    }
     // Whatever leaves this function before the savepoint is released (an
     // exception from the writer, the progress callback, the list) undoes
     // the load and ends the savepoint: no later save may land inside a
@@ -461,6 +469,8 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
                 rollBack();
         }
     } settle{conn, savepoint, outermost};
+
+    int maxId = idField >= 0 ? zdb::NextIdOn(conn, decl.idField, decl.name) - 1 : 0;
 
     zdb::RowWriter writer(target);
     writer.reserve(lines.count() - 1);
@@ -598,6 +608,8 @@ Outcome Load(zdb::Table &target, const ImportKind &kind, const QList<Column> &co
     bool kept = true;
     try {
         conn->executeDirect(QStringLiteral("RELEASE ") + savepoint);
+        if (outermost)
+            conn->executeDirect(QStringLiteral("COMMIT"));
         settle.settled = true;
     } catch (const zdb::Error &e) {
         // What could not be kept is undone whole. A refused commit (another

@@ -2,7 +2,7 @@
 
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/recordset.h"
@@ -104,14 +104,39 @@ void Tfrm_Ugyfel_Szerkeszt::loadFields()
 
 bool Tfrm_Ugyfel_Szerkeszt::confirmStore()
 {
+    if (keepsProposedCode())
+        return true;   // given within the save, never one another row has
     return confirmUniqueCode(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel_nev"));
+}
+
+bool Tfrm_Ugyfel_Szerkeszt::keepsProposedCode() const
+{
+    return proposedCode > 0 && table()->mode() == zdb::RecordSet::Mode::Inserting
+        && table()->value(QStringLiteral("ugyfelkod")) == QVariant(proposedCode);
 }
 
 bool EditCustomer(zdb::Table *tbl, bool isNew, bool presetCode)
 {
     Tfrm_Ugyfel_Szerkeszt dialog(tbl, DialogParent());
-    return RunRecordEditor(tbl, dialog, isNew, [tbl, presetCode] {
-        if (presetCode)
-            tbl->setValue(QStringLiteral("ugyfelkod"), NextId(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel")));
+    // The proposed code is read again in the saving transaction (the write
+    // lock held), so two desks adding customers at once get different codes.
+    const std::function<void(zdb::RecordSet &)> previous = tbl->beforePost();
+    tbl->setBeforePost([previous, &dialog](zdb::RecordSet &rs) {
+        if (previous)
+            previous(rs);
+        if (dialog.keepsProposedCode())
+            rs.setValue(QStringLiteral("ugyfelkod"), NextId(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel")));
+    });
+    struct Restore
+    {
+        zdb::Table *tbl;
+        const std::function<void(zdb::RecordSet &)> &rule;
+        ~Restore() { tbl->setBeforePost(rule); }
+    } restore{tbl, previous};
+    return RunRecordEditor(tbl, dialog, isNew, [tbl, presetCode, &dialog] {
+        if (presetCode) {
+            dialog.proposedCode = NextId(QStringLiteral("ugyfelkod"), QStringLiteral("ugyfel"));
+            tbl->setValue(QStringLiteral("ugyfelkod"), dialog.proposedCode);
+        }
     });
 }

@@ -28,6 +28,12 @@ public:
     QLineEdit *edCim = nullptr;
     QPlainTextEdit *edMegjegyzes = nullptr;
 
+    // The code shown to a new customer when the editor opened: left as it
+    // is, it is only a proposal, given anew when saved if another desk took
+    // it meanwhile.
+    int proposedCode = 0;
+    bool keepsProposedCode() const;
+
 protected:
     void loadFields() override;
     bool confirmStore() override;

@@ -3,7 +3,7 @@
 // The employees of one customer ("Alkalmazottak") and their editor.
 
 #include "app/helpers/recordeditor.h"
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 class QLineEdit;
 

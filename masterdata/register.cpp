@@ -4,6 +4,8 @@
 #include "masterdata/productlist.h"
 #include "masterdata/projectlist.h"
 
+#include "app/helpers/appcore.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/listwindow.h"
 #include "output/output.h"
 
@@ -14,7 +16,14 @@ void RegisterMasterDataWindows()
                       .group = MenuGroup::Adatok, .place = 0,
                       .factory = [](QWidget *) -> QWidget * { return new Tfrm_Ugyfel; },
                       .idField = QStringLiteral("ugyfel"),
-                      .printSheet = [](const SheetRequest &r) { PrintCustomerSheet(r.id, r.filter, r.filtered, r.order, r.filterParams); }});
+                      .printSheet = [](const SheetRequest &r) { PrintCustomerSheet(r.id, r.filter, r.filtered, r.order, r.filterParams); },
+                      // To the current customer; the placeholders are for the user to overwrite.
+                      .mailDraft = [](ListWindow *w) {
+                          const zdb::RecordSet *rs = w->listRecordSet();
+                          return MailDraft{QStringLiteral("<tárgysor>"), QStringLiteral("<levéltörzs>"),
+                                           CurrentRowText(rs, QStringLiteral("emil")),
+                                           CurrentRowText(rs, QStringLiteral("ugyfel_nev"))};
+                      }});
     RegisterListKind({.kind = KindProducts, .title = QStringLiteral("Termékek"), .iconName = QStringLiteral("termek"),
                       .actionName = QStringLiteral("aTermek"), .trayActionName = QStringLiteral("aTrTermek"),
                       .group = MenuGroup::Adatok, .place = 1,

@@ -7,8 +7,9 @@
 #include "scheduling/records.h"
 
 #include "app/helpers/appcore.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/datagrid.h"
+#include "app/helpers/fieldcolumn.h"
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/testhooks.h"

@@ -4,7 +4,7 @@
 // customer, product or project: a read-only list of their own, open rows or
 // all rows (F8), the generated description of the selected row beside it.
 
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 class QLabel;
 class QPlainTextEdit;

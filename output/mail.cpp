@@ -6,8 +6,6 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/listwindow.h"
 
-#include "db/recordset.h"
-
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -97,46 +95,6 @@ QStringList MailHandOffArguments(const QString &subject, const QString &body, co
     return args;
 }
 
-namespace {
-
-// A field of the record set's current row as text; empty when there is none.
-QString currentText(const zdb::RecordSet *rs, const QString &field)
-{
-    if (!rs || !rs->isOpen() || (!rs->isEditing() && rs->currentRow() < 0))
-        return {};
-    return VarToStrNull(rs->value(field));
-}
-
-int currentInt(const zdb::RecordSet *rs, const QString &field)
-{
-    if (!rs || !rs->isOpen() || (!rs->isEditing() && rs->currentRow() < 0))
-        return 0;
-    const QVariant v = rs->value(field);
-    return v.isValid() ? v.toInt() : 0;
-}
-
-// The e-mail address of a customer; empty when it has none or is not found.
-QString customerEmail(int customerId)
-{
-    zdb::Query QryUgyf(Db1());
-    QryUgyf.setSql(QStringLiteral("SELECT * FROM ugyfel\nWHERE ugyfel = :pugyfel;"));
-    QryUgyf.setParam(QStringLiteral("pugyfel"), customerId);
-    QryUgyf.open();
-    const QString emil = QryUgyf.isEmpty() ? QString() : VarToStrNull(QryUgyf.value(QStringLiteral("emil")));
-    QryUgyf.close();
-    return emil;
-}
-
-// A task or calendar entry to its customer.
-void mailEntry(const zdb::RecordSet *rs)
-{
-    const QString emil = customerEmail(currentInt(rs, QStringLiteral("ugyfel")));
-    SendMail(currentText(rs, QStringLiteral("rovid")), currentText(rs, QStringLiteral("genszoveg")), QString(), emil,
-             currentText(rs, QStringLiteral("ugyfel_nev")), Beall().SenderEmail, Beall().SenderName);
-}
-
-} // namespace
-
 int SendMail(const QString &subject, const QString &body, const QString &attachment, const QString &toAddress,
              const QString &toName, const QString &fromAddress, const QString &fromName)
 {
@@ -162,27 +120,14 @@ void MailListEntry(ListWindow *window)
 {
     if (!window)
         return;
-    switch (window->childKind()) {
-    case KindTasks:
-        mailEntry(Shared().TblFeladat);
-        break;
-    case KindCalendar:
-        mailEntry(Shared().TblNaptar);
-        break;
-    case KindCustomers: {
-        // The placeholders are for the user to overwrite in the mail client.
-        const zdb::RecordSet *rs = window->listRecordSet();
-        SendMail(QStringLiteral("<tárgysor>"), QStringLiteral("<levéltörzs>"), QString(),
-                 currentText(rs, QStringLiteral("emil")), currentText(rs, QStringLiteral("ugyfel_nev")),
-                 Beall().SenderEmail, Beall().SenderName);
-        break;
-    }
-    case KindProducts:
-    case KindProjects:
-    case KindNotes:
+    const ListKind kind = ListKindOf(window->childKind());
+    if (!kind.kind)
+        return;
+    if (!kind.mailDraft) {
         ShowError(QStringLiteral("Nincs elérhető ügyfél"));
-        break;
-    default:
-        break;
+        return;
     }
+    const MailDraft draft = kind.mailDraft(window);
+    SendMail(draft.subject, draft.body, QString(), draft.toAddress, draft.toName, Beall().SenderEmail,
+             Beall().SenderName);
 }

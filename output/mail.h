@@ -8,8 +8,9 @@
 
 class ListWindow;
 
-// Tasks and calendar entries write to the entry's customer, the customer
-// list to the current customer; the other lists have no customer to write to.
+// The message the window's kind drafts for its current row (its module
+// registers it with the kind); a kind that drafts none has no customer to
+// write to. A window of an unknown kind gets nothing.
 void MailListEntry(ListWindow *window);
 
 // An address that can be handed over as it is: one "@" and no scheme, URI

@@ -61,14 +61,3 @@ GridColumn DoneColumn()
                       [kesz] { return DonePicture(kesz, 16); });
     });
 }
-
-GridColumn TextColumn(const QString &field, const QString &title, const QString &sortKey, Qt::Alignment alignment)
-{
-    GridColumn c;
-    c.field = field;
-    c.title = title;
-    c.sortField = sortKey;
-    c.alignment = alignment;
-    c.titleAlignment = alignment;
-    return c;
-}

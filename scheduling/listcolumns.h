@@ -1,9 +1,10 @@
 #pragma once
 
 // Grid columns shared by the task and calendar lists: the picture columns of
-// priority, status and done flag, and text columns that sort by a sort key.
+// priority, status and done flag (the plain text columns are the UI layer's
+// TextColumn).
 
-#include "app/helpers/recordsetmodel.h"
+#include "app/helpers/fieldcolumn.h"
 
 // One picture wide: the 16-pixel picture, its one-pixel inset and the grid line.
 constexpr int PictureColumnWidth = 20;
@@ -11,6 +12,3 @@ constexpr int PictureColumnWidth = 20;
 GridColumn PriorityColumn();   // `fontos`, "!"
 GridColumn StatusColumn();     // `statusz`, "!"
 GridColumn DoneColumn();       // `kesz`, "?"
-// A plain column; sortKey names the sort-key column its title click orders by.
-GridColumn TextColumn(const QString &field, const QString &title, const QString &sortKey = {},
-                      Qt::Alignment alignment = Qt::AlignLeft);

@@ -9,7 +9,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 #include "app/helpers/textprint.h"
 
 #include "db/catalog.h"

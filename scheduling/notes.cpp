@@ -15,7 +15,7 @@
 #include <QAction>
 #include <QFontDatabase>
 #include <QHeaderView>
-#include <QLayout>
+#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QSplitter>
 
@@ -111,7 +111,7 @@ Tfrm_Jegyzetek::Tfrm_Jegyzetek(QWidget *parent)
     m_panes = new QSplitter(Qt::Horizontal, this);
     m_panes->setObjectName(QStringLiteral("panes"));
     m_panes->setChildrenCollapsible(false);
-    delete layout()->replaceWidget(grid(), m_panes);
+    delete gridRow()->replaceWidget(grid(), m_panes);
     m_panes->addWidget(m_categoryGrid);
     m_panes->addWidget(grid());
     m_panes->addWidget(m_text);

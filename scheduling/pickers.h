@@ -6,7 +6,7 @@
 
 #include "db/recordset.h"
 #include "app/helpers/recordsetmodel.h"
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 #include <QColor>
 #include <QList>

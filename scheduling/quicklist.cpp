@@ -3,6 +3,7 @@
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
+#include "app/helpers/fieldcolumn.h"
 #include "scheduling/entries.h"
 #include "scheduling/followup.h"
 #include "app/helpers/guard.h"

@@ -5,7 +5,7 @@
 // their editor "Végzett munka, részfeladat".
 
 #include "app/helpers/recordeditor.h"
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 class DateField;
 class DescriptionEditor;

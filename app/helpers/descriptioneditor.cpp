@@ -1,5 +1,5 @@
 #include "app/helpers/descriptioneditor.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -47,3 +47,14 @@ QList<GridColumn> FieldColumns(const QString &table, const QStringList &fields)
         out.append(FieldColumn(table, f));
     return out;
 }
+
+GridColumn TextColumn(const QString &field, const QString &title, const QString &sortKey, Qt::Alignment alignment)
+{
+    GridColumn c;
+    c.field = field;
+    c.title = title;
+    c.sortField = sortKey;
+    c.alignment = alignment;
+    c.titleAlignment = alignment;
+    return c;
+}

@@ -34,3 +34,7 @@ QList<GridColumn> FieldColumns(const QString &table, const QStringList &fields);
 // The width rule: a date column is as wide as a date in the application's
 // font with a little room; any other column the grid's default.
 int FieldColumnWidth(const zdb::FieldDef &field);
+
+// A plain column; sortKey names the sort-key column its title click orders by.
+GridColumn TextColumn(const QString &field, const QString &title, const QString &sortKey = {},
+                      Qt::Alignment alignment = Qt::AlignLeft);

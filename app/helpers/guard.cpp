@@ -26,6 +26,11 @@ bool RunGuarded(const std::function<void()> &action, QWidget *owner)
     try {
         action();
         return true;
+    } catch (const zdb::BusyDeclined &) {
+        // The user was asked about the locked file and chose to stop.
+        while (QGuiApplication::overrideCursor())
+            QGuiApplication::restoreOverrideCursor();
+        return false;
     } catch (...) {
         const QString message = ExceptionMessage(std::current_exception());
         // A busy pointer left by an interrupted load must not outlive the action.

@@ -4,7 +4,7 @@
 // one-line input dialog and remembered dialog positions, plus (through
 // common.h) the helpers that need no widgets.
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 
 #include <QRect>
 #include <QString>
@@ -15,6 +15,11 @@ class QWidget;
 bool AskYesNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
 // The same with "Nem" as the default button: for questions whose safe answer is going back.
 bool AskYesNoDefaultNo(const QString &message, const QString &caption, QWidget *owner = nullptr);
+// A question with two buttons of its own captions (the first the default,
+// the second also Esc); true when the first was chosen. Test hooks answer
+// it as they answer AskYesNo.
+bool AskChoice(const QString &message, const QString &caption, const QString &first, const QString &second,
+               QWidget *owner = nullptr);
 void ShowError(const QString &message, QWidget *owner = nullptr);
 void ShowWarning(const QString &message, QWidget *owner = nullptr);
 void ShowInfo(const QString &message, QWidget *owner = nullptr);
@@ -23,6 +28,10 @@ void ShowUnhandledError(const QString &message, QWidget *owner = nullptr);
 
 // One-line input dialog; true when confirmed (text written back).
 bool InputWithMask(const QString &caption, const QString &prompt, const QString &mask, QString &text);
+
+// The password of a server database, asked once at start with the input
+// dialog (typed unseen); empty when the user cancels.
+QString AskServerPassword(const QString &address);
 
 // Dialog positions in the ini file, one section per form name.
 void LoadFormPosition(const QString &formName, int &left, int &top);

@@ -59,9 +59,7 @@ void centreOnScreen(QWidget *w)
     w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
 }
 
-} // namespace
-
-bool InputWithMask(const QString &caption, const QString &prompt, const QString &mask, QString &text)
+bool runInput(const QString &caption, const QString &prompt, const QString &mask, QString &text, bool secret)
 {
     if (testhooks::automatic()) {
         bool ok = false;
@@ -89,6 +87,8 @@ bool InputWithMask(const QString &caption, const QString &prompt, const QString 
         edit->setInputMask(lineEditMask(mask));
     edit->setText(text);
     edit->selectAll();
+    if (secret)
+        edit->setEchoMode(QLineEdit::Password);
     // A single question: Enter answers it instead of moving on to the buttons.
     edit->setProperty("zentavoEnterKeepsDefault", true);
 
@@ -116,4 +116,20 @@ bool InputWithMask(const QString &caption, const QString &prompt, const QString 
         return false;
     text = edit->text();
     return true;
+}
+
+} // namespace
+
+bool InputWithMask(const QString &caption, const QString &prompt, const QString &mask, QString &text)
+{
+    return runInput(caption, prompt, mask, text, false);
+}
+
+QString AskServerPassword(const QString &address)
+{
+    QString password;
+    if (!runInput(QStringLiteral("Adatbázis-kiszolgáló"),
+                  QStringLiteral("Az adatbázis jelszava:\n%1").arg(address), QString(), password, true))
+        return QString();
+    return password;
 }

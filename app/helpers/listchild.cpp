@@ -5,7 +5,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/listcommandbar.h"
 #include "app/helpers/listheader.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/listpane.h"
 
 #include "db/recordset.h"
 
@@ -32,16 +32,14 @@ ListChild::ListChild(int kind, const QString &formName, const QString &caption, 
     m_header = new ListHeader(caption, this);
     m_header->setObjectName(QStringLiteral("header"));
 
-    m_grid = new DataGrid(this);
-    m_grid->setObjectName(QStringLiteral("grid"));
-    m_commands = new ListCommandBar(this, m_grid);
+    m_pane = new ListPane(this, m_header);
+    m_grid = m_pane->grid();
+    m_commands = m_pane->commands();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_commands->toolBar());
-    layout->addWidget(m_header);
-    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_pane, 1);
     setFocusProxy(m_grid);
 }
 
@@ -54,6 +52,16 @@ ListChild::~ListChild()
 zdb::RecordSet *ListChild::listRecordSet() const
 {
     return m_grid->recordSet();
+}
+
+GridSorter *ListChild::sorter() const
+{
+    return m_pane->sorter();
+}
+
+QHBoxLayout *ListChild::gridRow() const
+{
+    return m_pane->gridRow();
 }
 
 QToolBar *ListChild::toolBar() const
@@ -95,14 +103,7 @@ void ListChild::setRowCommands(const QList<QAction *> &actions)
 void ListChild::showTable(zdb::Table *table, const QList<GridColumn> &columns)
 {
     m_table = table;
-    m_grid->setRecordSet(table, columns);
-    if (!m_sorter) {
-        m_sorter = new GridSorter(m_grid, table, this);
-        m_sorter->setHeader(m_header);
-    }
-    m_commands->watch(table);
-    // What others write into the table shows here without a command.
-    RefreshOnTableChange(table);
+    m_pane->showRecordSet(table, columns);
 }
 
 void ListChild::setWidthShares(int reserved, const QList<FieldShare> &shares)
@@ -118,15 +119,16 @@ void ListChild::setWidthShares(int reserved, const QList<FieldShare> &shares)
 
 void ListChild::initialSort(const QString &field, const QString &title)
 {
-    if (!m_sorter)
-        return;
-    m_sorter->sortBy(field, title);
-    m_sorter->shadeColumn(field);
+    if (GridSorter *sorter = m_pane->sorter()) {
+        sorter->sortBy(field, title);
+        sorter->shadeColumn(field);
+    }
 }
 
 void ListChild::adoptTableOrder()
 {
-    if (!m_table || !m_sorter)
+    GridSorter *sorter = m_pane->sorter();
+    if (!m_table || !sorter)
         return;
     const QString order = m_table->order().trimmed();
     if (order.isEmpty())
@@ -135,7 +137,7 @@ void ListChild::adoptTableOrder()
     for (int i = 0; i < cols.size(); ++i) {
         if (cols.at(i).orderField().compare(order, Qt::CaseInsensitive) != 0)
             continue;
-        m_sorter->setSortField(cols.at(i).field);
+        sorter->setSortField(cols.at(i).field);
         m_header->setSortText(ListHeader::sortLabelText(cols.at(i).title));
         m_grid->shadeColumn(i);
         return;

@@ -24,6 +24,8 @@
 class GridSorter;
 class ListCommandBar;
 class ListHeader;
+class ListPane;
+class QHBoxLayout;
 class QAction;
 class QToolBar;
 
@@ -52,7 +54,9 @@ public:
     QToolBar *toolBar() const;
     ListHeader *header() const { return m_header; }
     DataGrid *grid() const { return m_grid; }
-    GridSorter *sorter() const { return m_sorter; }
+    GridSorter *sorter() const;
+    // The row the grid stands in; a window may put widgets beside it or in its place.
+    QHBoxLayout *gridRow() const;
     zdb::Table *table() const { return m_table; }
 
     // A command of this window: its shortcut works while the focus is inside
@@ -99,10 +103,10 @@ private:
     std::exception_ptr runClosing();
 
     int m_kind;
+    ListPane *m_pane = nullptr;
     ListCommandBar *m_commands = nullptr;
     ListHeader *m_header = nullptr;
     DataGrid *m_grid = nullptr;
-    GridSorter *m_sorter = nullptr;
     QPointer<zdb::Table> m_table;
     std::vector<std::function<void()>> m_closing;
     bool m_closed = false;

@@ -53,6 +53,16 @@ struct SheetRequest
 };
 using SheetPrinter = std::function<void(const SheetRequest &request)>;
 
+// What "E-Mail" hands the mail client for the current row of a list.
+struct MailDraft
+{
+    QString subject;
+    QString body;
+    QString toAddress;   // empty: the user fills it in the mail client
+    QString toName;
+};
+using MailDrafter = std::function<MailDraft(ListWindow *window)>;
+
 struct ListKind
 {
     int kind = 0;
@@ -68,6 +78,8 @@ struct ListKind
     QString idField;
     SheetPrinter printSheet;  // none: the sheet commands do nothing
     bool portrait = true;     // orientation of the printed list
+    // The message "E-Mail" writes; none: the list has no customer to write to.
+    MailDrafter mailDraft;
 };
 
 // Registers (or replaces) the descriptor of a kind.

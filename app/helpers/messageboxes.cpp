@@ -71,6 +71,25 @@ bool AskYesNoDefaultNo(const QString &message, const QString &caption, QWidget *
     return showBox(QMessageBox::Question, caption, message, owner, true);
 }
 
+bool AskChoice(const QString &message, const QString &caption, const QString &first, const QString &second,
+               QWidget *owner)
+{
+    if (testhooks::automatic()) {
+        testhooks::recordMessage({caption, message, QStringLiteral("question")});
+        bool yes = false;
+        testhooks::takeAnswer(yes);
+        return yes;
+    }
+    QMessageBox box(QMessageBox::Warning, caption, message, QMessageBox::NoButton, ownerOrActive(owner));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *one = box.addButton(first, QMessageBox::AcceptRole);
+    QPushButton *two = box.addButton(second, QMessageBox::RejectRole);
+    box.setDefaultButton(one);
+    box.setEscapeButton(two);
+    box.exec();
+    return box.clickedButton() == one;
+}
+
 void ShowError(const QString &message, QWidget *owner)
 {
     showBox(QMessageBox::Critical, QStringLiteral("Hiba"), message, owner);

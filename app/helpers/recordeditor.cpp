@@ -8,7 +8,9 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 
+#include "db/catalog.h"
 #include "db/codec.h"
+#include "db/dberror.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -102,6 +104,32 @@ bool RecordEditor::store()
     return true;
 }
 
+void RecordEditor::resolveConflict(const zdb::RowConflict &conflict)
+{
+    bool deleted = conflict.kind() == zdb::RowConflict::Kind::Deleted;
+    if (!deleted) {
+        const bool reload = AskChoice(conflict.message()
+                                          + QStringLiteral("\nÚjratöltéskor a tárolt értékek jelennek meg; amit Ön"
+                                                           " beírt, ott marad, ahol a másik felhasználó nem változtatott."),
+                                      QStringLiteral("Ütközés"), QStringLiteral("Újratöltés"), QStringLiteral("Mégsem"),
+                                      this);
+        if (!reload)
+            return;   // back to the edits; nothing was written
+        if (m_tbl->reloadCurrentRow()) {
+            loadFromRow();
+            return;   // the user looks at the merged row and stores again
+        }
+        deleted = true;   // gone while the user was deciding
+    }
+    // Nothing is created anew in place of a deleted row: the edits go, and
+    // the lists drop the row.
+    ShowWarning(zdb::RowConflict::messageOf(zdb::RowConflict::Kind::Deleted)
+                    + QStringLiteral("\nA módosítások nem menthetők."),
+                this);
+    m_tbl->cancel();
+    zdb::TableChanges::notify(m_tbl->tableName());
+}
+
 bool RecordEditor::confirmUniqueCode(const QString &codeField, const QString &nameField)
 {
     const QVariant code = m_tbl->value(codeField);
@@ -164,7 +192,23 @@ void RecordEditor::done(int result)
         // A failed post leaves the row in its mode with the edits, and the
         // dialog open, so the user can try again or cancel.
         bool stored = false;
-        if (!RunGuarded([this, &stored] { stored = store(); }, this) || !stored)
+        bool gone = false;
+        const bool ran = RunGuarded(
+            [this, &stored, &gone] {
+                try {
+                    stored = store();
+                } catch (const zdb::RowConflict &conflict) {
+                    resolveConflict(conflict);
+                    gone = !m_tbl->isEditing();
+                }
+            },
+            this);
+        if (gone) {
+            RememberFormPosition(this, m_formName);
+            QDialog::done(QDialog::Rejected);
+            return;
+        }
+        if (!ran || !stored)
             return;
     } else if (m_tbl->isEditing()) {
         m_tbl->cancel();

@@ -5,7 +5,10 @@
 // Controls bound to the row write it as they are edited; the others are
 // copied in by loadFields() and out by storeFields(). "OK" posts the row (a
 // failed post is reported and keeps the dialog open with the edits, the row
-// still in its mode); "Mégsem", Esc and closing cancel it. The position is
+// still in its mode); "Mégsem", Esc and closing cancel it. A row another
+// desk changed since it was read is never written over: the user may read
+// it again (what was typed stays where the other desk left the field alone)
+// or go back to the edits; a row another desk deleted closes the editor. The position is
 // restored when first shown and remembered when closed, under the form name.
 
 #include "app/helpers/fieldbinder.h"
@@ -18,6 +21,7 @@ class QHBoxLayout;
 class QPushButton;
 
 namespace zdb {
+class RowConflict;
 class Table;
 }
 
@@ -73,6 +77,8 @@ protected:
 
 private:
     bool store();
+    // A post refused because another desk changed or deleted the row.
+    void resolveConflict(const zdb::RowConflict &conflict);
     bool confirmCodePage();
     void focusFirstField();
 

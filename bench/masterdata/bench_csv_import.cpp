@@ -13,7 +13,7 @@
 // what SQLite alone needs for them, without any program around it.
 
 #include "bench/common/benchkit.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "db/catalog.h"
 #include "db/codec.h"
 #include "db/connection.h"

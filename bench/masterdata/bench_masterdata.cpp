@@ -16,7 +16,7 @@
 #include "masterdata/related.h"
 
 #include "app/helpers/appcore.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/datagrid.h"
 #include "db/codec.h"
 #include "db/connection.h"

@@ -12,7 +12,7 @@
 #include "masterdata/projectlist.h"
 
 #include "app/helpers/appcore.h"
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/testhooks.h"
 #include "db/codec.h"

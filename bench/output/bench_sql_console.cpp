@@ -9,7 +9,7 @@
 #include "app/helpers/testhooks.h"
 #include "db/connection.h"
 #include "db/recordset.h"
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "app/restoredialog.h"
 #include "app/settingsdialog.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "db/backup.h"
 #include "db/connection.h"
 #include "db/recordset.h"

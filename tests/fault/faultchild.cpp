@@ -14,10 +14,19 @@
 //                               "spilled 1" and waits, the transaction open
 //   faultchild copies DB DIR    takes restore copies into DIR, again and again
 //   faultchild restores DB A B  puts the copies A and B in the place of DB, in turn
+// A second desk on the same file:
+//   faultchild store DB TABLE ID FIELD VALUE   stores one field of the row with that
+//                               identifier through a list's record set, "stored 1"
+//   faultchild delete DB TABLE ID              deletes that row, "deleted 1"
+//   faultchild add DB N         adds N tasks (through a record set) and N customers
+//                               (through the customer editor, code proposed), "added i"
+//   faultchild lock DB          takes the write lock and changes a note, says
+//                               "locked 1", and lets go when a line comes on its
+//                               standard input, "released 1"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/testhooks.h"
 #include "db/backup.h"
 #include "db/catalog.h"
@@ -25,11 +34,14 @@
 #include "db/dberror.h"
 #include "db/recordset.h"
 #include "masterdata/csvload.h"
+#include "masterdata/customereditor.h"
 #include "output/delimitedexport.h"
 #include "output/htmlexport.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 
@@ -127,6 +139,63 @@ int run(int argc, char **argv)
         say("spilled", 1);
         for (;;)
             QThread::sleep(1);
+    }
+    if (mode == u"lock") {
+        db.executeDirect(QStringLiteral("BEGIN IMMEDIATE; UPDATE jegyzet SET rovid = 'másik munkahely';"));
+        say("locked", 1);
+        char line[64];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 3;
+        db.executeDirect(QStringLiteral("COMMIT"));
+        say("released", 1);
+        return 0;
+    }
+    if (mode == u"store" || mode == u"delete") {
+        if (argc < 5)
+            return 2;
+        const QString table = QString::fromLocal8Bit(argv[3]);
+        const zdb::TableDecl &decl = zdb::CatalogueTable(table);
+        zdb::Table rows(&db);
+        zdb::UseCatalogue(rows, decl.name);
+        rows.open();
+        if (!rows.locate(decl.idField, QString::fromLocal8Bit(argv[4]).toInt()))
+            return 4;
+        if (mode == u"delete") {
+            rows.remove();
+            say("deleted", 1);
+            return 0;
+        }
+        if (argc < 7)
+            return 2;
+        rows.edit();
+        rows.setValue(QString::fromLocal8Bit(argv[5]), QString::fromLocal8Bit(argv[6]));
+        rows.post();
+        say("stored", 1);
+        return 0;
+    }
+    if (mode == u"add") {
+        zdb::Table tasks(&db), customers(&db);
+        zdb::UseCatalogue(tasks, QStringLiteral("dolog3"));
+        zdb::UseCatalogue(customers, QStringLiteral("ugyfel"));
+        tasks.open();
+        customers.open();
+        const int count = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
+        for (int i = 1; i <= count; ++i) {
+            tasks.insert();
+            tasks.setValue(QStringLiteral("rovid"), QStringLiteral("feladat %1").arg(i));
+            tasks.post();
+            // The editor proposes the next code when it opens; the other desk
+            // may store a customer before this one presses OK.
+            testhooks::onNextDialog([i](QDialog *d) {
+                d->findChild<QLineEdit *>(QStringLiteral("edNev"))->setText(QStringLiteral("Ügyfél %1").arg(i));
+                QThread::msleep(2);
+                d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            });
+            if (!EditCustomer(&customers, true))
+                return 5;
+            say("added", i);
+        }
+        return 0;
     }
     if (mode == u"post") {
         for (int i = 0; i < rounds; ++i) {

@@ -4,12 +4,15 @@
 // on one database.
 
 #include "tests/app/appfixture.h"
+#include "tests/fault/faultharness.h"
 
 #include "app/helpers/datagrid.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "db/backup.h"
 #include "db/catalog.h"
 #include "db/connection.h"
+#include "db/serverschema.h"
+#include "tests/common/pgtest.h"
 #include "db/recordset.h"
 #include "masterdata/csvimport.h"
 #include "masterdata/entries.h"
@@ -30,48 +33,6 @@
 #include <csignal>
 
 namespace {
-
-const QString kChild = QStringLiteral(ZENTAVO_FAULTCHILD);
-
-// Starts the child and returns once it has printed `lines` lines starting
-// with `word` (then kills it with SIGKILL when `kill`).
-struct Child
-{
-    QProcess process;
-    QStringList lines;
-
-    void start(const QStringList &args)
-    {
-        process.setProgram(kChild);
-        process.setArguments(args);
-        process.start();
-        QVERIFY(process.waitForStarted(10000));
-    }
-    bool waitFor(const QString &word, int count)
-    {
-        int seen = 0;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 60000) {
-            while (process.canReadLine()) {
-                const QString line = QString::fromUtf8(process.readLine()).trimmed();
-                lines << line;
-                if (line.startsWith(word) && ++seen >= count)
-                    return true;
-            }
-            if (process.state() == QProcess::NotRunning)
-                return false;
-            process.waitForReadyRead(100);
-        }
-        return false;
-    }
-    void kill()
-    {
-        ::kill(pid_t(process.processId()), SIGKILL);
-        process.waitForFinished(10000);
-        lines << QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-};
 
 QString integrity(const QString &db)
 {
@@ -498,6 +459,32 @@ private Q_SLOTS:
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(*) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(testenv::storedValue(f.dbPath(), QStringLiteral("SELECT COUNT(DISTINCT jegyzet) FROM jegyzet")).toLongLong(), 200);
         QCOMPARE(integrity(f.dbPath()), QStringLiteral("ok"));
+    }
+
+    // Two desks on one server database: every row of both is stored, each
+    // with an identifier of its own, however their posts interleave.
+    void twoDesksOnOneServer()
+    {
+        if (pgtest::baseAddress().isEmpty())
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        const QString address = pgtest::freshDatabase(QStringLiteral("zt_twodesks"));
+        QFile schema(testenv::sourceDir() + QStringLiteral("/db/schema.sql"));
+        QVERIFY(schema.open(QIODevice::ReadOnly));
+        zdb::Connection db;
+        db.setPath(address);
+        db.open();
+        db.executeDirect(zdb::serverSchema(QString::fromUtf8(schema.readAll())));
+        Child a, b;
+        a.start({QStringLiteral("post"), address, QString(), QStringLiteral("100")});
+        b.start({QStringLiteral("post"), address, QString(), QStringLiteral("100")});
+        QVERIFY(a.process.waitForFinished(120000));
+        QVERIFY(b.process.waitForFinished(120000));
+        QCOMPARE(a.process.exitCode(), 0);
+        QCOMPARE(b.process.exitCode(), 0);
+        zdb::Query count(&db, QStringLiteral("SELECT COUNT(*) AS n, COUNT(DISTINCT jegyzet) AS ids FROM jegyzet"));
+        count.open();
+        QCOMPARE(count.value(QStringLiteral("n")).toInt(), 200);
+        QCOMPARE(count.value(QStringLiteral("ids")).toInt(), 200);
     }
 
     void startSeesEveryStateOfTheFile_data()

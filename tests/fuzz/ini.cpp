@@ -3,7 +3,7 @@
 
 #include "tests/fuzz/fuzzcheck.h"
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "app/helpers/helpers.h"
 
 #include <QFile>

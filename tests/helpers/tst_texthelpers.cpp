@@ -2,7 +2,7 @@
 // positions.
 
 #include "app/helpers/helpers.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 
 #include "db/codec.h"
 #include "db/dberror.h"

@@ -7,7 +7,7 @@
 #include "masterdata/csvload.h"
 #include "masterdata/entries.h"
 #include "app/helpers/descriptioneditor.h"
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"

@@ -4,7 +4,7 @@
 
 #include "tests/app/appfixture.h"
 
-#include "output/listdialog.h"
+#include "app/helpers/listdialog.h"
 
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"

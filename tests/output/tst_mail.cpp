@@ -5,6 +5,7 @@
 
 #include "tests/app/appfixture.h"
 
+#include "masterdata/entries.h"
 #include "scheduling/entries.h"
 #include "app/helpers/listwindow.h"
 #include "output/mail.h"
@@ -101,6 +102,7 @@ private Q_SLOTS:
     {
         initAppTests();
         RegisterSchedulingWindows();
+        RegisterMasterDataWindows();
         QVERIFY(bin.isValid());
         QFile script(bin.filePath(QStringLiteral("xdg-email")));
         QVERIFY(script.open(QIODevice::WriteOnly));
@@ -344,6 +346,33 @@ private Q_SLOTS:
             QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Hiba"));
             QVERIFY(!handOffRan());
         }
+    }
+
+    // A kind mails what its descriptor drafts, with no edit to the mail
+    // command; a kind nobody registered mails nothing and says nothing.
+    void kindDraftsItsOwnMessage()
+    {
+        const int newKind = 77;
+        RegisterListKind({.kind = newKind, .title = QStringLiteral("Próba"), .mailDraft = [](ListWindow *w) {
+                              return MailDraft{QStringLiteral("Tárgy %1").arg(w->childKind()), QStringLiteral("Törzs"),
+                                               QStringLiteral("proba@pelda.hu"), QStringLiteral("Próba")};
+                          }});
+        StubList list(newKind, nullptr);
+        testhooks::clearMessages();
+        MailListEntry(&list);
+        const QMap<QString, QString> parts = decodeMailTo(handedOver().value(1));
+        UnregisterListKind(newKind);
+        QCOMPARE(parts.value(QStringLiteral("to")), QStringLiteral("proba@pelda.hu"));
+        QCOMPARE(parts.value(QStringLiteral("subject")), QStringLiteral("Tárgy 77"));
+        QCOMPARE(parts.value(QStringLiteral("body")), QStringLiteral("Törzs"));
+        QVERIFY(testhooks::shownMessages().isEmpty());
+
+        QFile::remove(logPath());
+        StubList unknown(newKind + 1, nullptr);
+        MailListEntry(&unknown);
+        QTest::qWait(200);
+        QVERIFY(!handOffRan());
+        QVERIFY(testhooks::shownMessages().isEmpty());
     }
 };
 

@@ -4,10 +4,10 @@
 
 #include "tests/app/appfixture.h"
 
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/descriptioneditor.h"
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
 #include "db/catalog.h"
 #include "db/codec.h"

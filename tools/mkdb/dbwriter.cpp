@@ -24,7 +24,7 @@ struct Writer::Target
     {
         for (zdb::Table *t : {&table, &scratch}) {
             zdb::DeclareFields(*t, name);
-            t->setFilter(QStringLiteral("0"));
+            t->setFilter(QStringLiteral("1=0"));
             t->setFiltered(true);
             t->open();
         }

@@ -1,16 +1,23 @@
-// zentavo-mkdb: makes a new Zentavo database file with every table, optionally
-// filled with demo data. The program itself never creates a database.
+// zentavo-mkdb: makes a new Zentavo database file, or the tables of a new
+// PostgreSQL database, with every table, optionally filled with demo data.
+// The program itself never creates a database.
 //
-//   zentavo-mkdb PATH [--demo]
+//   zentavo-mkdb PATH|postgresql://... [--demo]
+//   zentavo-mkdb --from SOURCE PATH|postgresql://...
+//       copies every table of an existing database (file or server) into the
+//       new one, in one transaction, with a progress line
 //
 // Exit codes: 0 done, 1 the file exists or could not be made, 2 bad arguments.
 
 #include "tools/mkdb/dbwriter.h"
 #include "tools/mkdb/demodata.h"
+#include "db/serverschema.h"
 
 #include "db/catalog.h"
 #include "db/connection.h"
+#include "db/dbcopy.h"
 #include "db/dberror.h"
+#include "db/pgsession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -36,6 +43,27 @@ QString schemaText()
     return QString::fromUtf8(file.readAll());
 }
 
+// Copies the office's database at `source` into the new one at `path`.
+void copyFrom(const QString &source, const QString &path)
+{
+    zdb::Connection from;
+    from.defaultExt.clear();
+    from.setPath(source);
+    from.mustExist = true;
+    from.open();
+    zdb::Connection to;
+    to.defaultExt.clear();
+    to.setPath(path);
+    to.open();
+    QTextStream err(stderr);
+    zdb::CopyDatabase(from, to, schemaText(), [&err](const QString &table, qint64 rows) {
+        err << QStringLiteral("\r%1: %2 sor      ").arg(table).arg(rows) << Qt::flush;
+    });
+    err << QLatin1Char('\n') << Qt::flush;
+    to.close();
+    from.close();
+}
+
 // Builds the database in the (new, empty) file: schema and rows in one
 // transaction, so a failure leaves nothing half-written behind.
 void build(const QString &path, bool demo, const QDate &today)
@@ -47,12 +75,16 @@ void build(const QString &path, bool demo, const QDate &today)
     try {
         mkdb::Writer writer(connection);
         writer.execute(QStringLiteral("BEGIN"));
-        writer.execute(schemaText());
-        // The rows below are written by the catalogue's rules: the tables
-        // must be the ones it describes.
-        const QStringList differences = zdb::CatalogueDifferences(connection.handle());
-        if (!differences.isEmpty())
-            throw zdb::Error(differences.join(QLatin1Char('\n')));
+        if (connection.isServer()) {
+            writer.execute(zdb::serverSchema(schemaText()));
+        } else {
+            writer.execute(schemaText());
+            // The rows below are written by the catalogue's rules: the tables
+            // must be the ones it describes.
+            const QStringList differences = zdb::CatalogueDifferences(connection.handle());
+            if (!differences.isEmpty())
+                throw zdb::Error(differences.join(QLatin1Char('\n')));
+        }
         if (demo)
             mkdb::fillDemo(writer, today);
         writer.execute(QStringLiteral("COMMIT"));
@@ -79,6 +111,10 @@ int main(int argc, char *argv[])
         QStringLiteral("mintaadatokkal tölti fel: egy kis iroda ügyfelei, termékei, projektjei, "
                        "feladatai és naptára a mai nap körül"));
     parser.addOption(demoOption);
+    const QCommandLineOption fromOption(QStringLiteral("from"),
+        QStringLiteral("egy meglévő adatbázis (fájl vagy kiszolgáló) minden tábláját átmásolja az újba, egy tranzakcióban"),
+        QStringLiteral("forrás"));
+    parser.addOption(fromOption);
     // Pins "today" of the demo data, for reproducible files and screenshots.
     QCommandLineOption todayOption(QStringLiteral("today"), QStringLiteral("a mintaadatok mai napja"),
                                    QStringLiteral("yyyy-mm-dd"));
@@ -94,7 +130,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     const QStringList paths = parser.positionalArguments();
-    if (paths.size() != 1 || paths.first().isEmpty()) {
+    if (paths.size() != 1 || paths.first().isEmpty() || (parser.isSet(fromOption) && parser.isSet(demoOption))) {
         complain(parser.helpText());
         return 2;
     }
@@ -108,6 +144,22 @@ int main(int argc, char *argv[])
     }
 
     const QString path = paths.first();
+    if (zdb::isServerAddress(path)) {
+        // A server database: its tables are made in one transaction, so one
+        // that already holds them refuses the second set and keeps its own.
+        try {
+            if (parser.isSet(fromOption))
+                copyFrom(parser.value(fromOption), path);
+            else
+                build(path, parser.isSet(demoOption), today);
+        } catch (const zdb::Error &e) {
+            complain(QStringLiteral("Az adatbázis nem készült el: %1\n").arg(e.message()));
+            return 1;
+        }
+        QTextStream(stdout) << QStringLiteral("Elkészült: %1%2\n")
+                                   .arg(path, parser.isSet(demoOption) ? QStringLiteral(" (mintaadatokkal)") : QString());
+        return 0;
+    }
     const QFileInfo info(path);
     // NewOnly creates the file only if nothing is there (not even a dangling
     // link), so an existing database can never be overwritten.
@@ -122,7 +174,10 @@ int main(int argc, char *argv[])
     file.close();
 
     try {
-        build(path, parser.isSet(demoOption), today);
+        if (parser.isSet(fromOption))
+            copyFrom(parser.value(fromOption), path);
+        else
+            build(path, parser.isSet(demoOption), today);
     } catch (const zdb::Error &e) {
         // The file is ours and incomplete: take it away with its journal.
         QFile::remove(path);

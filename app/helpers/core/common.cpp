@@ -1,4 +1,4 @@
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 
 #include "db/textfold.h"
 
@@ -448,4 +448,26 @@ void ReopenKeepingPlace(zdb::RecordSet *rs, const QString &idField)
         if (id.isValid() && rs->locate(idField, id))
             return;
     rs->first();
+}
+
+namespace {
+
+bool hasCurrentRow(const zdb::RecordSet *rs)
+{
+    return rs && rs->isOpen() && (rs->isEditing() || rs->currentRow() >= 0);
+}
+
+} // namespace
+
+QString CurrentRowText(const zdb::RecordSet *rs, const QString &field)
+{
+    return hasCurrentRow(rs) ? VarToStrNull(rs->value(field)) : QString();
+}
+
+int CurrentRowInt(const zdb::RecordSet *rs, const QString &field)
+{
+    if (!hasCurrentRow(rs))
+        return 0;
+    const QVariant v = rs->value(field);
+    return v.isValid() ? v.toInt() : 0;
 }

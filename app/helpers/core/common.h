@@ -67,3 +67,7 @@ int DayOfDate(const QDate &d);
 // place to the row after it, or the one before it at the end of the list, so
 // a second command never lands on a row the user did not choose.
 void ReopenKeepingPlace(zdb::RecordSet *rs, const QString &idField);
+// A field of the record set's current row (the row being edited included);
+// empty text / 0 when there is none or no record set.
+QString CurrentRowText(const zdb::RecordSet *rs, const QString &field);
+int CurrentRowInt(const zdb::RecordSet *rs, const QString &field);

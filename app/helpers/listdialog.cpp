@@ -1,13 +1,12 @@
-#include "output/listdialog.h"
-
-#include "output/output.h"
+#include "app/helpers/listdialog.h"
 
 #include "app/helpers/actions.h"
 #include "app/helpers/datagrid.h"
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/listcommandbar.h"
-#include "app/helpers/tablewatch.h"
+#include "app/helpers/listoutput.h"
+#include "app/helpers/listpane.h"
 
 #include "db/recordset.h"
 
@@ -30,9 +29,9 @@ ListDialog::ListDialog(const QString &formName, const QString &caption, const QS
     if (!iconName.isEmpty())
         setWindowIcon(ZIcon(iconName));
 
-    m_grid = new DataGrid(this);
-    m_grid->setObjectName(QStringLiteral("grid"));
-    m_commands = new ListCommandBar(this, m_grid);
+    m_pane = new ListPane(this);
+    m_grid = m_pane->grid();
+    m_commands = m_pane->commands();
 
     aNyomtat = addCommand(QStringLiteral("aNyomtat"), QStringLiteral("Nyomtat"), QStringLiteral("Nyomtat"),
                           QKeySequence(Qt::CTRL | Qt::Key_P), QStringLiteral("nyomtat"), [this] { printList(true); });
@@ -41,29 +40,43 @@ ListDialog::ListDialog(const QString &formName, const QString &caption, const QS
                              QStringLiteral("nyomtatkep"), [this] { printList(false); });
     aExcelbe = addCommand(QStringLiteral("aExcelbe"), QStringLiteral("Excelbe..."), QStringLiteral("Excelbe..."),
                           QKeySequence(Qt::CTRL | Qt::Key_E), QStringLiteral("excel"), [this] {
-                              if (zdb::RecordSet *rs = outputRecordSet())
-                                  ExportDelimited(rs);
+                              zdb::RecordSet *rs = outputRecordSet();
+                              if (rs && CurrentListOutput().exportDelimited)
+                                  CurrentListOutput().exportDelimited(rs);
                           });
     aHtml = addCommand(QStringLiteral("aHtml"), QStringLiteral("Html export"), QStringLiteral("Html export"),
                        QKeySequence(Qt::CTRL | Qt::Key_H), QStringLiteral("html"), [this] {
-                           if (DataGrid *g = outputGrid())
-                               ExportGridToHtml(g, outputTitle(), outputSubtitle());
+                           DataGrid *g = outputGrid();
+                           if (g && CurrentListOutput().exportHtml)
+                               CurrentListOutput().exportHtml(g, outputTitle(), outputSubtitle());
                        });
     aBezar = addCommand(QStringLiteral("aBezar"), QStringLiteral("Bezár"), QStringLiteral("Bezár"),
                         QKeySequence(Qt::Key_Escape), QStringLiteral("bezar"), [this] { close(); });
 
-    m_gridRow = new QHBoxLayout;
-    m_gridRow->addWidget(m_grid, 1);
-    m_layout = new QVBoxLayout(this);
-    m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(0);
-    m_layout->addWidget(m_commands->toolBar());
-    m_layout->addLayout(m_gridRow, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pane, 1);
     setFocusProxy(m_grid);
     resize(560, 380);
 }
 
 ListDialog::~ListDialog() = default;
+
+GridSorter *ListDialog::sorter() const
+{
+    return m_pane->sorter();
+}
+
+QVBoxLayout *ListDialog::mainLayout() const
+{
+    return m_pane->paneLayout();
+}
+
+QHBoxLayout *ListDialog::gridRow() const
+{
+    return m_pane->gridRow();
+}
 
 QToolBar *ListDialog::toolBar() const
 {
@@ -144,14 +157,7 @@ void ListDialog::showRecordSet(zdb::RecordSet *recordSet, const QList<GridColumn
     m_recordSet = recordSet;
     if (recordSet)
         recordSet->setParent(this);
-    m_grid->setRecordSet(recordSet, columns);
-    delete m_sorter;
-    m_sorter = new GridSorter(m_grid, qobject_cast<zdb::Table *>(recordSet), this);
-    if (m_search)
-        m_sorter->setSearchBox(m_search);
-    m_commands->watch(recordSet);
-    // What others write into the table shows here without a command.
-    RefreshOnTableChange(recordSet);
+    m_pane->showRecordSet(recordSet, columns);
 }
 
 void ListDialog::openFiltered(const QString &filter, const QVariantList &params)
@@ -176,10 +182,9 @@ void ListDialog::addQuickSearch(const QString &sortField)
         m_searchAction->setDefaultWidget(m_search);
         rebuildToolBar();
     }
-    if (m_sorter) {
-        m_sorter->setSearchBox(m_search);
-        m_sorter->setSortField(sortField);
-    }
+    m_pane->setSearchBox(m_search);
+    if (GridSorter *sorter = m_pane->sorter())
+        sorter->setSortField(sortField);
 }
 
 void ListDialog::setPrintOptions(bool portrait, int fontSize, const QString &sumField)
@@ -191,8 +196,9 @@ void ListDialog::setPrintOptions(bool portrait, int fontSize, const QString &sum
 
 void ListDialog::printList(bool print)
 {
-    if (DataGrid *g = outputGrid())
-        PrintGrid(g, print, m_portrait, outputSubtitle(), m_sumField, m_fontSize, outputTitle());
+    DataGrid *g = outputGrid();
+    if (g && CurrentListOutput().printGrid)
+        CurrentListOutput().printGrid(g, print, m_portrait, outputSubtitle(), m_sumField, m_fontSize, outputTitle());
 }
 
 void ListDialog::done(int result)

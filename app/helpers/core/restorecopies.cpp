@@ -1,6 +1,6 @@
-#include "app/helpers/restorecopies.h"
+#include "app/helpers/core/restorecopies.h"
 
-#include "app/helpers/common.h"
+#include "app/helpers/core/common.h"
 #include "db/backup.h"
 #include "db/connection.h"
 #include "db/dberror.h"
@@ -228,6 +228,11 @@ QString MakeRestoreCopy(zdb::Connection *db, CopyCause cause, const QString &kee
 {
     if (!db || !db->isConnected())
         throw zdb::Error(QStringLiteral("Nincs nyitott adatbázis"));
+    // A server database is saved on the server (pg_dump) or copied into a
+    // file with zentavo-mkdb --from; the file copies here are of files.
+    if (db->isServer())
+        throw zdb::Error(QStringLiteral("Kiszolgálón lévő adatbázisról a program nem készít visszaállítási másolatot.\r\n"
+                                        "Mentse a kiszolgálón, vagy másolja fájlba: zentavo-mkdb --from <kapcsolat> <fájl>"));
     const DatabaseKey key = KeyOfDatabase(db);
     const QDir folder(RestoreCopyFolder());
     if (!folder.mkpath(QStringLiteral(".")))
@@ -268,6 +273,8 @@ void MakeDailyCopy(zdb::Connection *db)
 {
     if (!db || !db->isConnected())
         throw zdb::Error(QStringLiteral("Nincs nyitott adatbázis"));
+    if (db->isServer())
+        return;   // the server's own backups keep it
     const DatabaseKey key = KeyOfDatabase(db);
     const QDate today = QDate::currentDate();
     for (const RestoreCopy &c : RestoreCopiesOf(key)) {

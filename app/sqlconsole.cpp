@@ -1,6 +1,8 @@
-#include "output/sqlconsole.h"
+#include "app/sqlconsole.h"
 
-#include "app/helpers/restorecopies.h"
+#include "output/sqlstatement.h"
+
+#include "app/helpers/core/restorecopies.h"
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"
 #include "app/helpers/datagrid.h"
@@ -8,7 +10,7 @@
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 #include "output/output.h"
 
 #include "db/catalog.h"
@@ -51,50 +53,14 @@ bool isNumeric(zdb::FieldKind kind)
     return kind == zdb::FieldKind::Integer || kind == zdb::FieldKind::Float || kind == zdb::FieldKind::Currency;
 }
 
-// The words of the text's first statement, in capitals: what stands inside
-// quotes, brackets and comments is no word of the statement.
-QStringList firstStatementWords(const QString &sql)
-{
-    QStringList words;
-    QString word;
-    auto flush = [&] {
-        if (!word.isEmpty())
-            words << word.toUpper();
-        word.clear();
-    };
-    const qsizetype n = sql.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = sql[i];
-        if (c.isLetterOrNumber() || c == QLatin1Char('_')) {
-            word += c;
-            continue;
-        }
-        flush();
-        if (c == QLatin1Char(';'))
-            break;
-        if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
-            while (i < n && sql[i] != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
-            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? n : end + 1;
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
-            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-            const qsizetype end = sql.indexOf(close, i + 1);
-            i = end < 0 ? n : end;
-        }
-    }
-    flush();
-    return words;
-}
-
 } // namespace
 
 Tfrm_Sql::Tfrm_Sql(QWidget *parent)
     : QDialog(parent), m_db(Db1())
 {
     setObjectName(kFormName);
-    setWindowTitle(QStringLiteral("SQL lekérdezés"));
+    // On a server the statements are its dialect's, not a file's.
+    setWindowTitle(m_db && m_db->isServer() ? QStringLiteral("SQL lekérdezés (PostgreSQL)") : QStringLiteral("SQL lekérdezés"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
@@ -332,7 +298,7 @@ bool Tfrm_Sql::runStatement()
         // Asked before running: the first statement may change what the rest
         // would mean (a dropped table, say).
         more = m_qry->hasMoreStatements();
-        const QStringList words = isQuery ? QStringList() : firstStatementWords(statement);
+        const QStringList words = isQuery ? QStringList() : FirstStatementWords(statement);
         const QString verb = words.value(0);
         // A slip of the hand must not empty or overwrite a whole table unasked.
         // (A statement that does not compile is left to report its error.)
@@ -399,7 +365,7 @@ bool Tfrm_Sql::runStatement()
     } else {
         // How many rows the statement changed, for a statement that changes rows.
         QString done = QStringLiteral("SQL futtatás kész.");
-        const QString verb = firstStatementWords(statement).value(0);
+        const QString verb = FirstStatementWords(statement).value(0);
         if (!written.isEmpty()
             && (verb == QLatin1String("INSERT") || verb == QLatin1String("UPDATE") || verb == QLatin1String("DELETE")
                 || verb == QLatin1String("REPLACE") || verb == QLatin1String("WITH"))) {

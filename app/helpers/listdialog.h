@@ -28,6 +28,7 @@
 class DataGrid;
 class GridSorter;
 class ListCommandBar;
+class ListPane;
 class QAction;
 class QHBoxLayout;
 class QKeySequence;
@@ -49,7 +50,7 @@ public:
 
     QToolBar *toolBar() const;
     DataGrid *grid() const { return m_grid; }
-    GridSorter *sorter() const { return m_sorter; }
+    GridSorter *sorter() const;
     zdb::RecordSet *recordSet() const;
     zdb::Table *table() const;            // nullptr over a query
     QLineEdit *searchBox() const { return m_search; }   // nullptr without quick search
@@ -93,8 +94,8 @@ protected:
 
     // Grid rows in a box under the tool bar; a dialog adds widgets beside
     // (gridRow) or under (mainLayout) the grid.
-    QVBoxLayout *mainLayout() const { return m_layout; }
-    QHBoxLayout *gridRow() const { return m_gridRow; }
+    QVBoxLayout *mainLayout() const;
+    QHBoxLayout *gridRow() const;
 
     // Output of the print and export commands.
     void setOutputTitle(const QString &title) { m_title = title; }
@@ -114,11 +115,9 @@ private:
     QWidgetAction *printButtonAction();
 
     QString m_formName;
-    QVBoxLayout *m_layout = nullptr;
-    QHBoxLayout *m_gridRow = nullptr;
+    ListPane *m_pane = nullptr;
     DataGrid *m_grid = nullptr;
     ListCommandBar *m_commands = nullptr;
-    GridSorter *m_sorter = nullptr;
     QPointer<zdb::RecordSet> m_recordSet;
     QLineEdit *m_search = nullptr;
     QWidgetAction *m_searchAction = nullptr;

@@ -1,4 +1,4 @@
-#include "app/helpers/textfile.h"
+#include "app/helpers/core/textfile.h"
 
 #include "db/codec.h"
 #include "db/dberror.h"

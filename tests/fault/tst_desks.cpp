@@ -1,0 +1,257 @@
+// Several desks on one database file: the other desk is a real process (the
+// fault child) writing through the program's own code, this desk the whole
+// program with its main window.
+
+#include "tests/app/appfixture.h"
+#include "tests/fault/faultharness.h"
+
+#include "app/modules.h"
+#include "db/connection.h"
+#include "db/datawatch.h"
+#include "db/dberror.h"
+#include "db/recordset.h"
+#include "masterdata/customerlist.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+const char *const kCustomers = R"(
+INSERT INTO ugyfel (ugyfel, ugyfelkod, ugyfel_nev, telefon, vanmegj, ugyfel_nevs) VALUES
+ (1, 1, 'Kovács Bt.', '111', 'N', 'KOVACS BT.'),
+ (2, 2, 'Ásvány Kft.', '222', 'N', 'ASVANY KFT.'),
+ (3, 3, 'Bodnár Zrt.', '333', 'N', 'BODNAR ZRT.'),
+ (4, 4, 'Zöld Kert', '444', 'N', 'ZOLD KERT');
+INSERT INTO jegyzet (jegyzet, rovid) VALUES (1, 'jegyzet');
+)";
+
+const QString kChanged = QStringLiteral("Egy másik felhasználó időközben módosította ezt a rekordot.");
+const QString kDeleted = QStringLiteral("Egy másik felhasználó időközben törölte ezt a rekordot.");
+
+// Runs the other desk to its end.
+void otherDesk(const QStringList &args)
+{
+    Child c;
+    c.start(args);
+    QVERIFY2(c.process.waitForFinished(60000), "the other desk did not finish");
+    QVERIFY2(c.process.exitCode() == 0, c.process.readAllStandardError().constData());
+}
+
+QStringList listedNames(zdb::RecordSet *rs)
+{
+    QStringList names;
+    for (int r = 0; r < rs->recordCount(); ++r)
+        names << rs->textAt(r, rs->fieldIndex(QStringLiteral("ugyfel_nev")));
+    return names;
+}
+
+} // namespace
+
+class TestDesks : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppFixture> f;
+
+    QVariant db(const QString &sql) const { return testenv::storedValue(f->dbPath(), sql); }
+    Tfrm_Ugyfel *openCustomers() { return openListWindow<Tfrm_Ugyfel>(f->main.get(), "aUgyfel"); }
+    QStringList desk(const QStringList &args) const { return QStringList{args.first(), f->dbPath()} + args.mid(1); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        initAppTests();
+        RegisterModules();
+    }
+    void init()
+    {
+        f = std::make_unique<AppFixture>();
+        f->makeDb(QString::fromUtf8(kCustomers));
+        QVERIFY(f->start());
+    }
+    void cleanup() { f.reset(); }
+
+    // The other desk stores the customer this desk is editing: the save is
+    // refused and the other desk's value stays in the file. "Mégsem" goes
+    // back to the edits; "Újratöltés" shows the stored row with the typing
+    // kept where the other desk left the field alone, and saves then.
+    void secondSaveOfOneCustomerIsRefused()
+    {
+        Tfrm_Ugyfel *w = openCustomers();
+        QVERIFY(w && w->table()->locate(QStringLiteral("ugyfel"), 1));
+        bool reached = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            auto *name = d->findChild<QLineEdit *>(QStringLiteral("edNev"));
+            name->setText(QStringLiteral("Kovács és Társa Bt."));
+            otherDesk(desk({QStringLiteral("store"), QStringLiteral("ugyfel"), QStringLiteral("1"),
+                            QStringLiteral("telefon"), QStringLiteral("06-1-999")}));
+            auto *ok = d->findChild<QPushButton *>(QStringLiteral("btOK"));
+            ok->click();   // no answer queued: "Mégsem"
+            QVERIFY(d->isVisible());
+            QVERIFY(testhooks::lastMessage().text.startsWith(kChanged));
+            QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev || '/' || telefon FROM ugyfel WHERE ugyfel=1")).toString(),
+                     QStringLiteral("Kovács Bt./06-1-999"));
+            QCOMPARE(name->text(), QStringLiteral("Kovács és Társa Bt."));
+
+            testhooks::setNextAnswer(true);   // "Újratöltés"
+            ok->click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(name->text(), QStringLiteral("Kovács és Társa Bt."));
+            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("edTelefon"))->text(), QStringLiteral("06-1-999"));
+            ok->click();
+            QVERIFY(!d->isVisible());
+            reached = true;
+        });
+        w->aSzerkeszt->trigger();
+        QVERIFY(reached);
+        QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev || '/' || telefon FROM ugyfel WHERE ugyfel=1")).toString(),
+                 QStringLiteral("Kovács és Társa Bt./06-1-999"));
+        QCOMPARE(db(QStringLiteral("SELECT COUNT(*) FROM ugyfel")).toInt(), 4);
+    }
+
+    // A customer the other desk deleted while this desk edited it: the save
+    // is refused, the editor closes, and nothing is created again.
+    void savingARowDeletedElsewhereCreatesNothing()
+    {
+        Tfrm_Ugyfel *w = openCustomers();
+        QVERIFY(w && w->table()->locate(QStringLiteral("ugyfel"), 2));
+        bool reached = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("edTelefon"))->setText(QStringLiteral("06-2-000"));
+            otherDesk(desk({QStringLiteral("delete"), QStringLiteral("ugyfel"), QStringLiteral("2")}));
+            d->findChild<QPushButton *>(QStringLiteral("btOK"))->click();
+            QVERIFY(!d->isVisible());
+            QVERIFY(testhooks::lastMessage().text.startsWith(kDeleted));
+            reached = true;
+        });
+        w->aSzerkeszt->trigger();
+        QVERIFY(reached);
+        QCOMPARE(db(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE ugyfel=2 OR telefon='06-2-000'")).toInt(), 0);
+        QVERIFY(!listedNames(w->table()).contains(QStringLiteral("Ásvány Kft.")));
+    }
+
+    // Two desks adding tasks and customers (a code proposed when the editor
+    // opens) at the same time, many times over.
+    void desksAddingAtOnceGetDistinctIdentifiersAndCodes()
+    {
+        f.reset();   // this desk stays out of it
+        f = std::make_unique<AppFixture>();
+        f->makeDb(QString::fromUtf8(kCustomers));
+        const QString rounds = QStringLiteral("40");
+        Child a, b;
+        a.start(desk({QStringLiteral("add"), rounds}));
+        b.start(desk({QStringLiteral("add"), rounds}));
+        QVERIFY(a.process.waitForFinished(120000));
+        QVERIFY(b.process.waitForFinished(120000));
+        QVERIFY2(a.process.exitCode() == 0, a.process.readAllStandardError().constData());
+        QVERIFY2(b.process.exitCode() == 0, b.process.readAllStandardError().constData());
+        QCOMPARE(db(QStringLiteral("SELECT COUNT(*) || '/' || COUNT(DISTINCT dolog3) FROM dolog3")).toString(),
+                 QStringLiteral("80/80"));
+        QCOMPARE(db(QStringLiteral("SELECT COUNT(*) || '/' || COUNT(DISTINCT ugyfel) || '/' || COUNT(DISTINCT ugyfelkod)"
+                                   " FROM ugyfel"))
+                     .toString(),
+                 QStringLiteral("84/84/84"));
+    }
+
+    // A list open on this desk follows what the other desk adds, changes and
+    // deletes, its current row kept; under an open editor it waits until
+    // the editor closes.
+    void openListFollowsTheOtherDesk()
+    {
+        Tfrm_Ugyfel *w = openCustomers();
+        QVERIFY(w);
+        zdb::RecordSet *rs = w->table();
+        QVERIFY(rs->locate(QStringLiteral("ugyfel"), 3));
+        auto current = [rs] { return rs->value(QStringLiteral("ugyfel")).toInt(); };
+
+        otherDesk(desk({QStringLiteral("store"), QStringLiteral("ugyfel"), QStringLiteral("4"),
+                        QStringLiteral("ugyfel_nev"), QStringLiteral("Zöld Kert Kft.")}));
+        QTRY_VERIFY_WITH_TIMEOUT(listedNames(rs).contains(QStringLiteral("Zöld Kert Kft.")), 5000);
+        QCOMPARE(current(), 3);
+
+        otherDesk(desk({QStringLiteral("add"), QStringLiteral("1")}));
+        QTRY_COMPARE_WITH_TIMEOUT(rs->recordCount(), 5, 5000);
+        QVERIFY(listedNames(rs).contains(QStringLiteral("Ügyfél 1")));
+        QCOMPARE(current(), 3);
+
+        otherDesk(desk({QStringLiteral("delete"), QStringLiteral("ugyfel"), QStringLiteral("4")}));
+        QTRY_COMPARE_WITH_TIMEOUT(rs->recordCount(), 4, 5000);
+        QVERIFY(!listedNames(rs).contains(QStringLiteral("Zöld Kert Kft.")));
+        QCOMPARE(current(), 3);
+
+        // An editor open on the list: its row is left alone until it closes.
+        bool reached = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            otherDesk(desk({QStringLiteral("store"), QStringLiteral("ugyfel"), QStringLiteral("1"),
+                            QStringLiteral("ugyfel_nev"), QStringLiteral("Kovács Zrt.")}));
+            QTest::qWait(1500);
+            QVERIFY(!listedNames(rs).contains(QStringLiteral("Kovács Zrt.")));
+            QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("edNev"))->text(), QStringLiteral("Bodnár Zrt."));
+            d->findChild<QPushButton *>(QStringLiteral("btMegsem"))->click();
+            reached = true;
+        });
+        w->aSzerkeszt->trigger();
+        QVERIFY(reached);
+        QTRY_VERIFY_WITH_TIMEOUT(listedNames(rs).contains(QStringLiteral("Kovács Zrt.")), 5000);
+        QCOMPARE(current(), 3);
+
+        // With the watching off nothing comes in.
+        auto *watcher = f->main->findChild<zdb::DataWatcher *>(QStringLiteral("DataWatcher"));
+        QVERIFY(watcher);
+        watcher->setEnabled(false);
+        otherDesk(desk({QStringLiteral("store"), QStringLiteral("ugyfel"), QStringLiteral("3"),
+                        QStringLiteral("ugyfel_nev"), QStringLiteral("Bodnár Nyrt.")}));
+        QTest::qWait(1500);
+        QVERIFY(!listedNames(rs).contains(QStringLiteral("Bodnár Nyrt.")));
+    }
+
+    // The other desk holds the write lock past the wait: the user is asked,
+    // "Mégsem" writes nothing and keeps the typing, "Újra" once the lock is
+    // gone stores the row.
+    void lockedByAnotherDeskAsksAndRetries()
+    {
+        Tfrm_Ugyfel *w = openCustomers();
+        QVERIFY(w && w->table()->locate(QStringLiteral("ugyfel"), 1));
+        zdb::Connection *conn = Db1();
+        conn->timeOut = 200;
+        sqlite3_busy_timeout(conn->handle(), conn->timeOut);
+        Child other;
+        other.start(desk({QStringLiteral("lock")}));
+        QVERIFY(other.waitFor(QStringLiteral("locked"), 1));
+
+        zdb::Table *tbl = w->table();
+        tbl->edit();
+        tbl->setValue(QStringLiteral("telefon"), QStringLiteral("06-1-123"));
+        QVERIFY_THROWS_EXCEPTION(zdb::BusyDeclined, tbl->post());   // no answer queued: "Mégsem"
+        QCOMPARE(testhooks::lastMessage().caption, QStringLiteral("Foglalt adatbázis"));
+        QVERIFY(testhooks::lastMessage().text.contains(QStringLiteral("Újra megpróbálja?")));
+        QVERIFY(tbl->isEditing());
+        QCOMPARE(tbl->text(QStringLiteral("telefon")), QStringLiteral("06-1-123"));
+
+        // The user waits for the other desk, then answers "Újra".
+        const auto appPrompt = conn->busyPrompt;
+        int asked = 0;
+        conn->busyPrompt = [&](const QString &message) {
+            ++asked;
+            other.process.write("go\n");
+            other.process.waitForBytesWritten(5000);
+            if (!other.waitFor(QStringLiteral("released"), 1))
+                return false;
+            other.process.waitForFinished(10000);
+            testhooks::setNextAnswer(true);
+            return appPrompt(message);
+        };
+        tbl->post();
+        conn->busyPrompt = appPrompt;
+        QCOMPARE(asked, 1);
+        QCOMPARE(db(QStringLiteral("SELECT telefon FROM ugyfel WHERE ugyfel=1")).toString(), QStringLiteral("06-1-123"));
+        QCOMPARE(db(QStringLiteral("SELECT rovid FROM jegyzet")).toString(), QStringLiteral("másik munkahely"));
+    }
+};
+
+QTEST_MAIN(TestDesks)
+#include "tst_desks.moc"
