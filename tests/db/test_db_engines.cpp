@@ -207,7 +207,7 @@ private Q_SLOTS:
         t.next();
         t.edit();
         t.setValue(QStringLiteral("rovid"), QStringLiteral("elveszne"));
-        QVERIFY(errorOf([&] { t.post(); }).contains(QStringLiteral("más törölte")));
+        QVERIFY(errorOf([&] { t.post(); }).contains(QStringLiteral("időközben törölte")));
         t.cancel();
 
         t.refresh();
