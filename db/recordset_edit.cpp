@@ -119,26 +119,7 @@ void checkRowChanged(Connection *connection)
         throw Error(QStringLiteral("A sort közben más törölte vagy megváltoztatta, frissítse a listát."));
 }
 
-quint32 *RecordSet::Impl::blockFromBuffer()
-{
-    std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
-    std::vector<CellRef> cells(static_cast<size_t>(slotCount) + 1);
-    for (int f = 0; f < fields.size(); ++f) {
-        const int slot = slotOfField(f);
-        if (slot < 0)
-            continue;
-        QByteArray &b = bytes[size_t(slot)];
-        if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
-            continue;   // stays null
-        CellRef &c = cells[size_t(slot)];
-        c.null = false;
-        c.data = b.constData();
-        c.size = b.size();
-    }
-    return buildRowBlock(arena, cells.data(), slotCount);
-}
-
-quint32 *RecordSet::Impl::blockAfterUpdate(const Row &old)
+quint32 *RecordSet::Impl::blockFromBuffer(const Row *old)
 {
     std::vector<QByteArray> bytes(static_cast<size_t>(slotCount));
     std::vector<CellRef> cells(static_cast<size_t>(slotCount) + 1);
@@ -147,13 +128,13 @@ quint32 *RecordSet::Impl::blockAfterUpdate(const Row &old)
         if (slot < 0)
             continue;
         CellRef &c = cells[size_t(slot)];
-        if (postValue(fields[f], buffer.value(f)) == postValue(fields[f], storedValue(old, f))) {
-            c = cellOf(old, slot, slotCount);   // not written: the file keeps what was read
+        if (old && postValue(fields[f], buffer.value(f)) == postValue(fields[f], storedValue(*old, f))) {
+            c = cellOf(*old, slot, slotCount);   // not written: the file keeps what was read
             continue;
         }
         QByteArray &b = bytes[size_t(slot)];
         if (!cellBytes(fields[f].kind, buffer.value(f), encoding, b))
-            continue;
+            continue;   // stays null
         c.null = false;
         c.data = b.constData();
         c.size = b.size();
@@ -318,7 +299,7 @@ void RecordSet::post()
         row.key = m_connection->lastInsertId();
         row.cells = d->blockFromBuffer();
     } else {
-        row.cells = row.cells ? d->blockAfterUpdate(row) : d->blockFromBuffer();
+        row.cells = d->blockFromBuffer(row.cells ? &row : nullptr);
     }
     d->buffer.clear();
     d->modified = false;

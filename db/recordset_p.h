@@ -134,10 +134,10 @@ struct RecordSet::Impl
     int slotOfField(int field) const { return field >= 0 && field < int(slotOf.size()) ? slotOf[size_t(field)] : -1; }
     QVariant storedValue(const Row &row, int field) const;
     QString storedText(const Row &row, int field) const;
-    quint32 *blockFromBuffer();
-    // The block a posted update leaves: the written fields from the buffer,
-    // the others with the very bytes they were read with.
-    quint32 *blockAfterUpdate(const Row &old);
+    // The block a posted row leaves: the buffer's values; after an update
+    // (`old` given), the fields not written keep the very bytes they were
+    // read with.
+    quint32 *blockFromBuffer(const Row *old = nullptr);
 
     // Steps shared by the operations (nested, so they reach the set's state).
     static void emitCurrent(RecordSet &rs);              // unless controls are held
