@@ -238,21 +238,11 @@ void Tfrm_Main::createActions()
                 if (auto open = QuickListOpener())
                     open();
             }));
-    // Ctrl+F in a list is its own quick search; anywhere else it searches everything.
+    // Ctrl+F in a list is its own quick search (the list holds the key);
+    // the menu, the tool bar and the key anywhere else search everything.
     aKeres = add(QStringLiteral("aKeres"), QStringLiteral("Keresés mindenben"), QStringLiteral("Keresés minden adatban"),
                  QKeySequence(QStringLiteral("Ctrl+F")), QStringLiteral("keres"));
-    connect(aKeres, &QAction::triggered, this, Guarded([this] {
-                for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget())
-                    if (auto *list = qobject_cast<ListChild *>(w)) {
-                        if (list->header() && list->header()->searchBox()->isVisible()) {
-                            list->header()->searchBox()->setFocus();
-                            list->header()->searchBox()->selectAll();
-                            return;
-                        }
-                        break;
-                    }
-                ShowSearchWindow(this);
-            }));
+    connect(aKeres, &QAction::triggered, this, Guarded([this] { ShowSearchWindow(this); }));
     // A window with a Ctrl+F command of its own (the notes' search) keeps
     // the key while the focus is in it: two owners of one key would leave
     // it doing nothing at all.

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QShowEvent>
 #include <QToolBar>
@@ -41,6 +42,17 @@ ListChild::ListChild(int kind, const QString &formName, const QString &caption, 
     layout->setSpacing(0);
     layout->addWidget(m_pane, 1);
     setFocusProxy(m_grid);
+
+    // Ctrl+F inside a list goes to its own search box; the main window's
+    // search over everything gives up the key while the focus is here.
+    m_findKey = new QAction(this);
+    m_findKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_findKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_findKey, &QAction::triggered, this, [this] {
+        m_header->searchBox()->setFocus();
+        m_header->searchBox()->selectAll();
+    });
+    addAction(m_findKey);
 }
 
 ListChild::~ListChild()
@@ -72,6 +84,10 @@ QToolBar *ListChild::toolBar() const
 QAction *ListChild::addCommand(const QString &objectName, const QString &caption, const QString &hint,
                                const QKeySequence &shortcut, const QString &iconName, std::function<void()> run)
 {
+    // A window with a Ctrl+F command of its own (the notes' search) keeps
+    // the key for it: two owners would leave the key doing nothing.
+    if (!shortcut.isEmpty() && shortcut == m_findKey->shortcut())
+        m_findKey->setShortcut(QKeySequence());
     return m_commands->addCommand(objectName, caption, hint, shortcut, iconName, std::move(run));
 }
 

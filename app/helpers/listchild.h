@@ -106,6 +106,7 @@ private:
     ListPane *m_pane = nullptr;
     ListCommandBar *m_commands = nullptr;
     ListHeader *m_header = nullptr;
+    QAction *m_findKey = nullptr;   // Ctrl+F: the list's own search box
     DataGrid *m_grid = nullptr;
     QPointer<zdb::Table> m_table;
     std::vector<std::function<void()>> m_closing;

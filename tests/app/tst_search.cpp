@@ -183,6 +183,15 @@ void TstSearch::ctrlFSearchesTheListInFocus()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
     QCOMPARE(QApplication::focusWidget(), customers->header()->searchBox());
     QVERIFY(!f.main->findChild<Tfrm_Kereses *>());
+    // The tool bar's or the menu's command opens the search over everything,
+    // wherever the focus is.
+    customers->listGrid()->setFocus();
+    actionOf(f.main, QStringLiteral("aKeres"))->trigger();
+    QVERIFY(f.main->findChild<Tfrm_Kereses *>());
+    f.main->findChild<Tfrm_Kereses *>()->close();
+    QTRY_VERIFY(!f.main->findChild<Tfrm_Kereses *>());
+    f.main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
 
     // The notes list has a search of its own on Ctrl+F: that one runs.
     QWidget *notes = f.main->openListWindow(KindNotes);
