@@ -2,7 +2,12 @@
 
 #include "db/textfold.h"
 
+#include <QByteArray>
 #include <QChar>
+
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -49,30 +54,79 @@ char32_t nextChar(const Byte *&p, const Byte *end, Encoding encoding)
 
 char32_t fold(char32_t c)
 {
+    if (c < 0x80)
+        return (c >= U'A' && c <= U'Z') ? c + 0x20 : c;
     return c <= 0x10FFFF ? QChar::toLower(c) : c;
 }
 
-enum class Kind { Literal, Any, Star, Class, Bad };
+// Every Windows-1250 byte as its character, as is and case-folded: one look-up
+// a character instead of a decode and a Unicode case table per comparison.
+struct Cp1250Tables
+{
+    char32_t plain[256];
+    char32_t folded[256];
+    Cp1250Tables()
+    {
+        for (int b = 0; b < 256; ++b) {
+            plain[b] = b < 0x80 ? char32_t(b) : char32_t(kCp1250High[b - 0x80]);
+            folded[b] = fold(plain[b]);
+        }
+    }
+};
 
-struct Matcher
+const Cp1250Tables &cp1250Tables()
+{
+    static const Cp1250Tables tables;
+    return tables;
+}
+
+enum class Kind { Literal, Any, Star, Class };
+
+struct Token
+{
+    Kind kind;
+    char32_t literal = 0;     // Literal: folded for LIKE
+    int classStart = 0;       // Class: the set's bytes in the pattern, after '['
+    int classEnd = 0;         //   up to the closing ']'
+};
+
+// A pattern taken apart once per statement (SQLite keeps it beside a
+// constant or bound pattern), so a search over many rows does not parse and
+// fold the pattern again for every row and every position in it.
+struct Pattern
 {
     Encoding encoding;
     bool glob;               // GLOB: * ? [..], case counts; LIKE: % _, case folds
-    char32_t escape = 0;     // LIKE only; 0 = none
-    bool hasEscape = false;
+    QByteArray source;       // the pattern's bytes, then the escape's
+    int patternLength = 0;
+    bool bad = false;        // an unclosed set or a trailing escape: matches nothing
+    std::vector<Token> tokens;
 
-    // The token at p: its kind, the character of a literal, and where the
-    // next token starts.
-    Kind token(const Byte *&p, const Byte *end, char32_t &literal, const Byte *&classStart) const
+    const Byte *bytes() const { return reinterpret_cast<const Byte *>(source.constData()); }
+
+    // The next character of a text, folded for LIKE.
+    char32_t textChar(const Byte *&s, const Byte *end) const
     {
-        const char32_t c = nextChar(p, end, encoding);
-        if (glob) {
-            if (c == U'*')
-                return Kind::Star;
-            if (c == U'?')
-                return Kind::Any;
-            if (c == U'[') {
-                classStart = p;
+        if (encoding == Encoding::Standard) {
+            const Byte b = *s++;
+            return glob ? cp1250Tables().plain[b] : cp1250Tables().folded[b];
+        }
+        const char32_t c = nextChar(s, end, encoding);
+        return glob ? c : fold(c);
+    }
+
+    bool compile(bool hasEscape, char32_t escape)
+    {
+        const Byte *p = bytes();
+        const Byte *end = p + patternLength;
+        while (p < end) {
+            Token t{Kind::Literal};
+            const char32_t c = nextChar(p, end, encoding);
+            if (glob && c == U'*') {
+                t.kind = Kind::Star;
+            } else if (glob && c == U'?') {
+                t.kind = Kind::Any;
+            } else if (glob && c == U'[') {
                 const Byte *q = p;
                 // A ']' right after '[' or '[^' belongs to the set.
                 if (q < end && *q == '^')
@@ -82,28 +136,34 @@ struct Matcher
                 while (q < end && *q != ']')
                     nextChar(q, end, encoding);
                 if (q >= end)
-                    return Kind::Bad;
+                    return false;
+                t.kind = Kind::Class;
+                t.classStart = int(p - bytes());
+                t.classEnd = int(q - bytes());
                 p = q + 1;
-                return Kind::Class;
-            }
-        } else {
-            if (c == U'%')
-                return Kind::Star;
-            if (hasEscape && c == escape) {
+            } else if (!glob && c == U'%') {
+                t.kind = Kind::Star;
+            } else if (!glob && hasEscape && c == escape) {
                 if (p >= end)
-                    return Kind::Bad;
-                literal = nextChar(p, end, encoding);
-                return Kind::Literal;
+                    return false;
+                t.literal = fold(nextChar(p, end, encoding));
+            } else if (!glob && c == U'_') {
+                t.kind = Kind::Any;
+            } else {
+                t.literal = glob ? c : fold(c);
             }
-            if (c == U'_')
-                return Kind::Any;
+            // Two stars in a row match what one does.
+            if (t.kind == Kind::Star && !tokens.empty() && tokens.back().kind == Kind::Star)
+                continue;
+            tokens.push_back(t);
         }
-        literal = c;
-        return Kind::Literal;
+        return true;
     }
 
-    bool inClass(const Byte *p, const Byte *end, char32_t c) const
+    bool inClass(const Token &t, char32_t c) const
     {
+        const Byte *p = bytes() + t.classStart;
+        const Byte *end = bytes() + t.classEnd;
         bool negate = false;
         if (p < end && *p == '^') {
             negate = true;
@@ -135,43 +195,60 @@ struct Matcher
         return found != negate;
     }
 
-    bool literalMatches(char32_t pattern, char32_t c) const
+    // Where a star before a literal can stop at all: the first character
+    // from s equal to the literal (the end when there is none).
+    const Byte *skipTo(const Byte *s, const Byte *send, char32_t literal) const
     {
-        return glob ? pattern == c : fold(pattern) == fold(c);
+        if (encoding == Encoding::Standard) {
+            const char32_t *table = glob ? cp1250Tables().plain : cp1250Tables().folded;
+            while (s < send && table[*s] != literal)
+                ++s;
+            return s;
+        }
+        while (s < send) {
+            const Byte *next = s;
+            if (textChar(next, send) == literal)
+                return s;
+            s = next;
+        }
+        return s;
     }
 
     // Greedy with one back-track point: every token but the star takes exactly
     // one character, so the last star is the only choice worth revisiting.
-    bool match(const Byte *p, const Byte *pend, const Byte *s, const Byte *send) const
+    bool match(const Byte *s, const Byte *send) const
     {
-        const Byte *starP = nullptr;
+        if (bad)
+            return false;
+        const size_t n = tokens.size();
+        size_t ti = 0;
+        size_t starT = 0;
         const Byte *starS = nullptr;
         for (;;) {
-            if (p < pend) {
-                const Byte *next = p;
-                char32_t literal = 0;
-                const Byte *classStart = nullptr;
-                const Kind kind = token(next, pend, literal, classStart);
-                if (kind == Kind::Bad)
-                    return false;
-                if (kind == Kind::Star) {
-                    p = next;
-                    starP = p;
+            if (ti < n) {
+                const Token &t = tokens[ti];
+                if (t.kind == Kind::Star) {
+                    ++ti;
+                    if (ti == n)
+                        return true;   // a trailing star takes the rest
+                    if (tokens[ti].kind == Kind::Literal)
+                        s = skipTo(s, send, tokens[ti].literal);
+                    starT = ti;
                     starS = s;
                     continue;
                 }
                 if (s < send) {
                     const Byte *nextS = s;
-                    const char32_t c = nextChar(nextS, send, encoding);
+                    const char32_t c = textChar(nextS, send);
                     bool ok = false;
-                    switch (kind) {
+                    switch (t.kind) {
                     case Kind::Any: ok = true; break;
-                    case Kind::Literal: ok = literalMatches(literal, c); break;
-                    case Kind::Class: ok = inClass(classStart, next - 1, c); break;
+                    case Kind::Literal: ok = t.literal == c; break;
+                    case Kind::Class: ok = inClass(t, c); break;
                     default: break;
                     }
                     if (ok) {
-                        p = next;
+                        ++ti;
                         s = nextS;
                         continue;
                     }
@@ -179,11 +256,13 @@ struct Matcher
             } else if (s >= send) {
                 return true;
             }
-            if (!starP || starS >= send)
+            if (!starS || starS >= send)
                 return false;
-            nextChar(starS, send, encoding);
+            textChar(starS, send);
+            if (tokens[starT].kind == Kind::Literal)
+                starS = skipTo(starS, send, tokens[starT].literal);
             s = starS;
-            p = starP;
+            ti = starT;
         }
     }
 };
@@ -195,25 +274,25 @@ const Byte *textOf(sqlite3_value *v, int &length)
     return text;
 }
 
+void deletePattern(void *p)
+{
+    delete static_cast<Pattern *>(p);
+}
+
 void matchFunction(sqlite3_context *context, int argc, sqlite3_value **argv, bool glob)
 {
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
             return;   // NULL, as SQL has it
     const auto *encoding = static_cast<const Encoding *>(sqlite3_user_data(context));
-    Matcher m{*encoding, glob};
+    int elen = 0;
+    const Byte *escapeText = nullptr;
     if (argc == 3) {
-        int n = 0;
-        const Byte *e = textOf(argv[2], n);
-        const Byte *p = e;
-        const Byte *end = e + n;
-        if (n > 0)
-            m.escape = nextChar(p, end, m.encoding);
-        if (n == 0 || p != end) {
-            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+        escapeText = textOf(argv[2], elen);
+        if (!escapeText) {
+            sqlite3_result_error_nomem(context);
             return;
         }
-        m.hasEscape = true;
     }
     int plen = 0;
     int slen = 0;
@@ -228,7 +307,47 @@ void matchFunction(sqlite3_context *context, int argc, sqlite3_value **argv, boo
         sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
         return;
     }
-    sqlite3_result_int(context, m.match(pattern, pattern + plen, text, text + slen) ? 1 : 0);
+
+    // The kept pattern serves only while pattern and escape are the same bytes.
+    auto *kept = static_cast<Pattern *>(sqlite3_get_auxdata(context, 0));
+    if (kept && (kept->patternLength != plen || kept->source.size() != plen + elen
+                 || std::memcmp(kept->bytes(), pattern, size_t(plen)) != 0
+                 || (elen > 0 && std::memcmp(kept->bytes() + plen, escapeText, size_t(elen)) != 0)))
+        kept = nullptr;
+    if (!kept) {
+        auto made = std::make_unique<Pattern>(Pattern{*encoding, glob});
+        made->source = QByteArray(reinterpret_cast<const char *>(pattern), plen);
+        made->source.append(reinterpret_cast<const char *>(escapeText), elen);
+        made->patternLength = plen;
+        bool hasEscape = false;
+        char32_t escape = 0;
+        if (argc == 3) {
+            const Byte *e = made->bytes() + plen;
+            const Byte *eend = e + elen;
+            if (elen > 0)
+                escape = nextChar(e, eend, *encoding);
+            if (elen == 0 || e != eend) {
+                sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+                return;
+            }
+            hasEscape = true;
+        }
+        made->bad = !made->compile(hasEscape, escape);
+        kept = made.get();
+        // SQLite owns it from here (and deletes it at once when it cannot keep it).
+        sqlite3_set_auxdata(context, 0, made.release(), deletePattern);
+        kept = static_cast<Pattern *>(sqlite3_get_auxdata(context, 0));
+        if (!kept) {
+            // Not kept (a pattern that changes row by row): match with a copy.
+            Pattern once{*encoding, glob};
+            once.source = QByteArray(reinterpret_cast<const char *>(pattern), plen);
+            once.patternLength = plen;
+            once.bad = !once.compile(hasEscape, escape);
+            sqlite3_result_int(context, once.match(text, text + slen) ? 1 : 0);
+            return;
+        }
+    }
+    sqlite3_result_int(context, kept->match(text, text + slen) ? 1 : 0);
 }
 
 void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)

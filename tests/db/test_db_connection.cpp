@@ -179,6 +179,37 @@ private Q_SLOTS:
         QCOMPARE(hits(QStringLiteral("n not like 'ö%'")), QStringLiteral("Ozora,árvíztűrő tükör,Őz"));
         QCOMPARE(hits(QStringLiteral("n like null or n glob null")), QString());
         QVERIFY(errorOf([&] { hits(QStringLiteral("n like 'a' escape 'ab'")); }).contains(QLatin1String("ESCAPE")));
+        // A star has to give back what it took when the text repeats the start.
+        db.exec(QStringLiteral("delete from t; insert into t values ('ababac'), ('aab'), ('ab')"));
+        QCOMPARE(hits(QStringLiteral("n like '%abac'")), QStringLiteral("ababac"));
+        QCOMPARE(hits(QStringLiteral("n like 'a%b'")), QStringLiteral("aab,ab"));
+        QCOMPARE(hits(QStringLiteral("n like '%a_a%c'")), QStringLiteral("ababac"));
+        QCOMPARE(hits(QStringLiteral("n glob '*ab'")), QStringLiteral("aab,ab"));
+
+        // The pattern is taken apart once per statement: a bound pattern
+        // changed between runs, and one that differs row by row, still match
+        // by their own text.
+        db.exec(QStringLiteral("delete from t; insert into t values ('Öveges'), ('Őz'), ('tőzeg')"));
+        Query bound(&db.conn, QStringLiteral("select n from t where n like :p order by n"));
+        for (const auto &[pattern, found] : {std::pair{"%ŐZ%", "tőzeg,Őz"}, std::pair{"%öv%", "Öveges"},
+                                              std::pair{"ő%", "Őz"}}) {
+            bound.close();
+            bound.setParam(QStringLiteral("p"), QString::fromUtf8(pattern));
+            bound.open();
+            QStringList names;
+            for (bound.first(); !bound.eof(); bound.next())
+                names << bound.text(QStringLiteral("n"));
+            QCOMPARE(names.join(QLatin1Char(',')), QString::fromUtf8(found));
+        }
+        db.exec(QStringLiteral("create table p (n varchar(20), p varchar(20));"
+                               " insert into p values ('Öveges', '%VEG%'), ('Őz', 'ö%'), ('tőzeg', 't_z%'),"
+                               " ('ablak', 'a%k'), ('ablak', 'a%x')"));
+        Query perRow(&db.conn, QStringLiteral("select n || ':' || p as m from p where n like p order by m"));
+        perRow.open();
+        QStringList rows;
+        for (perRow.first(); !perRow.eof(); perRow.next())
+            rows << perRow.text(QStringLiteral("m"));
+        QCOMPARE(rows, (QStringList{"ablak:a%k", "tőzeg:t_z%", "Öveges:%VEG%"}));
 
         // Names ordered the lists' way: by the folded key, not by byte.
         db.exec(QStringLiteral("delete from t; insert into t values ('Zoltán'), ('Ábel'), ('Éva'), ('Alma'), ('Emil'), ('Eva')"));
