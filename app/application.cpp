@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "app/outputdialogs.h"
+
 #include "app/helpers/actions.h"
 
 #include "app/helpers/dialogbehaviour.h"
@@ -104,6 +106,7 @@ void SetUpApplication(QApplication &app)
     if (!dynamic_cast<StarPasswordStyle *>(app.style()))
         app.setStyle(new StarPasswordStyle);
     InstallDialogBehaviour(&app);
+    InstallOutputDialogs();
     app.installEventFilter(new WheelToArrows(&app));
     zdb::RecordSet::setBusyHook([](bool busy) {
         if (busy)

@@ -1,8 +1,11 @@
 #include "app/listcommands.h"
 
+#include "app/delimitedexportdialog.h"
+#include "app/htmlexportdialog.h"
+
 #include "output/output.h"
 
-#include "output/mail.h"
+#include "app/helpers/mail.h"
 
 #include "app/helpers/datagrid.h"
 #include "db/dberror.h"
@@ -48,7 +51,7 @@ void run(ListWindow *window, ListCommand command)
     case ListCommand::Print:
     case ListCommand::Preview:
         if (DataGrid *grid = window->listGrid())
-            PrintGrid(grid, command == ListCommand::Print, kind.portrait, subtitle, QString(), 8, kind.title);
+            PrintGrid(grid->shape(), command == ListCommand::Print, kind.portrait, subtitle, QString(), 8, kind.title);
         break;
     case ListCommand::Excel:
         if (zdb::RecordSet *rs = window->listRecordSet())
@@ -68,7 +71,14 @@ void run(ListWindow *window, ListCommand command)
 
 void InstallListOutput()
 {
-    SetListOutput({.printGrid = PrintGrid, .exportDelimited = ExportDelimited, .exportHtml = ExportGridToHtml});
+    SetListOutput({.printGrid =
+                       [](DataGrid *grid, bool print, bool portrait, const QString &subtitle, const QString &sumField,
+                          int fontSize, const QString &title) {
+                           if (grid)
+                               PrintGrid(grid->shape(), print, portrait, subtitle, sumField, fontSize, title);
+                       },
+                   .exportDelimited = ExportDelimited,
+                   .exportHtml = ExportGridToHtml});
 }
 
 void RegisterListCommands()

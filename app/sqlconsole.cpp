@@ -11,6 +11,7 @@
 #include "app/helpers/helpers.h"
 #include "app/helpers/testhooks.h"
 #include "app/helpers/core/textfile.h"
+#include "app/delimitedexportdialog.h"
 #include "output/output.h"
 
 #include "db/catalog.h"

@@ -12,6 +12,7 @@
 #include "app/helpers/datagridsorter.h"
 #include "app/helpers/guard.h"
 #include "app/helpers/helpers.h"
+#include "app/helpers/mail.h"
 #include "app/helpers/testhooks.h"
 
 #include "db/catalog.h"

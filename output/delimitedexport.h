@@ -1,28 +1,18 @@
 #pragma once
 
 // Delimited text export: a writer that turns a record set into Windows-1250
-// lines (usable without any window, e.g. by tests and benchmarks), and the
-// dialog "Határolt szöveg export" that drives it with a progress bar and a
-// stop button.
+// lines, usable without any window. The dialog "Határolt szöveg export"
+// (app/delimitedexportdialog.h) collects the options and drives it.
 
 #include <QByteArray>
 #include <QChar>
-#include <QDialog>
 #include <QList>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <vector>
 
-class QCheckBox;
 class QIODevice;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QWidget;
 
 namespace zdb {
 class RecordSet;
@@ -80,62 +70,3 @@ private:
 // record set or device.
 int WriteDelimited(zdb::RecordSet &rs, const DelimitedOptions &options, QIODevice &device,
                    const std::function<bool(int done)> &keepGoing = {});
-
-// The dialog. Settings are read through the typed getters; the export itself
-// runs in startExport().
-class Tfrm_Excelbe : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit Tfrm_Excelbe(zdb::RecordSet *recordSet, QWidget *parent = nullptr);
-
-    QList<int> checkedFields() const;
-    QChar separator() const;
-    QChar qualifier() const;
-    bool multiLine() const;
-    QString fileName() const;
-    DelimitedOptions options() const;
-    bool running() const { return m_running; }
-
-    void setFileName(const QString &fileName);
-    void setAllChecked(bool checked);
-
-    // Records between two looks at the user interface during an export.
-    static constexpr int kEventInterval = 256;
-
-public Q_SLOTS:
-    void startExport();
-    void stopExport();
-    void browse();
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void done(int result) override;
-
-private:
-    void setRunning(bool running);
-    bool runExport(const QString &path);
-    QString resolvedFileName() const;   // the box's name as a full path
-
-    QPointer<zdb::RecordSet> m_rs;
-    bool m_running = false;
-    bool m_stopRequested = false;
-    bool m_positioned = false;
-
-    QListWidget *m_fields = nullptr;
-    QPushButton *m_all = nullptr;
-    QPushButton *m_none = nullptr;
-    QList<QRadioButton *> m_separators;
-    QList<QRadioButton *> m_qualifiers;
-    QCheckBox *m_multiLine = nullptr;
-    QLineEdit *m_fileName = nullptr;
-    QPushButton *m_browse = nullptr;
-    QString m_folder;                   // the folder last chosen with the browser
-    QPushButton *m_stop = nullptr;
-    QPushButton *m_start = nullptr;
-    QPushButton *m_close = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QList<QWidget *> m_settings;   // disabled while an export runs
-};

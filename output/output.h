@@ -1,34 +1,20 @@
 #pragma once
 
-// The output entries: mail hand-off, HTML and delimited export, list
-// printing and data sheets. Every list window calls the same entries with
-// its own grid and record set.
+// The output entries: list printing and data sheets. Every list calls the
+// same entries with its own columns and record set (DataGrid::shape()). The
+// dialogs that ask how (the delimited and HTML export, "Nyomtatás típusa")
+// live in the program's top layer and reach the engines from there; a data
+// sheet asks through the output host (output/outputhost.h).
 
 #include <QDate>
 #include <QString>
+#include <QVariantList>
 
-class DataGrid;
-namespace zdb {
-class RecordSet;
-}
+struct ListShape;
 
-// Hands a prefilled message to the desktop mail client. -1 when no hand-off
-// program exists; otherwise the hand-off's own result (0 = success).
-int SendMail(const QString &subject, const QString &body, const QString &attachment, const QString &toAddress,
-             const QString &toName, const QString &fromAddress, const QString &fromName);
-
-// The grid as an HTML page, through the export dialog.
-void ExportGridToHtml(DataGrid *grid, const QString &title, const QString &subtitle);
-
-// The record set as delimited text, through the export dialog.
-void ExportDelimited(zdb::RecordSet *recordSet);
-
-// The grid as a printed list (print = true) or in the preview window.
-void PrintGrid(DataGrid *grid, bool print, bool portrait, const QString &subtitle, const QString &sumField, int fontSize,
-               const QString &title);
-
-// "Nyomtatás típusa": 0 preview, 1 print, 2 delimited export, -1 cancelled.
-int ChooseReportOutput();
+// The list as a printed list (print = true) or in the preview window.
+void PrintGrid(const ListShape &list, bool print, bool portrait, const QString &subtitle, const QString &sumField,
+               int fontSize, const QString &title);
 
 // Data sheets; -1 as identifier means every record of the list.
 void PrintTaskSheet(int taskId);
@@ -42,4 +28,3 @@ void PrintProjectSheet(int projectId, const QString &filter, bool filtered, cons
 void PrintNoteSheet(int noteId, const QString &filter, bool filtered, const QString &order,
                         const QVariantList &filterParams = {});
 void PrintCommentSheet(int linkKind, int ownerId, const QString &subtitle, bool print);
-

@@ -2,7 +2,7 @@
 
 #include "output/output.h"
 
-#include "app/helpers/datagrid.h"
+#include "app/helpers/core/gridcolumn.h"
 #include "db/recordset.h"
 
 #include <QHash>
@@ -163,23 +163,20 @@ ReportLayout makeGridReport(const QList<GridColumn> &columns, int gridWidth, zdb
     return builder.paginate();
 }
 
-ReportLayout makeGridReport(DataGrid *grid, bool portrait, const QString &subtitle, int fontSize,
+ReportLayout makeGridReport(const ListShape &list, bool portrait, const QString &subtitle, int fontSize,
                             const QString &title)
 {
-    const ReportOwner owner = ReportOwner::load();
-    if (!grid)
-        return makeGridReport({}, 0, nullptr, portrait, subtitle, fontSize, title, owner);
-    return makeGridReport(grid->columns(), grid->width(), grid->recordSet(), portrait, subtitle, fontSize, title,
-                          owner);
+    return makeGridReport(list.columns, list.width, list.recordSet, portrait, subtitle, fontSize, title,
+                          ReportOwner::load());
 }
 
 } // namespace zrep
 
-void PrintGrid(DataGrid *grid, bool print, bool portrait, const QString &subtitle, const QString &sumField,
+void PrintGrid(const ListShape &list, bool print, bool portrait, const QString &subtitle, const QString &sumField,
                int fontSize, const QString &title)
 {
     // No list of the program prints a totals line.
     Q_UNUSED(sumField);
-    const zrep::ReportLayout layout = zrep::makeGridReport(grid, portrait, subtitle, fontSize, title);
+    const zrep::ReportLayout layout = zrep::makeGridReport(list, portrait, subtitle, fontSize, title);
     zrep::showReport(layout, print);
 }

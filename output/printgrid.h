@@ -8,8 +8,8 @@
 
 #include <QList>
 
-class DataGrid;
 struct GridColumn;
+struct ListShape;
 namespace zdb {
 class RecordSet;
 }
@@ -35,11 +35,11 @@ QList<GridColumnPlace> placeGridColumns(const QList<GridColumn> &columns, int gr
 // and left for the rest.
 Qt::Alignment cellAlignment(const GridColumn &column, const zdb::RecordSet *recordSet, int field);
 
-// The list report of the grid's record set (all its rows, in its order and
+// The list report of the list's record set (all its rows, in its order and
 // under its filter), read by row so that the grid does not move.
-ReportLayout makeGridReport(DataGrid *grid, bool portrait, const QString &subtitle, int fontSize,
+ReportLayout makeGridReport(const ListShape &list, bool portrait, const QString &subtitle, int fontSize,
                             const QString &title);
-// The same for columns and a record set without a grid widget; `owner` fills
+// The same for columns, width and record set given one by one; `owner` fills
 // the header's owner block.
 ReportLayout makeGridReport(const QList<GridColumn> &columns, int gridWidth, zdb::RecordSet *recordSet,
                             bool portrait, const QString &subtitle, int fontSize, const QString &title,

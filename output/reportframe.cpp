@@ -1,7 +1,7 @@
 #include "output/reportframe.h"
 #include "output/reportfont.h"
 
-#include "app/helpers/appcore.h"
+#include "app/helpers/core/shared.h"
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/recordset.h"

@@ -3,9 +3,10 @@
 #include "output/report.h"
 #include "output/reportfont.h"
 
-#include "app/helpers/appcore.h"
+#include "output/outputhost.h"
+
+#include "app/helpers/core/shared.h"
 #include "db/dberror.h"
-#include "app/helpers/testhooks.h"
 
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -184,7 +185,7 @@ void showReport(const ReportLayout &layout, bool print)
         const QRect avail = screen->availableGeometry();
         dialog.resize(avail.width() * 4 / 5, avail.height() * 9 / 10);
     }
-    execDialog(&dialog);
+    CurrentOutputHost().runDialog(&dialog);
 }
 
 } // namespace zrep

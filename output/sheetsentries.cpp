@@ -5,7 +5,9 @@
 
 #include "output/output.h"
 
-#include "app/helpers/appcore.h"
+#include "output/outputhost.h"
+
+#include "app/helpers/core/shared.h"
 #include "db/catalog.h"
 #include "db/recordset.h"
 
@@ -49,7 +51,7 @@ void produceSheet(zdb::RecordSet &rs, const LayoutMaker &make)
 {
     rs.open();
     const ReportOwner owner = ReportOwner::load();
-    switch (ChooseReportOutput()) {
+    switch (CurrentOutputHost().chooseSheetOutput()) {
     case 0:
         showReport(make(rs, owner), false);
         break;
@@ -57,7 +59,7 @@ void produceSheet(zdb::RecordSet &rs, const LayoutMaker &make)
         showReport(make(rs, owner), true);
         break;
     case 2:
-        ExportDelimited(&rs);
+        CurrentOutputHost().exportDelimited(&rs);
         break;
     default:
         break;

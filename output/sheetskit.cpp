@@ -1,6 +1,6 @@
 #include "output/sheetskit.h"
 
-#include "app/helpers/helpers.h"
+#include "app/helpers/core/common.h"
 #include "db/recordset.h"
 
 #include <QFileInfo>

@@ -129,7 +129,7 @@ void Tfrm_Munka::deleteEntry()
 
 void Tfrm_Munka::printList(bool print)
 {
-    PrintGrid(grid(), print, true, TaskShortText(m_taskId), QString(), 8, outputTitle());
+    PrintGrid(grid()->shape(), print, true, TaskShortText(m_taskId), QString(), 8, outputTitle());
 }
 
 void OpenWorkLog(int taskId)

@@ -24,17 +24,6 @@ TBeall &Beall()
     return beall;
 }
 
-SharedData &Shared()
-{
-    static SharedData shared;
-    return shared;
-}
-
-zdb::Connection *Db1()
-{
-    return Shared().Db1;
-}
-
 int NextId(const QString &field, const QString &table)
 {
     return zdb::NextIdOn(Db1(), field, table);

@@ -9,6 +9,7 @@
 #include <QVariantMap>
 #include <functional>
 
+#include "app/helpers/core/shared.h"
 #include "app/helpers/listwindow.h"
 
 class QWidget;
@@ -52,19 +53,6 @@ struct TBeall
 
 // The running program's settings record.
 TBeall &Beall();
-
-// The connection Db1 and the record sets the main window owns.
-struct SharedData
-{
-    zdb::Connection *Db1 = nullptr;
-    zdb::Table *TblFeladat = nullptr;
-    zdb::Table *TblNaptar = nullptr;
-    zdb::Table *TblBeallit = nullptr;
-    zdb::Table *TblTulajdonos = nullptr;
-    QWidget *mainWindow = nullptr;
-};
-SharedData &Shared();
-zdb::Connection *Db1();
 
 // Largest identifier plus 1 (1 on an empty table); the table may be empty,
 // then it equals the field.

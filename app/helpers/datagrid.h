@@ -55,6 +55,9 @@ public:
     // The columns in display order with their current pixel widths; hidden
     // columns are left out. Printing and HTML export read these.
     QList<GridColumn> columns() const;
+    // The same columns with the grid's width and record set: what printing
+    // and HTML export are given.
+    ListShape shape() const { return {columns(), width(), recordSet()}; }
     int columnOfField(const QString &field) const;   // logical column, -1 when none
     const GridColumn *column(int logical) const;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The output a list dialog offers (print, preview, delimited and HTML
-// export). The engines live in output/, a layer above this one, so the
+// export). The engines live in output/, beside this layer, so the
 // program hands them in once at start-up; until then the commands do nothing.
 
 #include <QString>

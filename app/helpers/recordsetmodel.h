@@ -4,6 +4,8 @@
 // Rows are the record set's loaded rows; nothing is copied, so a list of
 // 100,000 rows costs nothing until rows scroll into view.
 
+#include "app/helpers/core/gridcolumn.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QList>
@@ -17,22 +19,6 @@
 namespace zdb {
 class RecordSet;
 }
-
-// One column of a list grid. Printing and HTML export read the same
-// descriptors (DataGrid::columns()), so they carry what the grid shows.
-struct GridColumn
-{
-    QString field;                    // record-set field shown in the column
-    QString title;                    // column title, also quoted by the sort label
-    int width = 64;                   // pixels
-    Qt::Alignment alignment = Qt::AlignLeft;
-    std::function<QPixmap(const QVariant &value)> picture; // empty for text cells
-    QString sortField;                // order by this (a sort-key column); empty = field
-    Qt::Alignment titleAlignment = Qt::AlignLeft;
-
-    bool isPicture() const { return bool(picture); }
-    QString orderField() const { return sortField.isEmpty() ? field : sortField; }
-};
 
 // Colours of one whole row (closed projects drawn grey, say); an invalid
 // colour leaves that part drawn the normal way.

@@ -35,6 +35,7 @@
 #include "db/recordset.h"
 #include "masterdata/csvload.h"
 #include "masterdata/customereditor.h"
+#include "app/delimitedexportdialog.h"
 #include "output/delimitedexport.h"
 #include "output/htmlexport.h"
 
@@ -260,7 +261,7 @@ int run(int argc, char **argv)
         szoveg.title = QStringLiteral("szöveg");
         grid.setRecordSet(&notes, {rovid, szoveg});
         for (int i = 0; i < rounds; ++i) {
-            WriteGridHtml(&grid, QStringLiteral("Jegyzetek"), QString(), out);
+            WriteGridHtml(grid.shape(), QStringLiteral("Jegyzetek"), QString(), out);
             say("exported", i + 1);
         }
         return 0;

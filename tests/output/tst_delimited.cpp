@@ -2,6 +2,7 @@
 // golden bytes, and the dialog's run, stop, messages and failures.
 
 #include "tests/app/appfixture.h"
+#include "app/delimitedexportdialog.h"
 #include "output/delimitedexport.h"
 #include "output/output.h"
 

@@ -8,7 +8,7 @@
 #include "masterdata/entries.h"
 #include "scheduling/entries.h"
 #include "app/helpers/listwindow.h"
-#include "output/mail.h"
+#include "app/helpers/mail.h"
 #include "output/output.h"
 #include "scheduling/records.h"
 #include "scheduling/tasklist.h"

@@ -158,7 +158,7 @@ private Q_SLOTS:
         const auto mark = rs->bookmark();
         QSignalSpy moved(rs, &zdb::RecordSet::currentChanged);
 
-        const ReportLayout l = makeGridReport(grid, false, QStringLiteral("nyitott feladatok"), 8,
+        const ReportLayout l = makeGridReport(grid->shape(), false, QStringLiteral("nyitott feladatok"), 8,
                                               QStringLiteral("Feladatok"));
         QCOMPARE(l.orientation(), Orientation::Landscape);
         // (575 - 91 - 44) / 20 = 22 rows a landscape page.
@@ -290,7 +290,7 @@ private Q_SLOTS:
         rs->setFiltered(true);
         rs->setFilter(QStringLiteral("dolog3 < 0"));
         QCOMPARE(rs->recordCount(), 0);
-        const ReportLayout l = makeGridReport(w->grid(), true, {}, 8, QStringLiteral("Feladatok"));
+        const ReportLayout l = makeGridReport(w->grid()->shape(), true, {}, 8, QStringLiteral("Feladatok"));
         QCOMPARE(l.pageCount(), 1);
         const ReportPage &pg = l.pages()[0];
         QVERIFY(pg.findText(QStringLiteral("határidő")));
@@ -323,7 +323,7 @@ private Q_SLOTS:
             orientation = l.orientation();
             title = l.title();
         });
-        PrintGrid(w->grid(), print, portrait, {}, {}, 8, QStringLiteral("Feladatok"));
+        PrintGrid(w->grid()->shape(), print, portrait, {}, {}, 8, QStringLiteral("Feladatok"));
         QCOMPARE(calls, 1);
         QCOMPARE(printed, print);
         QCOMPARE(orientation, portrait ? Orientation::Portrait : Orientation::Landscape);
@@ -336,7 +336,7 @@ private Q_SLOTS:
     {
         Tfrm_Feladat *w = openTasks();
         QVERIFY(w);
-        const ReportLayout l = makeGridReport(w->grid(), true,
+        const ReportLayout l = makeGridReport(w->grid()->shape(), true,
                                               QStringLiteral("Kovács és Társa Bt. – a könyvelési és bérszámfejtési "
                                                              "megbízás nyitott feladatai, határidő szerint"),
                                               8, QStringLiteral("Feladatok"));

@@ -9,7 +9,7 @@
 #include "output/report.h"
 #include "output/reportfont.h"
 #include "output/reportframe.h"
-#include "output/reportoutput.h"
+#include "app/reportoutputdialog.h"
 
 #include <QDialog>
 #include <QPdfWriter>

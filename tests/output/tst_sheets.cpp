@@ -6,9 +6,9 @@
 
 #include "tests/app/appfixture.h"
 
-#include "output/delimitedexport.h"
+#include "app/delimitedexportdialog.h"
+#include "app/reportoutputdialog.h"
 #include "output/output.h"
-#include "output/reportoutput.h"
 #include "output/sheets.h"
 
 #include "db/recordset.h"

@@ -16,7 +16,7 @@
 #include "app/helpers/listheader.h"
 #include "app/modules.h"
 #include "output/report.h"
-#include "output/reportoutput.h"
+#include "app/reportoutputdialog.h"
 
 #include "db/codec.h"
 #include "db/recordset.h"

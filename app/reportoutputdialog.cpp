@@ -1,6 +1,4 @@
-#include "output/reportoutput.h"
-
-#include "output/output.h"
+#include "app/reportoutputdialog.h"
 
 #include "app/helpers/actions.h"
 #include "app/helpers/appcore.h"

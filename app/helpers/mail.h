@@ -1,12 +1,19 @@
 #pragma once
 
-// The main window's "E-Mail" command: the current entry or customer of the
-// active list as a prefilled message in the desktop mail client.
+// Messages handed to the desktop mail client: the main window's "E-Mail"
+// command (the current entry or customer of the active list as a prefilled
+// message) and SendMail, which the other mail commands use.
 
 #include <QString>
 #include <QStringList>
 
 class ListWindow;
+
+// Hands a prefilled message to the desktop mail client. -1 when no hand-off
+// program exists (the user is told); otherwise the hand-off's own result
+// (0 = success).
+int SendMail(const QString &subject, const QString &body, const QString &attachment, const QString &toAddress,
+             const QString &toName, const QString &fromAddress, const QString &fromName);
 
 // The message the window's kind drafts for its current row (its module
 // registers it with the kind); a kind that drafts none has no customer to

@@ -1,7 +1,7 @@
 #pragma once
 
 // "Nyomtatás típusa": the choice between preview, print and delimited export
-// before a data sheet is produced (ChooseReportOutput in output.h).
+// before a data sheet is produced; the sheets ask it through the output host.
 
 #include <QDialog>
 
@@ -26,3 +26,6 @@ private:
     QRadioButton *m_items[3];
     bool m_positioned = false;
 };
+
+// Runs the dialog: 0 "Nyomtatási kép", 1 "Nyomtatás", 2 "Excelbe (CSV)", -1 cancelled.
+int ChooseReportOutput();

@@ -1,6 +1,4 @@
-#include "output/mail.h"
-
-#include "output/output.h"
+#include "app/helpers/mail.h"
 
 #include "app/helpers/appcore.h"
 #include "app/helpers/helpers.h"
