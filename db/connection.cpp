@@ -71,7 +71,8 @@ constexpr size_t kCachedStatements = 64;
 struct Connection::CachedStatement
 {
     size_t hash;
-    QByteArray text;
+    QString text;
+    Encoding encoding;
     sqlite3_stmt *stmt;
     bool inUse;
     quint64 lastUse;
@@ -261,7 +262,7 @@ void Connection::execute(const BoundSql &statement)
         return;
     }
     bool reused = false;
-    sqlite3_stmt *stmt = acquireStatement(encode(statement.sql), true, reused);
+    sqlite3_stmt *stmt = acquireStatement(statement.sql, true, reused);
     if (!stmt)
         throw Error(QStringLiteral("no statement to run"));
     try {
@@ -273,18 +274,20 @@ void Connection::execute(const BoundSql &statement)
     runCached(stmt);
 }
 
-sqlite3_stmt *Connection::acquireStatement(const QByteArray &text, bool single, bool &reused)
+sqlite3_stmt *Connection::acquireStatement(const QString &sql, bool single, bool &reused)
 {
     reused = false;
-    const size_t hash = qHash(text);
+    // Looked up by the program's text: a statement run again is not encoded again.
+    const size_t hash = qHash(sql);
     for (CachedStatement &c : m_statements) {
-        if (c.hash == hash && !c.inUse && c.text == text) {
+        if (c.hash == hash && !c.inUse && c.encoding == encoding && c.text == sql) {
             c.inUse = true;
             c.lastUse = ++m_statementUse;
             reused = true;
             return c.stmt;
         }
     }
+    const QByteArray text = encode(sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
     // Kept compiled: SQLite is told so, and it compiles the statement again
@@ -317,7 +320,7 @@ sqlite3_stmt *Connection::acquireStatement(const QByteArray &text, bool single, 
         sqlite3_finalize(oldest->stmt);
         m_statements.erase(oldest);
     }
-    m_statements.push_back({hash, text, stmt, true, ++m_statementUse});
+    m_statements.push_back({hash, sql, encoding, stmt, true, ++m_statementUse});
     return stmt;
 }
 

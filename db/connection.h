@@ -104,7 +104,7 @@ public:
     // before: it may need compiling again, which its first step does.
     // `single` refuses a text holding a second statement. Null for a text
     // without a statement. Throws Error. Give it back with releaseStatement.
-    sqlite3_stmt *acquireStatement(const QByteArray &text, bool single, bool &reused);
+    sqlite3_stmt *acquireStatement(const QString &text, bool single, bool &reused);
     // Back to the cache, reset and its values cleared; `failed` drops it,
     // as does a statement compiled when the cached one was in use.
     void releaseStatement(sqlite3_stmt *stmt, bool failed = false);

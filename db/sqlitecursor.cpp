@@ -87,7 +87,7 @@ std::unique_ptr<Cursor> openSqliteCursor(Connection *connection, const BoundSql 
 {
     bool reused = false;
     // Only the first statement of the text is prepared.
-    sqlite3_stmt *raw = connection->acquireStatement(connection->encode(statement.sql), false, reused);
+    sqlite3_stmt *raw = connection->acquireStatement(statement.sql, false, reused);
     auto cursor = std::make_unique<SqliteCursor>(connection, raw);
     if (!raw)
         return cursor;
