@@ -338,6 +338,9 @@ void TestReminders::settingsTakeReminderLeadAndFeedFolder()
         QSettings ini = f.ini();
         ini.setValue(QStringLiteral("Defaults/ReminderMinutes"), QStringLiteral("negyed"));
     }
+    // The clock is set before the first look: on the entry's own day the
+    // real time would already be past the reminder.
+    FakeClock clock(at(9, 29));
     QVERIFY(f.start());
     QCOMPARE(Beall().ReminderMinutes, 15);
     QCOMPARE(Beall().FeedDir, QString());
@@ -360,7 +363,6 @@ void TestReminders::settingsTakeReminderLeadAndFeedFolder()
     QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("ugyfelek.vcf"))));
 
     // The new lead counts from the next look on: 09:30 for a 10:00 entry.
-    FakeClock clock(at(9, 29));
     f.main->followUp()->check();
     QVERIFY(!f.main->reminderWindow() || !f.main->reminderWindow()->isVisible());
     clock.now = at(9, 30);
