@@ -75,7 +75,7 @@ public:
 private:
     void run(const ServerSql &sql, bool keepRows, void **result);
     // The name of the session's prepared statement for `text`, prepared now
-    // when it has none; empty when it cannot be prepared.
+    // when it has none; throws the server's message when it cannot be.
     QByteArray preparedName(const QByteArray &text, int params);
     void forgetPrepared();
     void collectNotices();
