@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <sqlite3.h>
 
@@ -61,7 +62,21 @@ bool hasExtension(const QString &name)
     return dot > sep;
 }
 
+// Statements kept compiled per connection: enough for every statement a
+// window posts or looks up, few enough to hold little memory.
+constexpr size_t kCachedStatements = 64;
+
 } // namespace
+
+struct Connection::CachedStatement
+{
+    size_t hash;
+    QString text;
+    Encoding encoding;
+    sqlite3_stmt *stmt;
+    bool inUse;
+    quint64 lastUse;
+};
 
 Connection::Connection(QObject *parent) : QObject(parent) {}
 
@@ -165,6 +180,7 @@ void Connection::close()
     }
     if (!m_db)
         return;
+    dropStatements();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     Q_EMIT connectedChanged(false);
@@ -245,29 +261,119 @@ void Connection::execute(const BoundSql &statement)
         m_pg->execute(statement);
         return;
     }
-    const QByteArray text = encode(statement.sql);
+    bool reused = false;
+    sqlite3_stmt *stmt = acquireStatement(statement.sql, true, reused);
+    if (!stmt)
+        throw Error(QStringLiteral("no statement to run"));
+    try {
+        BindAll(stmt, statement, encoding);
+    } catch (...) {
+        releaseStatement(stmt, true);
+        throw;
+    }
+    runCached(stmt);
+}
+
+sqlite3_stmt *Connection::acquireStatement(const QString &sql, bool single, bool &reused)
+{
+    reused = false;
+    // Looked up by the program's text: a statement run again is not encoded again.
+    const size_t hash = qHash(sql);
+    for (CachedStatement &c : m_statements) {
+        if (c.hash == hash && !c.inUse && c.encoding == encoding && c.text == sql) {
+            c.inUse = true;
+            c.lastUse = ++m_statementUse;
+            reused = true;
+            return c.stmt;
+        }
+    }
+    const QByteArray text = encode(sql);
     sqlite3_stmt *stmt = nullptr;
     const char *tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+    // Kept compiled: SQLite is told so, and it compiles the statement again
+    // by itself when the schema changed meanwhile.
+    if (sqlite3_prepare_v3(m_db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt, &tail)
+        != SQLITE_OK) {
         const QString message = lastErrorMessage();
         sqlite3_finalize(stmt);
         throw Error(message);
     }
     if (!stmt)
-        throw Error(QStringLiteral("no statement to run"));
-    for (const char *p = tail; p && p < text.constData() + text.size(); ++p) {
-        if (*p != ';' && !std::isspace(static_cast<unsigned char>(*p))) {
-            sqlite3_finalize(stmt);
-            throw Error(QStringLiteral("Only one statement runs with bound values"));
+        return nullptr;
+    if (single) {
+        for (const char *p = tail; p && p < text.constData() + text.size(); ++p) {
+            if (*p != ';' && !std::isspace(static_cast<unsigned char>(*p))) {
+                sqlite3_finalize(stmt);
+                throw Error(QStringLiteral("Only one statement runs with bound values"));
+            }
         }
     }
-    try {
-        BindAll(stmt, statement, encoding);
-    } catch (...) {
-        sqlite3_finalize(stmt);
-        throw;
+    if (m_statements.size() >= kCachedStatements) {
+        // The longest unused makes room; with every one in use the new one
+        // is not kept.
+        auto oldest = m_statements.end();
+        for (auto it = m_statements.begin(); it != m_statements.end(); ++it)
+            if (!it->inUse && (oldest == m_statements.end() || it->lastUse < oldest->lastUse))
+                oldest = it;
+        if (oldest == m_statements.end())
+            return stmt;
+        sqlite3_finalize(oldest->stmt);
+        m_statements.erase(oldest);
     }
-    runToEnd(stmt);
+    m_statements.push_back({hash, sql, encoding, stmt, true, ++m_statementUse});
+    return stmt;
+}
+
+void Connection::releaseStatement(sqlite3_stmt *stmt, bool failed)
+{
+    if (!stmt)
+        return;
+    for (auto it = m_statements.begin(); it != m_statements.end(); ++it) {
+        if (it->stmt != stmt)
+            continue;
+        if (failed) {
+            m_statements.erase(it);
+            break;
+        }
+        // Reset ends its read of the file; bound texts are not kept alive.
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        it->inUse = false;
+        return;
+    }
+    sqlite3_finalize(stmt);
+}
+
+void Connection::dropStatements()
+{
+    // One still stepped by a cursor is finalized when the cursor gives it back.
+    for (const CachedStatement &c : m_statements)
+        if (!c.inUse)
+            sqlite3_finalize(c.stmt);
+    m_statements.clear();
+}
+
+void Connection::runCached(sqlite3_stmt *stmt)
+{
+    int rc;
+    for (;;) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (!isBusy(rc) || !busyPrompt)
+            break;
+        const QString message = lastErrorMessage();
+        if (!busyPrompt(message)) {
+            releaseStatement(stmt, true);
+            throw BusyDeclined(message);
+        }
+        sqlite3_reset(stmt);
+    }
+    if (rc != SQLITE_DONE) {
+        const QString message = lastErrorMessage();
+        releaseStatement(stmt, true);
+        throw Error(message);
+    }
+    releaseStatement(stmt);
 }
 
 void Connection::beginTransaction()

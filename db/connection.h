@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -97,6 +98,17 @@ public:
     // engine's message when it fails.
     void runToEnd(sqlite3_stmt *stmt);
 
+    // The file engine's prepared statement for the first statement of
+    // `text`, kept per text so that a statement run again and again (a post
+    // for every row) is compiled once. `reused` tells that it was compiled
+    // before: it may need compiling again, which its first step does.
+    // `single` refuses a text holding a second statement. Null for a text
+    // without a statement. Throws Error. Give it back with releaseStatement.
+    sqlite3_stmt *acquireStatement(const QString &text, bool single, bool &reused);
+    // Back to the cache, reset and its values cleared; `failed` drops it,
+    // as does a statement compiled when the cached one was in use.
+    void releaseStatement(sqlite3_stmt *stmt, bool failed = false);
+
     // Asks the user for a server's password when ~/.pgpass or PGPASSFILE
     // holds none (the program's own dialog); unset, such a start fails.
     static void setPasswordPrompt(std::function<QString(const QString &address)> prompt);
@@ -110,6 +122,11 @@ Q_SIGNALS:
 
 private:
     void watchServer();   // other desks' commits reach TableChanges
+    void runCached(sqlite3_stmt *stmt);
+    void dropStatements();
+    struct CachedStatement;
+    std::vector<CachedStatement> m_statements;
+    quint64 m_statementUse = 0;
     sqlite3 *m_db = nullptr;
     std::unique_ptr<PgSession> m_pg;
     QString m_version;

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <cstring>
@@ -33,6 +34,25 @@ QString serverMessage(const char *raw)
     static const QRegularExpression head(QStringLiteral("^(ERROR|FATAL|HIBA):\\s+"));
     text.remove(head);
     return text;
+}
+
+// Statements prepared per session: as many as the file engine keeps compiled.
+constexpr size_t kPreparedStatements = 64;
+
+// A write with bound values is prepared once per session: posts run the same
+// text row after row. Rows a statement returns could change their type
+// with the schema, which a prepared statement refuses; those run unprepared.
+bool keptStatement(const ServerSql &sql)
+{
+    if (sql.values.isEmpty() || sql.lockForWrite)
+        return false;
+    const QString text = sql.text.trimmed();
+    qsizetype end = 0;
+    while (end < text.size() && text[end].isLetter())
+        ++end;
+    const QString head = text.left(end).toLower();
+    return (head == QLatin1String("update") || head == QLatin1String("delete") || head == QLatin1String("insert"))
+        && !text.contains(QLatin1String("returning"), Qt::CaseInsensitive);
 }
 
 bool isWordChar(QChar c)
@@ -391,13 +411,34 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
         }
     }
     const QByteArray text = sql.text.toUtf8();
-    PGresult *res = PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
-    const ExecStatusType status = PQresultStatus(res);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    const auto failure = [this](PGresult *res) {
         const QString message = serverMessage(res ? PQresultErrorMessage(res) : PQerrorMessage(m_conn));
         PQclear(res);
-        throw Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
+        return Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
+    };
+    const auto failed = [](PGresult *res) {
+        const ExecStatusType status = PQresultStatus(res);
+        return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+    };
+    PGresult *res = nullptr;
+    const QByteArray name = keptStatement(sql) ? preparedName(text, n) : QByteArray();
+    if (!name.isEmpty()) {
+        res = PQexecPrepared(m_conn, name.constData(), n, values.data(), lengths.data(), nullptr, 0);
+        const char *state = failed(res) ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        if (state && std::strcmp(state, "26000") == 0) {
+            // The session's statements were let go of (DEALLOCATE ALL,
+            // DISCARD ALL from the console): prepared anew from now on.
+            forgetPrepared();
+            if (inTransaction())
+                throw failure(res);
+            PQclear(res);
+            res = nullptr;
+        }
     }
+    if (!res)
+        res = PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
+    if (failed(res))
+        throw failure(res);
     if (m_context)
         collectNotices();
     const char *command = PQcmdStatus(res);
@@ -408,6 +449,39 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
         *result = res;
     else
         PQclear(res);
+}
+
+QByteArray PgSession::preparedName(const QByteArray &text, int params)
+{
+    for (Prepared &p : m_prepared) {
+        if (p.text == text) {
+            p.lastUse = ++m_preparedUse;
+            return p.name;
+        }
+    }
+    const QByteArray name = "zentavo_" + QByteArray::number(++m_preparedCount);
+    PGresult *res = PQprepare(m_conn, name.constData(), text.constData(), params, nullptr);
+    const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+    if (!ok) {
+        // The statement's own failure, told as running it would tell it.
+        const QString message = serverMessage(res ? PQresultErrorMessage(res) : PQerrorMessage(m_conn));
+        PQclear(res);
+        throw Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
+    }
+    PQclear(res);
+    if (m_prepared.size() >= kPreparedStatements) {
+        auto oldest = std::min_element(m_prepared.begin(), m_prepared.end(),
+                                       [](const Prepared &a, const Prepared &b) { return a.lastUse < b.lastUse; });
+        Result(PQexec(m_conn, ("DEALLOCATE " + oldest->name).constData()));
+        m_prepared.erase(oldest);
+    }
+    m_prepared.push_back({text, name, ++m_preparedUse});
+    return name;
+}
+
+void PgSession::forgetPrepared()
+{
+    m_prepared.clear();
 }
 
 void PgSession::execute(const BoundSql &statement)

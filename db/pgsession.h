@@ -74,6 +74,10 @@ public:
 
 private:
     void run(const ServerSql &sql, bool keepRows, void **result);
+    // The name of the session's prepared statement for `text`, prepared now
+    // when it has none; throws the server's message when it cannot be.
+    QByteArray preparedName(const QByteArray &text, int params);
+    void forgetPrepared();
     void collectNotices();
     void deliverNotices();
     pg_conn *m_conn = nullptr;
@@ -83,6 +87,15 @@ private:
     bool m_deliveryQueued = false;
     std::unique_ptr<QObject> m_context;   // queued deliveries die with the session
     std::unique_ptr<QSocketNotifier> m_notifier;
+    struct Prepared
+    {
+        QByteArray text;
+        QByteArray name;
+        quint64 lastUse;
+    };
+    std::vector<Prepared> m_prepared;
+    quint64 m_preparedUse = 0;
+    quint64 m_preparedCount = 0;
 };
 
 } // namespace zdb

@@ -4,6 +4,7 @@
 
 #include "tests/db/dbfixture.h"
 
+#include "db/cursor.h"
 #include "db/dberror.h"
 
 #include <QDir>
@@ -314,6 +315,60 @@ private Q_SLOTS:
         QVERIFY(sqliteErrorText(SQLITE_IOERR_WRITE, QStringLiteral("disk I/O error")).startsWith(QStringLiteral("Az adatbázisfájl olvasása")));
         QCOMPARE(sqliteErrorText(SQLITE_CONSTRAINT_UNIQUE, QStringLiteral("UNIQUE constraint failed: t.a")),
                  QStringLiteral("UNIQUE constraint failed: t.a"));
+    }
+
+    // Statements run again are kept compiled; what happens to the file in
+    // between (another program's new column, a dropped table, another file)
+    // is still seen.
+    void keptStatements()
+    {
+        DbFixture db;
+        db.exec(QStringLiteral("create table t (a integer, s text); insert into t values (1, 'x'), (2, 'y')"));
+        const BoundSql select{QStringLiteral("select * from t where a >= ? order by a"), {1}, {}};
+        const auto columnsOf = [&] {
+            const std::unique_ptr<Cursor> c = db.conn.query(select);
+            QStringList names;
+            for (int i = 0; i < c->columnCount(); ++i)
+                names << QString::fromLatin1(c->columnName(i));
+            int rows = 0;
+            while (c->next())
+                ++rows;
+            return names.join(QLatin1Char(',')) + QLatin1Char('/') + QString::number(rows);
+        };
+        QCOMPARE(columnsOf(), QStringLiteral("a,s/2"));
+        DbFixture::execOther(db.path(), QStringLiteral("alter table t add column c text; insert into t values (3, 'z', 'q')"));
+        QCOMPARE(columnsOf(), QStringLiteral("a,s,c/3"));
+
+        // The same text while a cursor still steps it: two independent cursors.
+        {
+            const std::unique_ptr<Cursor> outer = db.conn.query(select);
+            QVERIFY(outer->next());
+            QCOMPARE(outer->integer(0), 1);
+            QCOMPARE(columnsOf(), QStringLiteral("a,s,c/3"));
+            QVERIFY(outer->next());
+            QCOMPARE(outer->integer(0), 2);
+        }
+
+        // A kept insert does not hold the table: it can be dropped, and the
+        // statement fails, then works on the table made anew.
+        const auto insert = [&](int a) { db.conn.execute(BoundSql{QStringLiteral("insert into t (a) values (?)"), {a}, {}}); };
+        insert(4);
+        db.exec(QStringLiteral("drop table t"));
+        QCOMPARE(errorOf([&] { insert(5); }), QStringLiteral("no such table: t"));
+        db.exec(QStringLiteral("create table t (x text, a integer)"));
+        insert(6);
+        QCOMPARE(db.raw("select group_concat(a) from t"), QByteArray("6"));
+
+        // Another file opened on the same connection gets the rows.
+        DbFixture second;
+        second.exec(QStringLiteral("create table t (a integer)"));
+        second.conn.close();
+        db.conn.close();
+        db.conn.setPath(second.path());
+        db.conn.open();
+        insert(7);
+        QCOMPARE(db.raw("select group_concat(a) from t"), QByteArray("7"));
+        QCOMPARE(columnsOf(), QStringLiteral("a/1"));
     }
 
     void lifetimes()

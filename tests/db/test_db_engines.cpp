@@ -219,6 +219,51 @@ private Q_SLOTS:
         QCOMPARE(NextIdOn(&db.conn, QStringLiteral("dolog3")), 4);
     }
 
+    // Posts run the same statement row after row, kept ready by the
+    // engine; another desk's new column and the console letting go of the
+    // server's statements leave them working.
+    void keptPostsFollowTheSchema_data() { engines(); }
+    void keptPostsFollowTheSchema()
+    {
+        OPEN_ENGINE(db);
+        Table t(&db.conn);
+        UseCatalogue(t, QStringLiteral("dolog3"));
+        t.setOrder(QStringLiteral("dolog3"));
+        t.open();
+        for (const char *name : {"egy", "kettő"})
+            addTask(t, QString::fromUtf8(name));
+        t.refresh();
+        const auto rename = [&](int row, const QString &text) {
+            t.setCurrentRow(row);
+            t.edit();
+            t.setValue(QStringLiteral("rovid"), text);
+            t.post();
+        };
+        rename(0, QStringLiteral("a"));
+        rename(1, QStringLiteral("b"));
+
+        Connection other;
+        other.setPath(db.address);
+        other.open();
+        other.executeDirect(QStringLiteral("ALTER TABLE dolog3 ADD COLUMN megjegyzes varchar(20)"));
+        rename(0, QStringLiteral("c"));
+        if (db.conn.isServer()) {
+            db.conn.executeDirect(QStringLiteral("DEALLOCATE ALL"));
+            rename(1, QStringLiteral("d"));
+            db.conn.beginTransaction();
+            db.conn.executeDirect(QStringLiteral("DEALLOCATE ALL"));
+            QVERIFY(!errorOf([&] { rename(0, QStringLiteral("elveszne")); }).isEmpty());
+            t.cancel();
+            db.conn.rollback();
+        }
+        rename(1, QStringLiteral("e"));
+        Table seen(&other, QStringLiteral("dolog3"));
+        seen.setOrder(QStringLiteral("dolog3"));
+        seen.open();
+        QCOMPARE(column(seen, QStringLiteral("rovid")), (QStringList{"c", "e"}));
+        QVERIFY(seen.fieldIndex(QStringLiteral("megjegyzes")) >= 0);
+    }
+
     void rowWriter_data() { engines(); }
     void rowWriter()
     {

@@ -18,6 +18,8 @@
 //   faultchild store DB TABLE ID FIELD VALUE   stores one field of the row with that
 //                               identifier through a list's record set, "stored 1"
 //   faultchild delete DB TABLE ID              deletes that row, "deleted 1"
+//   faultchild insert DB TABLE FIELD VALUE ...  adds one row with those fields through a
+//                               record set (identifier given by the layer), "inserted ID"
 //   faultchild add DB N         adds N tasks (through a record set) and N customers
 //                               (through the customer editor, code proposed), "added i"
 //   faultchild lock DB          takes the write lock and changes a note, says
@@ -172,6 +174,20 @@ int run(int argc, char **argv)
         rows.setValue(QString::fromLocal8Bit(argv[5]), QString::fromLocal8Bit(argv[6]));
         rows.post();
         say("stored", 1);
+        return 0;
+    }
+    if (mode == u"insert") {
+        if (argc < 6 || argc % 2 != 0)
+            return 2;
+        const zdb::TableDecl &decl = zdb::CatalogueTable(QString::fromLocal8Bit(argv[3]));
+        zdb::Table rows(&db);
+        zdb::UseCatalogue(rows, decl.name);
+        rows.open();
+        rows.insert();
+        for (int i = 4; i + 1 < argc; i += 2)
+            rows.setValue(QString::fromLocal8Bit(argv[i]), QString::fromLocal8Bit(argv[i + 1]));
+        rows.post();
+        say("inserted", rows.value(decl.idField).toLongLong());
         return 0;
     }
     if (mode == u"add") {

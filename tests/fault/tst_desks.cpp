@@ -11,8 +11,14 @@
 #include "db/dberror.h"
 #include "db/recordset.h"
 #include "masterdata/customerlist.h"
+#include "scheduling/calendarwindow.h"
+#include "scheduling/quicklist.h"
+#include "scheduling/schedulingevents.h"
+#include "app/helpers/datagrid.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -39,6 +45,30 @@ void otherDesk(const QStringList &args)
     c.start(args);
     QVERIFY2(c.process.waitForFinished(60000), "the other desk did not finish");
     QVERIFY2(c.process.exitCode() == 0, c.process.readAllStandardError().constData());
+}
+
+// Calendar entries on the shown day (tomorrow, at 9, 14 and 16 o'clock) and
+// today, and three open tasks.
+QString entriesSql(const QDate &day)
+{
+    const QString shown = day.toString(Qt::ISODate), today = QDate::currentDate().toString(Qt::ISODate);
+    const QString key = day.toString(QStringLiteral("yyyyMMdd"));
+    const QString todayKey = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    return QStringLiteral("INSERT INTO dolog1 (dolog1, datum, datumstr, ora, rovid, kesz) VALUES "
+                          "(21, '%1', '%2', 9, 'Reggeli hívás', 'N'), (22, '%1', '%2', 14, 'Megbeszélés', 'N'),"
+                          "(23, '%1', '%2', 16, 'Átadás', 'N'), (24, '%3', '%4', 10, 'Mai', 'N');"
+                          "INSERT INTO dolog3 (dolog3, datum, dat_hatid, rovid, kesz, statusz) VALUES "
+                          "(31, '%3', '%1', 'Ajánlat', 'N', 0), (32, '%3', '%1', 'Számla', 'N', 0),"
+                          "(33, '%3', '%1', 'Szerződés', 'N', 0);")
+        .arg(shown, key, today, todayKey);
+}
+
+QStringList column(zdb::RecordSet *rs, const QString &field)
+{
+    QStringList out;
+    for (int r = 0; r < rs->recordCount(); ++r)
+        out << rs->textAt(r, rs->fieldIndex(field));
+    return out;
 }
 
 QStringList listedNames(zdb::RecordSet *rs)
@@ -207,6 +237,113 @@ private Q_SLOTS:
                         QStringLiteral("ugyfel_nev"), QStringLiteral("Bodnár Nyrt.")}));
         QTest::qWait(1500);
         QVERIFY(!listedNames(rs).contains(QStringLiteral("Bodnár Nyrt.")));
+    }
+
+    // The quick list and the calendar window follow the other desk's
+    // calendar entries (and the quick list its tasks) on the day they show,
+    // keeping the day and the current row; under an open editor they wait
+    // until it closes.
+    void quickListAndCalendarFollowTheOtherDesk_data()
+    {
+        QTest::addColumn<bool>("quickList");
+        QTest::newRow("quick list") << true;
+        QTest::newRow("calendar window") << false;
+    }
+    void quickListAndCalendarFollowTheOtherDesk()
+    {
+        QFETCH(bool, quickList);
+        const QDate day = QDate::currentDate().addDays(1);
+        f.reset();
+        f = std::make_unique<AppFixture>();
+        f->makeDb(QString::fromUtf8(kCustomers) + entriesSql(day));
+        QVERIFY(f->start());
+        zdb::Table *entries = Shared().TblNaptar;
+        DataGrid *grid = nullptr;
+        QAction *edit = nullptr;
+        Tfrm_GyorsLista *q = nullptr;
+        if (quickList) {
+            q = OpenQuickList();
+            QVERIFY(q);
+            q->ShowDay(day);
+            grid = q->calendarGrid();
+            edit = q->aSzerkeszt;
+        } else {
+            Tfrm_Naptar *w = openListWindow<Tfrm_Naptar>(f->main.get(), "aNaptar");
+            QVERIFY(w);
+            w->showDay(day);
+            grid = w->grid();
+            edit = w->aSzerkeszt;
+        }
+        QVERIFY(entries->locate(QStringLiteral("dolog1"), 22));
+        const auto texts = [entries] { return column(entries, QStringLiteral("rovid")); };
+        const auto current = [entries] { return entries->value(QStringLiteral("dolog1")).toInt(); };
+        // The shown day, the current entry, and the grid showing every row.
+        const auto state = [&] {
+            return QStringLiteral("%1 %2 %3")
+                .arg(Beall().CalendarDay.toString(Qt::ISODate))
+                .arg(current())
+                .arg(grid->model()->rowCount() == entries->recordCount() ? "grid" : "grid behind");
+        };
+        const QString kept = day.toString(Qt::ISODate) + QStringLiteral(" 22 grid");
+        const auto entry = [&](const QDate &d, const char *hour, const char *text) {
+            otherDesk(desk({QStringLiteral("insert"), QStringLiteral("dolog1"), QStringLiteral("datum"),
+                            d.toString(Qt::ISODate), QStringLiteral("datumstr"), d.toString(QStringLiteral("yyyyMMdd")),
+                            QStringLiteral("ora"), QString::fromLatin1(hour), QStringLiteral("rovid"),
+                            QString::fromUtf8(text), QStringLiteral("kesz"), QStringLiteral("N")}));
+        };
+
+        // Added on the shown day and on today: only the first comes in, in its hour's place.
+        entry(QDate::currentDate(), "12", "Máskor");
+        entry(day, "12", "Ebéd");
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"Reggeli hívás", "Ebéd", "Megbeszélés", "Átadás"}), 5000);
+        QCOMPARE(state(), kept);
+        otherDesk(desk({QStringLiteral("store"), QStringLiteral("dolog1"), QStringLiteral("21"), QStringLiteral("rovid"),
+                        QStringLiteral("Korai hívás")}));
+        QTRY_COMPARE_WITH_TIMEOUT(texts().first(), QStringLiteral("Korai hívás"), 5000);
+        QCOMPARE(state(), kept);
+        otherDesk(desk({QStringLiteral("delete"), QStringLiteral("dolog1"), QStringLiteral("23")}));
+        QTRY_COMPARE_WITH_TIMEOUT(texts(), (QStringList{"Korai hívás", "Ebéd", "Megbeszélés"}), 5000);
+        QCOMPARE(state(), kept);
+        QCOMPARE(entries->filter(), QStringLiteral("datumstr=?"));
+        if (q)
+            QCOMPARE(q->dateStrip()->text(), CalendarHeaderText(day));
+
+        // An editor open on the current entry: the rows wait until it closes.
+        auto *watcher = f->main->findChild<zdb::DataWatcher *>(QStringLiteral("DataWatcher"));
+        QVERIFY(watcher);
+        bool reached = false;
+        testhooks::onNextDialog([&](QDialog *d) {
+            otherDesk(desk({QStringLiteral("store"), QStringLiteral("dolog1"), QStringLiteral("21"),
+                            QStringLiteral("rovid"), QStringLiteral("Késői hívás")}));
+            watcher->check();   // the change is announced now, under the editor
+            QCOMPARE(texts().first(), QStringLiteral("Korai hívás"));
+            QCOMPARE(current(), 22);
+            d->findChild<QPushButton *>(QStringLiteral("btMegsem"))->click();
+            reached = true;
+        });
+        edit->trigger();
+        QVERIFY(reached);
+        QTRY_COMPARE_WITH_TIMEOUT(texts().first(), QStringLiteral("Késői hívás"), 5000);
+        QCOMPARE(state(), kept);
+        if (!q)
+            return;
+
+        // The quick list's task page: open tasks added, changed and deleted.
+        zdb::Table *tasks = Shared().TblFeladat;
+        q->showPage(Tfrm_GyorsLista::TaskPage);
+        QVERIFY(tasks->locate(QStringLiteral("dolog3"), 32));
+        otherDesk(desk({QStringLiteral("insert"), QStringLiteral("dolog3"), QStringLiteral("rovid"),
+                        QStringLiteral("Új feladat"), QStringLiteral("kesz"), QStringLiteral("N")}));
+        QTRY_VERIFY_WITH_TIMEOUT(column(tasks, QStringLiteral("rovid")).contains(QStringLiteral("Új feladat")), 5000);
+        otherDesk(desk({QStringLiteral("store"), QStringLiteral("dolog3"), QStringLiteral("31"), QStringLiteral("rovid"),
+                        QStringLiteral("Árajánlat")}));
+        QTRY_VERIFY_WITH_TIMEOUT(column(tasks, QStringLiteral("rovid")).contains(QStringLiteral("Árajánlat")), 5000);
+        otherDesk(desk({QStringLiteral("delete"), QStringLiteral("dolog3"), QStringLiteral("33")}));
+        QTRY_COMPARE_WITH_TIMEOUT(tasks->recordCount(), 3, 5000);
+        QVERIFY(!column(tasks, QStringLiteral("rovid")).contains(QStringLiteral("Szerződés")));
+        QCOMPARE(tasks->value(QStringLiteral("dolog3")).toInt(), 32);
+        QCOMPARE(q->taskGrid()->model()->rowCount(), 3);
+        QCOMPARE(q->taskText()->toPlainText(), tasks->text(QStringLiteral("genszoveg")).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
     // The other desk holds the write lock past the wait: the user is asked,

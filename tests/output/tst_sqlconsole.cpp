@@ -12,6 +12,7 @@
 #include "db/catalog.h"
 #include "db/codec.h"
 #include "db/connection.h"
+#include "db/dberror.h"
 #include "db/recordset.h"
 
 #include <QClipboard>
@@ -432,6 +433,55 @@ private Q_SLOTS:
         run(QStringLiteral("/* névcsere */ update dolog3 set ugyfel_nev='Új név'"));
         QCOMPARE(tasks->text(QStringLiteral("ugyfel_nev")), QStringLiteral("Új név"));
         tasks->close();
+    }
+
+    // The program keeps the statements it runs again compiled: the
+    // console's schema changes neither stop on them nor leave them stale.
+    void schemaChangesAfterSaves()
+    {
+        zdb::Table notes(Shared().Db1);
+        zdb::UseCatalogue(notes, QStringLiteral("jegyzet"));
+        notes.setOrder(QStringLiteral("jegyzet"));
+        const auto save = [&](int row, const QString &text) {
+            notes.setCurrentRow(row);
+            notes.edit();
+            notes.setValue(QStringLiteral("rovid"), text);
+            notes.post();
+        };
+        notes.open();
+        save(0, QStringLiteral("egy"));
+        save(1, QStringLiteral("kettő"));
+
+        QVERIFY(run(QStringLiteral("alter table jegyzet add column hely varchar(20)")).value(0).text.startsWith(kDone));
+        save(0, QStringLiteral("három"));
+        QCOMPARE(rovidOf(db(), 1), QStringLiteral("három"));
+        zdb::Query all(Shared().Db1, QStringLiteral("select * from jegyzet where jegyzet >= :id"));
+        all.setParam(QStringLiteral("id"), 1);
+        all.open();
+        QVERIFY(all.fieldIndex(QStringLiteral("hely")) >= 0);
+        all.close();
+
+        // Dropped and made anew under the open record set: saving fails, and
+        // works again on the new table once the list is read again.
+        QCOMPARE(run(QStringLiteral("drop table jegyzet")).value(0).text, kDone);
+        bool refused = false;
+        try {
+            save(1, QStringLiteral("nincs hova"));
+        } catch (const zdb::Error &) {
+            refused = true;
+        }
+        QVERIFY(refused);
+        notes.cancel();
+        run(QStringLiteral("create table jegyzet (jegyzet integer, datum date, kategoria varchar(25), rovid varchar(50), "
+                           "szoveg varchar(4096))"));
+        run(QStringLiteral("insert into jegyzet (jegyzet, rovid) values (7, 'új')"));
+        notes.close();
+        notes.open();
+        save(0, QStringLiteral("megvan"));
+        QCOMPARE(rovidOf(db(), 7), QStringLiteral("megvan"));
+        all.open();
+        QCOMPARE(all.recordCount(), 1);
+        QVERIFY(all.fieldIndex(QStringLiteral("hely")) < 0);
     }
 
     // A long statement is stopped from the window, by the command or by Esc,
