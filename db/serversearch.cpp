@@ -291,12 +291,12 @@ ServerSearcher::~ServerSearcher() = default;
 
 QList<SearchHit> ServerSearcher::search(const QString &query, int limit, int perKind) const
 {
-    QList<SearchHit> hits;
     const QList<SearchTerm> terms = SearchTermsOf(query);
     if (terms.isEmpty())
-        return hits;
+        return {};
+    QList<SearchHit> hits;
+    QList<qint64> rowOf;   // each hit's row in its table
     QSet<std::pair<int, qint64>> seen;
-    int shownOfKind[16] = {};
     for (bool exact : {true, false}) {
         if (hits.size() >= limit)
             break;
@@ -310,50 +310,75 @@ QList<SearchHit> ServerSearcher::search(const QString &query, int limit, int per
         match.sql = QStringLiteral("SELECT kind, rid, sor FROM zentavo_kereses WHERE %1 ORDER BY docid DESC, sor DESC LIMIT ?")
                         .arg(conditions.join(QStringLiteral(" AND ")));
         match.values << qint64(limit + (exact ? 0 : hits.size()));
-        QList<std::tuple<int, qint64, qint64>> rows;
-        for (auto c = m_session->query(match); c->next();)
-            rows.append({int(c->integer(0)), c->integer(1), c->integer(2)});
-        for (const auto &[kind, rid, row] : rows) {
-            if (hits.size() >= limit)
-                break;
-            if (seen.contains({kind, row}))
+        for (auto c = m_session->query(match); hits.size() < limit && c->next();) {
+            const int kind = int(c->integer(0));
+            const qint64 row = c->integer(2);
+            if (seen.contains({kind, row}) || !SearchSourceOf(kind))
                 continue;
             seen.insert({kind, row});
-            const SearchSource *s = SearchSourceOf(kind);
-            if (!s)
-                continue;
             SearchHit h;
             h.kind = kind;
-            h.id = rid;
+            h.id = c->integer(1);
             h.exact = exact;
-            if (perKind < 0 || shownOfKind[kind & 0xF] < perKind) {
-                auto c = m_session->query({QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                               .arg(SearchColumnsOf(*s).join(QStringLiteral(", ")), s->table),
-                                           {row}, {}});
-                if (!c->next())
-                    continue;   // deleted since: no result
-                ++shownOfKind[kind & 0xF];
-                h.shown = true;
-                h.caption = cellText(*c, 1).trimmed();
-                h.date = cellText(*c, 2).left(10);
-                for (int k = 0; k < 3; ++k)
-                    if (!c->isNull(3 + k) && c->integer(3 + k) != 0) {
-                        h.ownerId = c->integer(3 + k);
-                        h.ownerKind = kind == SearchEmployee ? 0 : k;
-                        break;
-                    }
-                QList<std::pair<QString, QString>> fields;
-                for (int f = 0; f < s->fields.size(); ++f) {
-                    const QString text = cellText(*c, 6 + f);
-                    if (!isBlank(text))
-                        fields.append({s->fields[f].label, text});
-                }
-                SearchShowField(h, terms, fields);
-            }
             hits << h;
+            rowOf << row;
         }
     }
-    return hits;
+
+    // The records to show are read whole, one statement per kind.
+    QSet<int> gone;
+    for (const SearchSource &s : SearchSources()) {
+        QList<int> shown;
+        for (int i = 0; i < hits.size() && (perKind < 0 || shown.size() < perKind); ++i)
+            if (hits[i].kind == s.kind)
+                shown << i;
+        if (shown.isEmpty())
+            continue;
+        QStringList rows;
+        for (int i : shown)
+            rows << QString::number(rowOf[i]);
+        QHash<qint64, int> indexOfRow;
+        for (int i : shown)
+            indexOfRow.insert(rowOf[i], i);
+        QSet<int> read;
+        auto c = m_session->query({QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid = ANY (?::bigint[])")
+                                       .arg(SearchColumnsOf(s).join(QStringLiteral(", ")), s.table),
+                                   {QStringLiteral("{%1}").arg(rows.join(QLatin1Char(',')))}, {}});
+        while (c->next()) {
+            const int i = indexOfRow.value(c->integer(0), -1);
+            if (i < 0)
+                continue;
+            read.insert(i);
+            SearchHit &h = hits[i];
+            h.shown = true;
+            h.caption = cellText(*c, 2).trimmed();
+            h.date = cellText(*c, 3).left(10);
+            for (int k = 0; k < 3; ++k)
+                if (!c->isNull(4 + k) && c->integer(4 + k) != 0) {
+                    h.ownerId = c->integer(4 + k);
+                    h.ownerKind = s.kind == SearchEmployee ? 0 : k;
+                    break;
+                }
+            QList<std::pair<QString, QString>> fields;
+            for (int f = 0; f < s.fields.size(); ++f) {
+                const QString text = cellText(*c, 7 + f);
+                if (!isBlank(text))
+                    fields.append({s.fields[f].label, text});
+            }
+            SearchShowField(h, terms, fields);
+        }
+        // Deleted since the match: no result.
+        for (int i : shown)
+            if (!read.contains(i))
+                gone.insert(i);
+    }
+    if (gone.isEmpty())
+        return hits;
+    QList<SearchHit> kept;
+    for (int i = 0; i < hits.size(); ++i)
+        if (!gone.contains(i))
+            kept << hits[i];
+    return kept;
 }
 
 } // namespace zdb
