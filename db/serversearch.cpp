@@ -136,7 +136,7 @@ QString searchObjects()
     out << QStringLiteral("CREATE TABLE zentavo_kereses (kind smallint NOT NULL, sor bigint NOT NULL, rid bigint NOT NULL, "
                           "docid bigint NOT NULL, body text COLLATE \"C\" NOT NULL, digits text COLLATE \"C\" NOT NULL, "
                           "PRIMARY KEY (kind, sor))");
-    out << QStringLiteral("CREATE INDEX zentavo_kereses_docid ON zentavo_kereses (docid)");
+    out << QStringLiteral("CREATE INDEX zentavo_kereses_docid ON zentavo_kereses (docid, sor)");
     // Trigrams find the words without reading every row; without the
     // extension (a role that may not add it) the same search reads the table.
     out << QStringLiteral("DO $$ BEGIN CREATE EXTENSION IF NOT EXISTS pg_trgm; EXCEPTION WHEN OTHERS THEN NULL; END $$");
@@ -296,34 +296,36 @@ QList<SearchHit> ServerSearcher::search(const QString &query, int limit, int per
         return {};
     QList<SearchHit> hits;
     QList<qint64> rowOf;   // each hit's row in its table
-    // One statement: a whole-word match implies the prefix match, so the
-    // exact ones sort first among the prefix matches.
-    // "~~" is LIKE itself: the layer sends a bare LIKE as ILIKE.
-    BoundSql match;
-    QStringList prefix, exact;
-    for (const SearchTerm &t : terms) {
-        const QString column = t.digits ? QStringLiteral("digits") : QStringLiteral("body");
-        exact << column + QStringLiteral(" ~~ ?");
-        match.values << likeWord(t.text, true);
-    }
-    for (const SearchTerm &t : terms) {
-        prefix << (t.digits ? QStringLiteral("digits ~~ ?") : QStringLiteral("body ~~ ?"));
-        match.values << likeWord(t.text, false);
-    }
-    match.sql = QStringLiteral("SELECT kind, rid, sor, %1 AS exact FROM zentavo_kereses WHERE %2 "
-                               "ORDER BY exact DESC, docid DESC, sor DESC LIMIT ?")
-                    .arg(exact.join(QStringLiteral(" AND ")), prefix.join(QStringLiteral(" AND ")));
-    match.values << qint64(limit);
-    for (auto c = m_session->query(match); c->next();) {
-        const int kind = int(c->integer(0));
-        if (!SearchSourceOf(kind))
-            continue;
-        SearchHit h;
-        h.kind = kind;
-        h.id = c->integer(1);
-        h.exact = c->data(3) && *c->data(3) == 't';
-        hits << h;
-        rowOf << c->integer(2);
+    QSet<std::pair<int, qint64>> seen;
+    // Whole-word matches, then the others: each its own statement, which
+    // walks the ordering index from the newest entry and stops at its page
+    // (a common word matches most rows; sorting all of them would not stop).
+    for (bool exact : {true, false}) {
+        if (hits.size() >= limit)
+            break;
+        // "~~" is LIKE itself: the layer sends a bare LIKE as ILIKE.
+        BoundSql match;
+        QStringList conditions;
+        for (const SearchTerm &t : terms) {
+            conditions << (t.digits ? QStringLiteral("digits ~~ ?") : QStringLiteral("body ~~ ?"));
+            match.values << likeWord(t.text, exact);
+        }
+        match.sql = QStringLiteral("SELECT kind, rid, sor FROM zentavo_kereses WHERE %1 ORDER BY docid DESC, sor DESC LIMIT ?")
+                        .arg(conditions.join(QStringLiteral(" AND ")));
+        match.values << qint64(limit + (exact ? 0 : hits.size()));
+        for (auto c = m_session->query(match); hits.size() < limit && c->next();) {
+            const int kind = int(c->integer(0));
+            const qint64 row = c->integer(2);
+            if (seen.contains({kind, row}) || !SearchSourceOf(kind))
+                continue;
+            seen.insert({kind, row});
+            SearchHit h;
+            h.kind = kind;
+            h.id = c->integer(1);
+            h.exact = exact;
+            hits << h;
+            rowOf << row;
+        }
     }
 
     // The records to show are read whole, one statement per kind.
