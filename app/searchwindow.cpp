@@ -197,10 +197,13 @@ void Tfrm_Kereses::updateIndexState()
     m_progress->setVisible(busy);
     if (!keeper || !keeper->isRunning()) {
         m_indexNote->setText(QStringLiteral("A keresőindex nem érhető el, ezért nincs találat."));
+        m_indexNote->setToolTip(keeper ? keeper->lastError() : QString());
         m_indexNote->setVisible(true);
         return;
     }
-    m_indexNote->setText(QStringLiteral("A keresőindex frissül, a találatok hiányosak lehetnek."));
+    m_indexNote->setToolTip(QString());
+    m_indexNote->setText(keeper->canSearch() ? QStringLiteral("A keresőindex frissül, a találatok hiányosak lehetnek.")
+                                             : QStringLiteral("A keresőindex most készül, a keresés utána indul."));
     m_indexNote->setVisible(busy);
 }
 
@@ -208,7 +211,7 @@ void Tfrm_Kereses::startQuery()
 {
     auto *keeper = zdb::SearchIndexKeeper::current();
     const QString query = m_edit->text();
-    if (query.trimmed().isEmpty() || !keeper || !keeper->isRunning()) {
+    if (query.trimmed().isEmpty() || !keeper || !keeper->canSearch()) {
         showHits(m_serial, {}, {});
         return;
     }

@@ -5,6 +5,7 @@
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/dberror.h"
+#include "db/pgsession.h"
 #include "db/serversearch.h"
 
 #include <QDateTime>
@@ -981,8 +982,39 @@ bool SearchIndexFile::reindexTables(sqlite3 *mainDb, Encoding encoding, const QS
     return true;
 }
 
+// The keeper's background work and how it ended.
+class KeeperThread : public QThread
+{
+public:
+    bool complete = false;
+    QString error;
+};
+
+// The making of a server's search table, on a session of its own: a large
+// database takes a while to fill, and the program is usable meanwhile.
+class ServerBuildThread : public KeeperThread
+{
+public:
+    ServerBuildThread(QString address, QString password) : m_address(std::move(address)), m_password(std::move(password)) {}
+
+protected:
+    void run() override
+    {
+        try {
+            PgSession session(m_address, [password = m_password] { return password; });
+            EnsureServerSearch(session);
+            complete = true;
+        } catch (const std::exception &e) {
+            error = QString::fromUtf8(e.what());
+        }
+    }
+
+private:
+    QString m_address, m_password;
+};
+
 // The background re-index: its own connections to the database and the index.
-class ReindexThread : public QThread
+class ReindexThread : public KeeperThread
 {
 public:
     ReindexThread(QString databasePath, QString indexPath, Encoding encoding, QStringList tables,
@@ -991,8 +1023,6 @@ public:
           m_tables(std::move(tables)), m_cancel(cancel), m_keeper(keeper)
     {
     }
-    bool complete = false;
-    QString error;
 
 protected:
     void run() override
@@ -1071,12 +1101,22 @@ void SearchIndexKeeper::start()
     m_error.clear();
     if (m_connection->isServer()) {
         // The server's triggers keep its search table current for every
-        // writer; an older database gets the table here.
-        EnsureServerSearch(*m_connection);
+        // writer; an older database gets the table made in the background.
         m_serverAddress = m_connection->database;
         m_serverPassword = ServerPasswordOf(*m_connection);
         m_server = true;
         g_current = this;
+        if (ServerSearchIsCurrent(*m_connection->server()))
+            return;
+        auto *thread = new ServerBuildThread(m_serverAddress, m_serverPassword);
+        m_worker = thread;
+        connect(thread, &QThread::finished, this, [this, thread] {
+            if (m_worker == thread)
+                workerDone(thread->complete);
+        }, Qt::QueuedConnection);
+        Q_EMIT reindexingChanged(true);
+        Q_EMIT reindexProgress(0, 0);   // no measure of it: busy
+        thread->start(QThread::LowPriority);
         return;
     }
     m_databasePath = m_connection->fullPath();
@@ -1114,7 +1154,7 @@ void SearchIndexKeeper::waitForReindex()
 {
     while (m_worker) {
         m_worker->wait();
-        workerDone(static_cast<ReindexThread *>(m_worker)->complete);
+        workerDone(static_cast<KeeperThread *>(m_worker)->complete);
     }
 }
 
@@ -1214,6 +1254,21 @@ void SearchIndexKeeper::workerDone(bool complete)
     if (!m_worker)
         return;
     m_worker->wait();
+    if (m_server) {
+        const QString error = static_cast<KeeperThread *>(m_worker)->error;
+        m_worker->deleteLater();
+        m_worker = nullptr;
+        if (!complete) {
+            // Never searched half made: the search is unavailable.
+            m_server = false;
+            m_serverPassword.clear();
+            m_error = error;
+        }
+        Q_EMIT reindexingChanged(false);
+        if (complete)
+            Q_EMIT indexChanged();
+        return;
+    }
     m_worker->deleteLater();
     m_worker = nullptr;
     // Rows the program wrote meanwhile, unless their whole table is re-read next.

@@ -179,6 +179,9 @@ public:
     std::function<std::unique_ptr<Searcher>()> searcherFactory() const;
 
     bool isReindexing() const { return m_worker != nullptr; }
+    // Searching gives results: the index is open, and a server's search
+    // table is not being made (a file's index is searched while re-read).
+    bool canSearch() const { return isRunning() && !(m_server && m_worker); }
     // Waits for a running re-index (tests, closing).
     void waitForReindex();
 

@@ -237,36 +237,54 @@ QString serverSearchSchema()
               .arg(searchStamp());
 }
 
-void EnsureServerSearch(Connection &connection)
+namespace {
+
+QString currentStamp(PgSession &session)
 {
-    const auto stampNow = [&connection] {
-        auto c = connection.query({QStringLiteral(
-            "SELECT CASE WHEN to_regclass('zentavo_kereses') IS NULL THEN '' ELSE "
-            "(SELECT prosrc FROM pg_proc WHERE proname = 'zentavo_kereses_version' LIMIT 1) END"), {}, {}});
-        return c->next() ? cellText(*c, 0) : QString();
-    };
+    auto c = session.query({QStringLiteral(
+        "SELECT CASE WHEN to_regclass('zentavo_kereses') IS NULL THEN '' ELSE "
+        "(SELECT prosrc FROM pg_proc WHERE proname = 'zentavo_kereses_version' LIMIT 1) END"), {}, {}});
+    return c->next() ? cellText(*c, 0) : QString();
+}
+
+} // namespace
+
+bool ServerSearchIsCurrent(PgSession &session)
+{
+    if (!currentStamp(session).contains(searchStamp()))
+        return false;
     // A role the owner gave no right to read the table has no search.
-    const auto readable = [&connection] {
-        auto c = connection.query({QStringLiteral("SELECT has_table_privilege('zentavo_kereses', 'SELECT')"), {}, {}});
-        if (!c->next() || cellText(*c, 0) != QLatin1String("t"))
-            throw Error(QStringLiteral("A keresőindexet (zentavo_kereses) ez a felhasználó nem olvashatja az adatbázis-kiszolgálón."));
-    };
-    if (stampNow().contains(searchStamp()))
-        return readable();
+    auto c = session.query({QStringLiteral("SELECT has_table_privilege('zentavo_kereses', 'SELECT')"), {}, {}});
+    if (!c->next() || cellText(*c, 0) != QLatin1String("t"))
+        throw Error(QStringLiteral("A keresőindexet (zentavo_kereses) ez a felhasználó nem olvashatja az adatbázis-kiszolgálón."));
+    return true;
+}
+
+void EnsureServerSearch(PgSession &session)
+{
+    if (ServerSearchIsCurrent(session))
+        return;
     // Desks starting together make it once: the others wait and find it made.
     try {
-        connection.beginTransaction();
-        connection.query({QStringLiteral("SELECT pg_advisory_xact_lock(7405361)"), {}, {}})->next();
-        if (!stampNow().contains(searchStamp()))
-            connection.executeDirect(serverSearchSchema());
-        connection.commit();
+        session.execute({QStringLiteral("BEGIN"), {}, {}});
+        session.query({QStringLiteral("SELECT pg_advisory_xact_lock(7405361)"), {}, {}})->next();
+        if (!currentStamp(session).contains(searchStamp()))
+            session.executeScript(serverSearchSchema());
+        session.execute({QStringLiteral("COMMIT"), {}, {}});
     } catch (const std::exception &e) {
-        if (connection.inTransaction())
-            connection.rollback();
+        if (session.inTransaction())
+            session.execute({QStringLiteral("ROLLBACK"), {}, {}});
         throw Error(QStringLiteral("A keresőindex nem készíthető el az adatbázis-kiszolgálón:\r\n%1")
                         .arg(QString::fromUtf8(e.what())));
     }
-    readable();
+    ServerSearchIsCurrent(session);
+}
+
+void EnsureServerSearch(Connection &connection)
+{
+    if (!connection.server())
+        throw Error(QStringLiteral("Nincs adatbázis-kiszolgáló kapcsolat."));
+    EnsureServerSearch(*connection.server());
 }
 
 QString ServerSearchFold(Connection &connection, const QString &text)

@@ -16,10 +16,17 @@ namespace zdb {
 class Connection;
 class PgSession;
 
+// True when the server's search table is made by this program's rules and
+// the role may read it; false when it is missing or of other rules. Throws
+// Error with the user's message when the role may not read it.
+bool ServerSearchIsCurrent(PgSession &session);
+
 // Makes the search table, its functions and triggers on a server database
 // that lacks them or has them from a program of other folding rules, and
-// fills the table from the searched tables; leaves a current one alone.
-// Throws Error with the user's message when the role may not make them.
+// fills the table from the searched tables, in one transaction; leaves a
+// current one alone. Throws Error with the user's message when the role may
+// not make or read them.
+void EnsureServerSearch(PgSession &session);
 void EnsureServerSearch(Connection &connection);
 
 // The server's folding of a text, for comparing with SearchFold.
