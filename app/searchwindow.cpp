@@ -75,7 +75,8 @@ const char *kNotInList = "A keresett rekord nincs a lista sorai között (a list
 
 SearchRunner::~SearchRunner() = default;
 
-void SearchRunner::run(int serial, const QString &indexPath, const QString &query)
+void SearchRunner::run(int serial, const QString &target, const std::function<std::unique_ptr<zdb::Searcher>()> &open,
+                       const QString &query)
 {
     // A newer text is already waiting: this one is not worth the work.
     if (serial != m_latest->load())
@@ -83,15 +84,15 @@ void SearchRunner::run(int serial, const QString &indexPath, const QString &quer
     QList<zdb::SearchHit> hits;
     QString error;
     try {
-        if (!m_index || m_indexPath != indexPath) {
-            m_index.reset();
-            m_index = std::make_unique<zdb::SearchIndexFile>(indexPath);
-            m_indexPath = indexPath;
+        if (!m_searcher || m_target != target) {
+            m_searcher.reset();
+            m_searcher = open();
+            m_target = target;
         }
-        hits = m_index->search(query, kResultLimit, kPerKind);
+        hits = m_searcher->search(query, kResultLimit, kPerKind);
     } catch (const std::exception &e) {
         error = QString::fromUtf8(e.what());
-        m_index.reset();
+        m_searcher.reset();   // opened again with the next text
     }
     Q_EMIT done(serial, hits, error);
 }
@@ -196,10 +197,13 @@ void Tfrm_Kereses::updateIndexState()
     m_progress->setVisible(busy);
     if (!keeper || !keeper->isRunning()) {
         m_indexNote->setText(QStringLiteral("A keresőindex nem érhető el, ezért nincs találat."));
+        m_indexNote->setToolTip(keeper ? keeper->lastError() : QString());
         m_indexNote->setVisible(true);
         return;
     }
-    m_indexNote->setText(QStringLiteral("A keresőindex frissül, a találatok hiányosak lehetnek."));
+    m_indexNote->setToolTip(QString());
+    m_indexNote->setText(keeper->canSearch() ? QStringLiteral("A keresőindex frissül, a találatok hiányosak lehetnek.")
+                                             : QStringLiteral("A keresőindex most készül, a keresés utána indul."));
     m_indexNote->setVisible(busy);
 }
 
@@ -207,13 +211,15 @@ void Tfrm_Kereses::startQuery()
 {
     auto *keeper = zdb::SearchIndexKeeper::current();
     const QString query = m_edit->text();
-    if (query.trimmed().isEmpty() || !keeper || !keeper->isRunning()) {
+    if (query.trimmed().isEmpty() || !keeper || !keeper->canSearch()) {
         showHits(m_serial, {}, {});
         return;
     }
     const int serial = m_serial;
-    const QString path = keeper->indexPath();
-    QMetaObject::invokeMethod(m_runner, [runner = m_runner, serial, path, query] { runner->run(serial, path, query); },
+    QMetaObject::invokeMethod(m_runner,
+                              [runner = m_runner, serial, target = keeper->searchTarget(), open = keeper->searcherFactory(), query] {
+                                  runner->run(serial, target, open, query);
+                              },
                               Qt::QueuedConnection);
 }
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -31,15 +32,17 @@ class SearchRunner : public QObject
 public:
     explicit SearchRunner(std::shared_ptr<std::atomic_int> latest) : m_latest(std::move(latest)) {}
     ~SearchRunner() override;
-    void run(int serial, const QString &indexPath, const QString &query);
+    // `target` names what `open` opens: the searcher is kept while it stays the same.
+    void run(int serial, const QString &target, const std::function<std::unique_ptr<zdb::Searcher>()> &open,
+             const QString &query);
 
 Q_SIGNALS:
     void done(int serial, const QList<zdb::SearchHit> &hits, const QString &error);
 
 private:
     std::shared_ptr<std::atomic_int> m_latest;
-    std::unique_ptr<zdb::SearchIndexFile> m_index;
-    QString m_indexPath;
+    std::unique_ptr<zdb::Searcher> m_searcher;
+    QString m_target;
 };
 
 class Tfrm_Kereses : public QWidget

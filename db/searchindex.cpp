@@ -5,6 +5,8 @@
 #include "db/catalog.h"
 #include "db/connection.h"
 #include "db/dberror.h"
+#include "db/pgsession.h"
+#include "db/serversearch.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -176,15 +178,11 @@ QStringList partsOf(const QString &folded)
     return parts;
 }
 
-struct Term
-{
-    QString text;
-    bool digits = false;
-};
+} // namespace
 
-QList<Term> termsOf(const QString &query)
+QList<SearchTerm> SearchTermsOf(const QString &query)
 {
-    QList<Term> terms;
+    QList<SearchTerm> terms;
     for (const QString &word : query.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
         if (isDigitWord(word)) {
             terms.append({digitsOnly(word), true});
@@ -195,6 +193,8 @@ QList<Term> termsOf(const QString &query)
     }
     return terms;
 }
+
+namespace {
 
 // "2024-05-10" -> 20240510 for the ordering key; 0 when there is no date.
 qint64 dateKey(const QByteArray &date)
@@ -217,20 +217,9 @@ qint64 docIdOf(int kind, qint64 id, const QByteArray &date)
     return (dateKey(date) << 36) | ((quint64(id) & 0xFFFFFFFFu) << 4) | quint64(kind & 0xF);
 }
 
-// The columns read from a source table, in this order: id, caption, date,
-// owner columns, then the fields.
 QString selectOf(const SearchSource &s)
 {
-    QStringList cols{s.table, s.captionColumn, s.dateColumn.isEmpty() ? QStringLiteral("NULL") : s.dateColumn};
-    if (s.kind == SearchEmployee)
-        cols << QStringLiteral("ugyfel") << QStringLiteral("NULL") << QStringLiteral("NULL");
-    else if (s.kind == SearchComment || s.kind == SearchDocument)
-        cols << QStringLiteral("ugyfel") << QStringLiteral("termek") << QStringLiteral("projekt");
-    else
-        cols << QStringLiteral("NULL") << QStringLiteral("NULL") << QStringLiteral("NULL");
-    for (const SearchField &f : s.fields)
-        cols << f.column;
-    return QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), s.table);
+    return QStringLiteral("SELECT %1 FROM %2").arg(SearchColumnsOf(s).join(QStringLiteral(", ")), s.table);
 }
 
 // Stored Windows-1250 text to UTF-8 by table, one look-up per byte instead
@@ -522,12 +511,12 @@ private:
 
 // Marks, in `text`, where the terms match at a word start (letters) or
 // inside a number (digits); returns how many terms matched.
-int markMatches(const QString &text, const QList<Term> &terms, QVector<bool> &bold)
+int markMatches(const QString &text, const QList<SearchTerm> &terms, QVector<bool> &bold)
 {
     const QString folded = SearchFold(text);
     bold.fill(false, text.size());
     int matched = 0;
-    for (const Term &t : terms) {
+    for (const SearchTerm &t : terms) {
         bool found = false;
         if (t.digits) {
             // Digits by position, over separators.
@@ -677,10 +666,39 @@ QString SearchFold(const QString &text)
     return out;
 }
 
+QStringList SearchColumnsOf(const SearchSource &s)
+{
+    QStringList cols{s.table, s.captionColumn, s.dateColumn.isEmpty() ? QStringLiteral("NULL") : s.dateColumn};
+    if (s.kind == SearchEmployee)
+        cols << QStringLiteral("ugyfel") << QStringLiteral("NULL") << QStringLiteral("NULL");
+    else if (s.kind == SearchComment || s.kind == SearchDocument)
+        cols << QStringLiteral("ugyfel") << QStringLiteral("termek") << QStringLiteral("projekt");
+    else
+        cols << QStringLiteral("NULL") << QStringLiteral("NULL") << QStringLiteral("NULL");
+    for (const SearchField &f : s.fields)
+        cols << f.column;
+    return cols;
+}
+
+void SearchShowField(SearchHit &hit, const QList<SearchTerm> &terms, const QList<std::pair<QString, QString>> &fields)
+{
+    // The field that matched: the one matching most words, first of equals.
+    int best = -1;
+    QVector<bool> bold;
+    for (const auto &[label, text] : fields) {
+        const int n = markMatches(text, terms, bold);
+        if (n > best) {
+            best = n;
+            hit.fieldLabel = label;
+            hit.fieldHtml = excerptHtml(text, bold);
+        }
+    }
+}
+
 QString SearchMatchText(const QString &query, bool exact)
 {
     QStringList parts;
-    for (const Term &t : termsOf(query)) {
+    for (const SearchTerm &t : SearchTermsOf(query)) {
         if (t.text.isEmpty())
             continue;
         parts << QStringLiteral("%1 : \"%2\"%3")
@@ -750,6 +768,8 @@ SearchIndexFile::SearchIndexFile(const QString &indexPath)
     }
 }
 
+Searcher::~Searcher() = default;
+
 SearchIndexFile::~SearchIndexFile()
 {
     sqlite3_close(m_db);
@@ -779,7 +799,7 @@ bool SearchIndexFile::isCurrentFor(const QString &databasePath) const
 QList<SearchHit> SearchIndexFile::search(const QString &query, int limit, int perKind) const
 {
     QList<SearchHit> hits;
-    const QList<Term> terms = termsOf(query);
+    const QList<SearchTerm> terms = SearchTermsOf(query);
     if (terms.isEmpty())
         return hits;
     QSet<qint64> seen;
@@ -815,19 +835,12 @@ QList<SearchHit> SearchIndexFile::search(const QString &query, int limit, int pe
                 h.date = doc.text(2);
                 h.ownerId = doc.integer(3);
                 h.ownerKind = int(doc.integer(4));
-                // The field that matched: the one matching most words, first of equals.
-                int best = -1;
-                QVector<bool> bold;
+                QList<std::pair<QString, QString>> fields;
                 for (const QString &field : doc.text(5).split(kFieldSep, Qt::SkipEmptyParts)) {
                     const qsizetype sep = field.indexOf(kLabelSep);
-                    const QString text = field.mid(sep + 1);
-                    const int n = markMatches(text, terms, bold);
-                    if (n > best) {
-                        best = n;
-                        h.fieldLabel = field.left(sep);
-                        h.fieldHtml = excerptHtml(text, bold);
-                    }
+                    fields.append({field.left(sep), field.mid(sep + 1)});
                 }
+                SearchShowField(h, terms, fields);
                 doc.reset();
             }
             hits << h;
@@ -969,8 +982,39 @@ bool SearchIndexFile::reindexTables(sqlite3 *mainDb, Encoding encoding, const QS
     return true;
 }
 
+// The keeper's background work and how it ended.
+class KeeperThread : public QThread
+{
+public:
+    bool complete = false;
+    QString error;
+};
+
+// The making of a server's search table, on a session of its own: a large
+// database takes a while to fill, and the program is usable meanwhile.
+class ServerBuildThread : public KeeperThread
+{
+public:
+    ServerBuildThread(QString address, QString password) : m_address(std::move(address)), m_password(std::move(password)) {}
+
+protected:
+    void run() override
+    {
+        try {
+            PgSession session(m_address, [password = m_password] { return password; });
+            EnsureServerSearch(session);
+            complete = true;
+        } catch (const std::exception &e) {
+            error = QString::fromUtf8(e.what());
+        }
+    }
+
+private:
+    QString m_address, m_password;
+};
+
 // The background re-index: its own connections to the database and the index.
-class ReindexThread : public QThread
+class ReindexThread : public KeeperThread
 {
 public:
     ReindexThread(QString databasePath, QString indexPath, Encoding encoding, QStringList tables,
@@ -979,8 +1023,6 @@ public:
           m_tables(std::move(tables)), m_cancel(cancel), m_keeper(keeper)
     {
     }
-    bool complete = false;
-    QString error;
 
 protected:
     void run() override
@@ -1057,10 +1099,26 @@ void SearchIndexKeeper::start()
 {
     stop();
     m_error.clear();
-    // The index reads and fingerprints a database file; a server database
-    // has no file beside which it could live.
-    if (m_connection->isServer())
-        throw Error(QStringLiteral("A keresőindex csak adatbázisfájlhoz készül."));
+    if (m_connection->isServer()) {
+        // The server's triggers keep its search table current for every
+        // writer; an older database gets the table made in the background.
+        m_serverAddress = m_connection->database;
+        m_serverPassword = ServerPasswordOf(*m_connection);
+        m_server = true;
+        g_current = this;
+        if (ServerSearchIsCurrent(*m_connection->server()))
+            return;
+        auto *thread = new ServerBuildThread(m_serverAddress, m_serverPassword);
+        m_worker = thread;
+        connect(thread, &QThread::finished, this, [this, thread] {
+            if (m_worker == thread)
+                workerDone(thread->complete);
+        }, Qt::QueuedConnection);
+        Q_EMIT reindexingChanged(true);
+        Q_EMIT reindexProgress(0, 0);   // no measure of it: busy
+        thread->start(QThread::LowPriority);
+        return;
+    }
     m_databasePath = m_connection->fullPath();
     m_indexPath = SearchIndexPath(m_databasePath);
     m_index = new SearchIndexFile(m_indexPath);
@@ -1084,6 +1142,8 @@ void SearchIndexKeeper::stop()
     }
     m_pendingTables.clear();
     m_pendingRows.clear();
+    m_server = false;
+    m_serverPassword.clear();
     delete m_index;
     m_index = nullptr;
     if (g_current == this)
@@ -1094,12 +1154,29 @@ void SearchIndexKeeper::waitForReindex()
 {
     while (m_worker) {
         m_worker->wait();
-        workerDone(static_cast<ReindexThread *>(m_worker)->complete);
+        workerDone(static_cast<KeeperThread *>(m_worker)->complete);
     }
+}
+
+std::function<std::unique_ptr<Searcher>()> SearchIndexKeeper::searcherFactory() const
+{
+    if (m_server)
+        return [address = m_serverAddress, password = m_serverPassword]() -> std::unique_ptr<Searcher> {
+            return std::make_unique<ServerSearcher>(address, password);
+        };
+    if (!m_index)
+        return {};
+    return [path = m_indexPath]() -> std::unique_ptr<Searcher> { return std::make_unique<SearchIndexFile>(path); };
 }
 
 void SearchIndexKeeper::onRowsWritten(const QString &table, const QList<qint64> &ids)
 {
+    if (m_server) {
+        // Written by the triggers already; the open search shows it again.
+        if (SearchSourceOfTable(table))
+            Q_EMIT indexChanged();
+        return;
+    }
     if (!m_index || !SearchSourceOfTable(table))
         return;
     if (ids.isEmpty()) {
@@ -1177,6 +1254,21 @@ void SearchIndexKeeper::workerDone(bool complete)
     if (!m_worker)
         return;
     m_worker->wait();
+    if (m_server) {
+        const QString error = static_cast<KeeperThread *>(m_worker)->error;
+        m_worker->deleteLater();
+        m_worker = nullptr;
+        if (!complete) {
+            // Never searched half made: the search is unavailable.
+            m_server = false;
+            m_serverPassword.clear();
+            m_error = error;
+        }
+        Q_EMIT reindexingChanged(false);
+        if (complete)
+            Q_EMIT indexChanged();
+        return;
+    }
     m_worker->deleteLater();
     m_worker = nullptr;
     // Rows the program wrote meanwhile, unless their whole table is re-read next.

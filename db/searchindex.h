@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 struct sqlite3;
 class QThread;
@@ -73,6 +74,23 @@ struct SearchHit
     bool shown = false;   // read whole: caption, date, field and owner are set
 };
 
+// One typed word as it is searched: folded letters matching a word's start,
+// or the digits of a number matching anywhere inside a number.
+struct SearchTerm
+{
+    QString text;
+    bool digits = false;
+};
+QList<SearchTerm> SearchTermsOf(const QString &query);
+
+// The columns read of a searched record, in this order: its identifier,
+// caption, date, three owner columns (NULL where it has none), then the fields.
+QStringList SearchColumnsOf(const SearchSource &source);
+
+// Sets the hit's field label and excerpt: of the record's non-blank fields
+// (label, text) the one matching most terms, the matches in <b>.
+void SearchShowField(SearchHit &hit, const QList<SearchTerm> &terms, const QList<std::pair<QString, QString>> &fields);
+
 // The FTS5 MATCH texts of a typed query: every word must match as the start
 // of a word (exact: as a whole word); a word of digits, spaces and dashes
 // matches inside a number. Empty when the query has nothing to search.
@@ -85,22 +103,30 @@ QString SearchIndexPath(const QString &databasePath);
 // page count, the file size, and the write-ahead log's size and time.
 QString DatabaseFingerprint(const QString &databasePath);
 
+// An open search, whichever engine answers it; made for one thread.
+class Searcher
+{
+public:
+    virtual ~Searcher();
+    // Exact matches first, then prefix matches, newer before older; at most
+    // `limit`. Of each kind the first `perKind` (all when negative) are read
+    // whole to be shown; the others carry only their kind and identifier.
+    virtual QList<SearchHit> search(const QString &query, int limit = 200, int perKind = -1) const = 0;
+};
+
 // One open index file (its own SQLite connection; WAL, so searching never
 // waits for a re-index). Not shared between threads.
-class SearchIndexFile
+class SearchIndexFile : public Searcher
 {
 public:
     explicit SearchIndexFile(const QString &indexPath);   // creates it; throws Error
-    ~SearchIndexFile();
+    ~SearchIndexFile() override;
     SearchIndexFile(const SearchIndexFile &) = delete;
     SearchIndexFile &operator=(const SearchIndexFile &) = delete;
 
     sqlite3 *handle() const { return m_db; }
 
-    // Exact matches first, then prefix matches, newer before older; at most
-    // `limit`. Of each kind the first `perKind` (all when negative) are read
-    // whole to be shown; the others carry only their kind and identifier.
-    QList<SearchHit> search(const QString &query, int limit = 200, int perKind = -1) const;
+    QList<SearchHit> search(const QString &query, int limit = 200, int perKind = -1) const override;
 
     QString meta(const QString &key) const;
     void setMeta(const QString &key, const QString &value);
@@ -126,7 +152,8 @@ private:
 // posts or deletes is re-indexed at once (or, while a re-index runs, right
 // after it); a table changed without row detail (a free statement, an
 // import) and a stale index at start are re-indexed by a background thread,
-// whose progress it announces.
+// whose progress it announces. On a server database the triggers keep the
+// search table; the keeper makes it when it is missing and tells of changes.
 class SearchIndexKeeper : public QObject
 {
     Q_OBJECT
@@ -140,12 +167,21 @@ public:
     // start() that notes a failure in lastError() instead of throwing.
     bool tryStart();
     void stop();
-    bool isRunning() const { return m_index != nullptr; }
+    bool isRunning() const { return m_index != nullptr || m_server; }
     // Why the index could not be opened (a folder without write access), or empty.
     QString lastError() const { return m_error; }
     QString indexPath() const { return m_indexPath; }
 
+    // What a search opens (the index file, or the server database), the
+    // same while the keeper runs; and the opening itself, callable from any
+    // thread: each thread searches on a Searcher of its own. Throws Error.
+    QString searchTarget() const { return m_server ? m_serverAddress : m_indexPath; }
+    std::function<std::unique_ptr<Searcher>()> searcherFactory() const;
+
     bool isReindexing() const { return m_worker != nullptr; }
+    // Searching gives results: the index is open, and a server's search
+    // table is not being made (a file's index is searched while re-read).
+    bool canSearch() const { return isRunning() && !(m_server && m_worker); }
     // Waits for a running re-index (tests, closing).
     void waitForReindex();
 
@@ -173,6 +209,10 @@ private:
     QStringList m_pendingTables;
     QHash<QString, QSet<qint64>> m_pendingRows;   // written during a re-index
     QString m_error;
+    // A server database keeps its search table itself, by triggers.
+    bool m_server = false;
+    QString m_serverAddress;
+    QString m_serverPassword;
 };
 
 } // namespace zdb

@@ -47,7 +47,7 @@ QString serverSchema(const QString &fileSchema)
                                           QRegularExpression::CaseInsensitiveOption);
     for (auto it = index.globalMatch(fileSchema); it.hasNext();)
         out << it.next().captured(0).simplified();
-    return out.join(QStringLiteral(";\n")) + QStringLiteral(";\n");
+    return out.join(QStringLiteral(";\n")) + QStringLiteral(";\n") + serverSearchSchema();
 }
 
 } // namespace zdb

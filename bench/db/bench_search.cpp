@@ -5,6 +5,7 @@
 // tables against SQLite's own INSERT INTO fts SELECT of the same texts.
 
 #include "bench/common/benchkit.h"
+#include "bench/db/searchdata.h"
 #include "db/codec.h"
 #include "db/searchindex.h"
 
@@ -25,34 +26,7 @@ using zbench::kRows;
 const int kRuns = qEnvironmentVariableIntValue("ZENTAVO_BENCH_RUNS") > 0 ? qEnvironmentVariableIntValue("ZENTAVO_BENCH_RUNS") : 3;
 constexpr int kDataVersion = 1;
 
-const char *const kWords[] = {
-    "Árvíztűrő", "tükörfúrógép", "Kovács", "Szabó", "Nagy", "Tóth", "Horváth", "Kiss", "Molnár", "Németh",
-    "Farkas", "Balogh", "Papp", "Takács", "Juhász", "Lakatos", "Mészáros", "Oláh", "Simon", "Rácz",
-    "számla", "ajánlat", "szerződés", "határidő", "egyeztetés", "telefon", "bemutató", "szállítás", "javítás",
-    "karbantartás", "ügyfél", "megrendelés", "visszahívás", "árajánlat", "tárgyalás", "leltár", "könyvelés",
-    "Budapest", "Debrecen", "Szeged", "Pécs", "Győr", "Miskolc", "Kecskemét", "Székesfehérvár", "Eger",
-    "őszi", "tavaszi", "gyors", "sürgős", "fontos", "részletes", "új", "régi", "kétszeri", "hűtő", "fűtés",
-};
-constexpr int kWordCount = int(sizeof(kWords) / sizeof(kWords[0]));
-
-struct Rng
-{
-    quint64 s = 88172645463325252ull;
-    quint32 next()
-    {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return quint32(s);
-    }
-    QString words(int n)
-    {
-        QStringList w;
-        for (int i = 0; i < n; ++i)
-            w << QString::fromUtf8(kWords[next() % kWordCount]);
-        return w.join(u' ');
-    }
-};
+using searchdata::Rng;
 
 void bindText(sqlite3_stmt *st, int i, const QString &text)
 {

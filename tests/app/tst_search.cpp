@@ -10,6 +10,8 @@
 #include "app/searchwindow.h"
 #include "db/recordset.h"
 #include "db/searchindex.h"
+#include "db/serverschema.h"
+#include "tests/common/pgtest.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -66,6 +68,7 @@ private Q_SLOTS:
     void eachKindOpensItsRecord();
     void typingShowsResultsAndKeysMove();
     void ctrlFSearchesTheListInFocus();
+    void serverResultOpensItsRecord();
 };
 
 void TstSearch::eachKindOpensItsRecord_data()
@@ -214,6 +217,44 @@ void TstSearch::ctrlFSearchesTheListInFocus()
     f.main->setFocus();
     QTest::keyClick(f.main.get(), Qt::Key_F, Qt::ControlModifier);
     QTRY_VERIFY(f.main->findChild<Tfrm_Kereses *>());
+    f.closeMain();
+}
+
+void TstSearch::serverResultOpensItsRecord()
+{
+    if (pgtest::baseAddress().isEmpty())
+        QSKIP("no test server (ZENTAVO_TEST_PG)");
+    const QString address = pgtest::freshDatabase(QStringLiteral("kereses_ablak"));
+    {
+        zdb::Connection db;
+        db.setPath(address);
+        db.open();
+        db.executeDirect(zdb::serverSchema(testenv::schemaSql()));
+        db.executeDirect(QString::fromUtf8(kRows));
+    }
+    AppFixture f;
+    {
+        QSettings ini = f.ini();
+        ini.setValue(QStringLiteral("Database/Path"), address);
+    }
+    QVERIFY(f.start());
+    auto *keeper = zdb::SearchIndexKeeper::current();
+    QVERIFY(keeper && keeper->isRunning());
+
+    // Typed, found on the server in the window's own thread, opened by Enter.
+    actionOf(f.main, QStringLiteral("aKeres"))->trigger();
+    auto *window = f.main->findChild<Tfrm_Kereses *>();
+    QVERIFY(window);
+    // The server's table is never behind: no note, no progress.
+    QVERIFY(window->findChild<QLabel *>(QStringLiteral("LabelIndex"))->isHidden());
+    QTest::keyClicks(window->searchBox(), QStringLiteral("ZSEMLE vas"));
+    QTRY_VERIFY(window->resultsCurrent());
+    QTreeWidget *list = window->resultList();
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Feladatok (1)"));
+    QTest::keyClick(window->searchBox(), Qt::Key_Return);
+    QCOMPARE(currentListRow(f.main.get(), QStringLiteral("dolog3")), qMakePair(int(KindTasks), qint64(9)));
+    QVERIFY(testhooks::shownMessages().isEmpty());
     f.closeMain();
 }
 
