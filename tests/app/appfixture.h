@@ -7,7 +7,10 @@
 #include "app/application.h"
 #include "app/helpers/helpers.h"
 #include "app/mainwindow.h"
+#include "tests/common/pgtest.h"
 #include "tests/common/testenv.h"
+#include "db/dbcopy.h"
+#include "db/serverschema.h"
 #include "app/helpers/testhooks.h"
 
 #include <QAction>
@@ -43,6 +46,21 @@ struct AppFixture
         testenv::makeDatabase(dbPath());
         if (!extraSql.isEmpty())
             testenv::execSql(dbPath(), extraSql);
+    }
+    // The program's database on the test run's server instead of a file: a
+    // fresh database `name` with every table, named in the ini file. Empty
+    // when the run has no server; else its connection string.
+    QString makeServerDb(const QString &name, const QString &extraSql = {})
+    {
+        if (pgtest::baseAddress().isEmpty())
+            return {};
+        const QString address = pgtest::freshDatabase(name);
+        zdb::Connection c;
+        c.setPath(address);
+        c.executeDirect(zdb::serverSchema(zdb::FileSchema()) + extraSql);
+        c.close();
+        ini().setValue(QStringLiteral("Database/Path"), address);
+        return address;
     }
     bool start()
     {
