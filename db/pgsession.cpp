@@ -12,6 +12,12 @@
 #include <utility>
 #include <cstring>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
 namespace zdb {
 
 namespace {
@@ -25,6 +31,39 @@ struct Result
     Result(const Result &) = delete;
     Result &operator=(const Result &) = delete;
 };
+
+// A statement that waited for another session's lock past lock_timeout
+// (SQLSTATE 55P03, lock_not_available).
+bool isLockTimeout(const PGresult *res)
+{
+    const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    return state && std::strcmp(state, "55P03") == 0;
+}
+
+// That failure inside a transaction: the caller may begin it again.
+class LockTimeout : public Error
+{
+public:
+    using Error::Error;
+};
+
+QString busyMessage(const QString &serverText)
+{
+    return QStringLiteral("Egy másik munkahely éppen ír az adatbázisba, ezért a művelet most nem végezhető el. (%1)")
+        .arg(serverText);
+}
+
+// Waits up to `ms` for the socket to have something to read.
+void waitReadable(int socket, int ms)
+{
+#ifdef _WIN32
+    WSAPOLLFD p{SOCKET(socket), POLLIN, 0};
+    WSAPoll(&p, 1, ms);
+#else
+    pollfd p{socket, POLLIN, 0};
+    ::poll(&p, 1, ms);
+#endif
+}
 
 // The server's message without its "ERROR:  " head and trailing line break.
 QString serverMessage(const char *raw)
@@ -391,11 +430,26 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
         }
     }
     const QByteArray text = sql.text.toUtf8();
-    PGresult *res = PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
-    const ExecStatusType status = PQresultStatus(res);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    PGresult *res = nullptr;
+    for (;;) {
+        // On its own a statement that met a lock can simply run again; in a
+        // transaction the server has given the whole transaction up.
+        const bool alone = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+        res = m_poll ? execPolled(text.constData(), n, values.data(), lengths.data())
+                     : PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
+        const ExecStatusType status = PQresultStatus(res);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            break;
         const QString message = serverMessage(res ? PQresultErrorMessage(res) : PQerrorMessage(m_conn));
+        const bool busy = isLockTimeout(res);
         PQclear(res);
+        if (busy && alone && m_busyPrompt && *m_busyPrompt) {
+            if ((*m_busyPrompt)(message))
+                continue;
+            throw BusyDeclined(message);
+        }
+        if (busy)
+            throw LockTimeout(busyMessage(message));
         throw Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
     }
     if (m_context)
@@ -413,14 +467,81 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
 void PgSession::execute(const BoundSql &statement)
 {
     const ServerSql sql = toServerSql(statement);
-    run(sql, false, nullptr);
-    if (sql.lockForWrite) {
-        // One writer at a time, as a file database has: identifiers read as
-        // the largest plus one cannot be taken twice.
-        ServerSql lock;
-        lock.text = QStringLiteral("SELECT pg_advisory_xact_lock(2118)");
-        run(lock, false, nullptr);
+    if (!sql.lockForWrite) {
+        run(sql, false, nullptr);
+        return;
     }
+    // One writer at a time, as a file database has: identifiers read as
+    // the largest plus one cannot be taken twice. Another desk holding the
+    // lock past the time-out is the file's busy case: the transaction, empty
+    // as yet, is given up and begun again if the user asks.
+    ServerSql lock;
+    lock.text = QStringLiteral("SELECT pg_advisory_xact_lock(2118)");
+    for (;;) {
+        run(sql, false, nullptr);
+        try {
+            run(lock, false, nullptr);
+            return;
+        } catch (const LockTimeout &e) {
+            Result(PQexec(m_conn, "ROLLBACK"));
+            if (!m_busyPrompt || !*m_busyPrompt)
+                throw Error(e.message());
+            if (!(*m_busyPrompt)(e.message()))
+                throw BusyDeclined(e.message());
+        }
+    }
+}
+
+void PgSession::setProgressPoll(std::function<bool()> poll)
+{
+    m_poll = std::move(poll);
+}
+
+void PgSession::setLockTimeout(int ms)
+{
+    Result(PQexec(m_conn, QByteArray("SET lock_timeout = " + QByteArray::number(qMax(0, ms))).constData()));
+}
+
+PGresult *PgSession::execPolled(const char *text, int n, const char *const *values, const int *lengths)
+{
+    // The poll may let the event loop run another window's statement on this
+    // session, which would read this one's answer as its own.
+    if (m_polling)
+        throw Error(QStringLiteral("Az adatbázis-kiszolgáló még egy utasításon dolgozik; próbálja újra, ha az véget ért."));
+    if (!PQsendQueryParams(m_conn, text, n, nullptr, values, lengths, nullptr, 0))
+        return nullptr;   // PQerrorMessage says why
+    m_polling = true;
+    bool cancelled = false;
+    while (PQisBusy(m_conn)) {
+        waitReadable(PQsocket(m_conn), 20);
+        if (!PQconsumeInput(m_conn))
+            break;
+        if (!cancelled && m_poll && m_poll()) {
+            cancelled = true;
+            if (PGcancel *cancel = PQgetCancel(m_conn)) {
+                char error[256];
+                PQcancel(cancel, error, int(sizeof error));
+                PQfreeCancel(cancel);
+            }
+        }
+    }
+    m_polling = false;
+    // One statement, one result; an error among several is the one to keep.
+    PGresult *kept = nullptr;
+    while (PGresult *r = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(r);
+        const bool failed = status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+        if (!kept || (failed && PQresultStatus(kept) != PGRES_FATAL_ERROR)) {
+            PQclear(kept);
+            kept = r;
+        } else {
+            PQclear(r);
+        }
+    }
+    // A stopped write takes its whole transaction back, as a file's does.
+    if (cancelled && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+        Result(PQexec(m_conn, "ROLLBACK"));
+    return kept;
 }
 
 void PgSession::executeScript(const QString &sql)
