@@ -235,6 +235,15 @@ QString addressWithoutPassword(const QString &address)
     return out.trimmed();
 }
 
+namespace {
+const QRegularExpression &today()
+{
+    static const QRegularExpression re(QStringLiteral("\\s*\\(\\s*'now'\\s*,\\s*'localtime'\\s*\\)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+} // namespace
+
 ServerSql toServerSql(const BoundSql &statement)
 {
     const QString &s = statement.sql;
@@ -312,6 +321,13 @@ ServerSql toServerSql(const BoundSql &statement)
                 // "x IS ?" compares with NULL as a value; the server says it so.
                 text += (m < s.size() && s[m] == QLatin1Char('?')) ? QLatin1String("IS NOT DISTINCT FROM")
                                                                    : QLatin1String("IS");
+            } else if (word.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0
+                       && today().match(s, k, QRegularExpression::NormalMatch,
+                                        QRegularExpression::AnchorAtOffsetMatchOption).hasMatch()) {
+                // The file engine's local today.
+                text += QLatin1String("CURRENT_DATE");
+                k += today().match(s, k, QRegularExpression::NormalMatch,
+                                   QRegularExpression::AnchorAtOffsetMatchOption).capturedLength();
             } else if (word.compare(QLatin1String("ifnull"), Qt::CaseInsensitive) == 0) {
                 text += QLatin1String("COALESCE");
             } else if (word.compare(QLatin1String("hungarian"), Qt::CaseInsensitive) == 0

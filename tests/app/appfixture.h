@@ -40,9 +40,18 @@ struct AppFixture
         testhooks::reset();
     }
     QString path(const QString &rel) const { return dir.filePath(rel); }
-    QString dbPath() const { return path(QStringLiteral("Zentavo.sqb")); }
+    // The file, or on a server run the connection string of a database of
+    // this fixture's own.
+    QString dbPath() const { return m_server.isEmpty() ? path(QStringLiteral("Zentavo.sqb")) : m_server; }
     void makeDb(const QString &extraSql = {})
     {
+        if (testenv::onServer()) {
+            static int made = 0;
+            m_server = makeServerDb(QStringLiteral("zt_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made));
+            if (!extraSql.isEmpty())
+                testenv::execSql(dbPath(), extraSql);
+            return;
+        }
         testenv::makeDatabase(dbPath());
         if (!extraSql.isEmpty())
             testenv::execSql(dbPath(), extraSql);
@@ -73,6 +82,9 @@ struct AppFixture
             main->close();
     }
     QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
+
+private:
+    QString m_server;
 };
 
 // A window's command by its object name, as a test triggers it (the

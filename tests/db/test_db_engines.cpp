@@ -422,6 +422,7 @@ private Q_SLOTS:
         QTest::newRow("is value") << "where cast(a as text) is ? and b is null" << "where cast(a as text) IS NOT DISTINCT FROM $1 and b IS null" << 1;
         QTest::newRow("like") << "where a like ? and b NOT LIKE 'x'" << "where a ILIKE $1 and b NOT ILIKE 'x'" << 1;
         QTest::newRow("collate") << "order by 1 collate hungarian" << "order by 1 collate \"C\"" << 0;
+        QTest::newRow("today") << "where d < date('now', 'localtime') and date(d)" << "where d < CURRENT_DATE and date(d)" << 0;
         QTest::newRow("body") << "as $$ begin x := y like z; end $$" << "as $$ begin x := y like z; end $$" << 0;
     }
     void serverDialect()

@@ -213,7 +213,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(listedNames(rs).contains(QStringLiteral("Kovács Zrt.")), 5000);
         QCOMPARE(current(), 3);
 
-        // With the watching off nothing comes in.
+        // With the watching off nothing comes in. (A server pushes the other
+        // desks' commits itself: there is no looking to switch off.)
+        if (testenv::onServer())
+            return;
         auto *watcher = f->main->findChild<zdb::DataWatcher *>(QStringLiteral("DataWatcher"));
         QVERIFY(watcher);
         watcher->setEnabled(false);
@@ -228,6 +231,8 @@ private Q_SLOTS:
     // gone stores the row.
     void lockedByAnotherDeskAsksAndRetries()
     {
+        if (testenv::onServer())
+            QSKIP("the file's lock: lockedOnTheServerAsksAndRetries is the server's");
         Tfrm_Ugyfel *w = openCustomers();
         QVERIFY(w && w->table()->locate(QStringLiteral("ugyfel"), 1));
         zdb::Connection *conn = Db1();
