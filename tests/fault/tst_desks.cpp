@@ -285,7 +285,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, insert);
         f = std::make_unique<AppFixture>();
-        const QString address = f->makeServerDb(QStringLiteral("zt_desks_busy"), QString::fromUtf8(kCustomers));
+        // Runs in both registrations, perhaps at the same time: a database of its own.
+        const QString address = f->makeServerDb(
+            QStringLiteral("zt_desks_busy_%1").arg(QCoreApplication::applicationPid()), QString::fromUtf8(kCustomers));
         if (address.isEmpty())
             QSKIP("no test server: run through ctest or scripts/pgserver run");
         QVERIFY(f->start());
