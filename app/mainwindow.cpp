@@ -23,6 +23,7 @@
 
 #include "db/catalog.h"
 #include "db/datawatch.h"
+#include "db/dbcopy.h"
 #include "db/connection.h"
 #include "db/recordset.h"
 
@@ -593,6 +594,20 @@ void Tfrm_Main::restoreCopy(const QString &copy)
     m_tblNaptar->close();
     // The state before is kept; the pruning that follows spares the chosen copy.
     MakeRestoreCopy(m_db, CopyCause::Restore, copy);
+    if (m_db->isServer()) {
+        // The copy's rows go back into the server in one transaction; the
+        // other desks' windows hear of it when it commits.
+        zdb::Connection file;
+        file.defaultExt.clear();
+        file.mustExist = true;
+        file.setPath(copy);
+        zdb::RestoreDatabase(file, *m_db);
+        file.close();
+        readSettingsRow();
+        readOwnerName();
+        applyFollowUpSettings();
+        return;
+    }
     // The file is replaced in one rename, with no connection on it: a kill
     // at any moment leaves the old database or the restored one.
     const QString target = m_db->fullPath();

@@ -136,6 +136,13 @@ void Connection::open()
         throw Error(QStringLiteral("Missing database property"));
     if (isServerAddress(database)) {
         m_pg = std::make_unique<PgSession>(database, passwordAsker(database));
+        // Another desk's lock is waited for as long as a file's, then the
+        // same busy question is asked.
+        m_pg->setBusyPrompt(&busyPrompt);
+        if (timeOut > 0)
+            m_pg->setLockTimeout(timeOut);
+        if (m_poll)
+            m_pg->setProgressPoll(m_poll);
         // The server keeps its texts in UTF-8 whatever the file databases use.
         encoding = Encoding::Utf8;
         m_version = m_pg->version();
@@ -442,6 +449,10 @@ QStringList Connection::tablesWrittenBy(const QString &sql) const
 void Connection::setProgressPoll(std::function<bool()> poll, int steps)
 {
     m_poll = std::move(poll);
+    if (m_pg) {
+        m_pg->setProgressPoll(m_poll);
+        return;
+    }
     if (!m_db)
         return;
     if (m_poll)

@@ -58,6 +58,8 @@ public:
     // "SQLite" or "PostgreSQL": whose SQL the console runs.
     QString dialect() const;
     QString version() const { return m_version; }
+    // The database's own name: the server's database, or the file's base name.
+    QString databaseName() const;
 
     // Runs every statement of the text in turn; rows are ignored. Throws Error.
     void executeDirect(const QString &sql);

@@ -8,6 +8,9 @@
 #include "db/dberror.h"
 #include "db/pgsession.h"
 
+#include <QFileInfo>
+
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace zdb {
@@ -48,6 +51,13 @@ bool Connection::isServer() const
 QString Connection::dialect() const
 {
     return isServer() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
+}
+
+QString Connection::databaseName() const
+{
+    if (m_pg)
+        return QString::fromUtf8(PQdb(m_pg->handle()));
+    return QFileInfo(fullPath()).completeBaseName();
 }
 
 std::unique_ptr<Cursor> Connection::query(const BoundSql &statement)

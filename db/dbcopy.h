@@ -19,4 +19,14 @@ class Connection;
 void CopyDatabase(Connection &from, Connection &to, const QString &fileSchema,
                   const std::function<void(const QString &table, qint64 rows)> &progress = {});
 
+// Puts the rows of `from` (a copy of the database, with every catalogue
+// table) in the place of every catalogue table's rows of `to`, in one
+// transaction that holds off the other desks' writes: a failure at any point
+// leaves `to` as it was, and the commit tells the other desks of every table.
+// Values are checked as CopyDatabase checks them. Throws Error.
+void RestoreDatabase(Connection &from, Connection &to);
+
+// The file database's schema (db/schema.sql), as the program makes files.
+QString FileSchema();
+
 } // namespace zdb

@@ -13,6 +13,12 @@
 #include <utility>
 #include <cstring>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
 namespace zdb {
 
 namespace {
@@ -26,6 +32,39 @@ struct Result
     Result(const Result &) = delete;
     Result &operator=(const Result &) = delete;
 };
+
+// A statement that waited for another session's lock past lock_timeout
+// (SQLSTATE 55P03, lock_not_available).
+bool isLockTimeout(const PGresult *res)
+{
+    const char *state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    return state && std::strcmp(state, "55P03") == 0;
+}
+
+// That failure inside a transaction: the caller may begin it again.
+class LockTimeout : public Error
+{
+public:
+    using Error::Error;
+};
+
+QString busyMessage(const QString &serverText)
+{
+    return QStringLiteral("Egy másik munkahely éppen ír az adatbázisba, ezért a művelet most nem végezhető el. (%1)")
+        .arg(serverText);
+}
+
+// Waits up to `ms` for the socket to have something to read.
+void waitReadable(int socket, int ms)
+{
+#ifdef _WIN32
+    WSAPOLLFD p{SOCKET(socket), POLLIN, 0};
+    WSAPoll(&p, 1, ms);
+#else
+    pollfd p{socket, POLLIN, 0};
+    ::poll(&p, 1, ms);
+#endif
+}
 
 // The server's message without its "ERROR:  " head and trailing line break.
 QString serverMessage(const char *raw)
@@ -216,6 +255,15 @@ QString addressWithoutPassword(const QString &address)
     return out.trimmed();
 }
 
+namespace {
+const QRegularExpression &today()
+{
+    static const QRegularExpression re(QStringLiteral("\\s*\\(\\s*'now'\\s*,\\s*'localtime'\\s*\\)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+} // namespace
+
 ServerSql toServerSql(const BoundSql &statement)
 {
     const QString &s = statement.sql;
@@ -293,6 +341,13 @@ ServerSql toServerSql(const BoundSql &statement)
                 // "x IS ?" compares with NULL as a value; the server says it so.
                 text += (m < s.size() && s[m] == QLatin1Char('?')) ? QLatin1String("IS NOT DISTINCT FROM")
                                                                    : QLatin1String("IS");
+            } else if (word.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0
+                       && today().match(s, k, QRegularExpression::NormalMatch,
+                                        QRegularExpression::AnchorAtOffsetMatchOption).hasMatch()) {
+                // The file engine's local today.
+                text += QLatin1String("CURRENT_DATE");
+                k += today().match(s, k, QRegularExpression::NormalMatch,
+                                   QRegularExpression::AnchorAtOffsetMatchOption).capturedLength();
             } else if (word.compare(QLatin1String("ifnull"), Qt::CaseInsensitive) == 0) {
                 text += QLatin1String("COALESCE");
             } else if (word.compare(QLatin1String("hungarian"), Qt::CaseInsensitive) == 0
@@ -411,34 +466,49 @@ void PgSession::run(const ServerSql &sql, bool keepRows, void **result)
         }
     }
     const QByteArray text = sql.text.toUtf8();
-    const auto failure = [this](PGresult *res) {
-        const QString message = serverMessage(res ? PQresultErrorMessage(res) : PQerrorMessage(m_conn));
-        PQclear(res);
-        return Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
-    };
     const auto failed = [](PGresult *res) {
         const ExecStatusType status = PQresultStatus(res);
         return status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
     };
+    // A statement the console runs under its stop poll goes unprepared; the
+    // program's own bound writes are prepared once per session.
+    QByteArray name = !m_poll && keptStatement(sql) ? preparedName(text, n) : QByteArray();
     PGresult *res = nullptr;
-    const QByteArray name = keptStatement(sql) ? preparedName(text, n) : QByteArray();
-    if (!name.isEmpty()) {
-        res = PQexecPrepared(m_conn, name.constData(), n, values.data(), lengths.data(), nullptr, 0);
-        const char *state = failed(res) ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-        if (state && std::strcmp(state, "26000") == 0) {
+    for (;;) {
+        // On its own a statement that met a lock can simply run again; in a
+        // transaction the server has given the whole transaction up.
+        const bool alone = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+        if (m_poll)
+            res = execPolled(text.constData(), n, values.data(), lengths.data());
+        else if (!name.isEmpty())
+            res = PQexecPrepared(m_conn, name.constData(), n, values.data(), lengths.data(), nullptr, 0);
+        else
+            res = PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
+        if (!failed(res))
+            break;
+        const char *state = !name.isEmpty() ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        if (state && std::strcmp(state, "26000") == 0 && alone) {
             // The session's statements were let go of (DEALLOCATE ALL,
             // DISCARD ALL from the console): prepared anew from now on.
             forgetPrepared();
-            if (inTransaction())
-                throw failure(res);
             PQclear(res);
-            res = nullptr;
+            name = preparedName(text, n);
+            continue;
         }
+        if (state && std::strcmp(state, "26000") == 0)
+            forgetPrepared();
+        const QString message = serverMessage(res ? PQresultErrorMessage(res) : PQerrorMessage(m_conn));
+        const bool busy = isLockTimeout(res);
+        PQclear(res);
+        if (busy && alone && m_busyPrompt && *m_busyPrompt) {
+            if ((*m_busyPrompt)(message))
+                continue;
+            throw BusyDeclined(message);
+        }
+        if (busy)
+            throw LockTimeout(busyMessage(message));
+        throw Error(message.isEmpty() ? QStringLiteral("Az adatbázis-kiszolgáló kapcsolata megszakadt") : message);
     }
-    if (!res)
-        res = PQexecParams(m_conn, text.constData(), n, nullptr, values.data(), lengths.data(), nullptr, 0);
-    if (failed(res))
-        throw failure(res);
     if (m_context)
         collectNotices();
     const char *command = PQcmdStatus(res);
@@ -487,14 +557,81 @@ void PgSession::forgetPrepared()
 void PgSession::execute(const BoundSql &statement)
 {
     const ServerSql sql = toServerSql(statement);
-    run(sql, false, nullptr);
-    if (sql.lockForWrite) {
-        // One writer at a time, as a file database has: identifiers read as
-        // the largest plus one cannot be taken twice.
-        ServerSql lock;
-        lock.text = QStringLiteral("SELECT pg_advisory_xact_lock(2118)");
-        run(lock, false, nullptr);
+    if (!sql.lockForWrite) {
+        run(sql, false, nullptr);
+        return;
     }
+    // One writer at a time, as a file database has: identifiers read as
+    // the largest plus one cannot be taken twice. Another desk holding the
+    // lock past the time-out is the file's busy case: the transaction, empty
+    // as yet, is given up and begun again if the user asks.
+    ServerSql lock;
+    lock.text = QStringLiteral("SELECT pg_advisory_xact_lock(2118)");
+    for (;;) {
+        run(sql, false, nullptr);
+        try {
+            run(lock, false, nullptr);
+            return;
+        } catch (const LockTimeout &e) {
+            Result(PQexec(m_conn, "ROLLBACK"));
+            if (!m_busyPrompt || !*m_busyPrompt)
+                throw Error(e.message());
+            if (!(*m_busyPrompt)(e.message()))
+                throw BusyDeclined(e.message());
+        }
+    }
+}
+
+void PgSession::setProgressPoll(std::function<bool()> poll)
+{
+    m_poll = std::move(poll);
+}
+
+void PgSession::setLockTimeout(int ms)
+{
+    Result(PQexec(m_conn, QByteArray("SET lock_timeout = " + QByteArray::number(qMax(0, ms))).constData()));
+}
+
+PGresult *PgSession::execPolled(const char *text, int n, const char *const *values, const int *lengths)
+{
+    // The poll may let the event loop run another window's statement on this
+    // session, which would read this one's answer as its own.
+    if (m_polling)
+        throw Error(QStringLiteral("Az adatbázis-kiszolgáló még egy utasításon dolgozik; próbálja újra, ha az véget ért."));
+    if (!PQsendQueryParams(m_conn, text, n, nullptr, values, lengths, nullptr, 0))
+        return nullptr;   // PQerrorMessage says why
+    m_polling = true;
+    bool cancelled = false;
+    while (PQisBusy(m_conn)) {
+        waitReadable(PQsocket(m_conn), 20);
+        if (!PQconsumeInput(m_conn))
+            break;
+        if (!cancelled && m_poll && m_poll()) {
+            cancelled = true;
+            if (PGcancel *cancel = PQgetCancel(m_conn)) {
+                char error[256];
+                PQcancel(cancel, error, int(sizeof error));
+                PQfreeCancel(cancel);
+            }
+        }
+    }
+    m_polling = false;
+    // One statement, one result; an error among several is the one to keep.
+    PGresult *kept = nullptr;
+    while (PGresult *r = PQgetResult(m_conn)) {
+        const ExecStatusType status = PQresultStatus(r);
+        const bool failed = status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK;
+        if (!kept || (failed && PQresultStatus(kept) != PGRES_FATAL_ERROR)) {
+            PQclear(kept);
+            kept = r;
+        } else {
+            PQclear(r);
+        }
+    }
+    // A stopped write takes its whole transaction back, as a file's does.
+    if (cancelled && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+        Result(PQexec(m_conn, "ROLLBACK"));
+    return kept;
 }
 
 void PgSession::executeScript(const QString &sql)

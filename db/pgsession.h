@@ -19,6 +19,7 @@
 class QObject;
 class QSocketNotifier;
 struct pg_conn;
+struct pg_result;
 
 namespace zdb {
 
@@ -72,7 +73,23 @@ public:
     // their transactions commit. This session's own writes are left out.
     void watch(std::function<void(const QStringList &)> changed);
 
+    // While set, a statement runs without holding the caller up: `poll` is
+    // called about fifty times a second while the server works, and true
+    // from it sends the server a cancel request. The statement then fails,
+    // and a transaction it was part of is rolled back whole.
+    void setProgressPoll(std::function<bool()> poll);
+    // How long a statement waits for a lock another session holds; past it
+    // the statement fails as busy (0: waits without end).
+    void setLockTimeout(int ms);
+    // Asked, with the server's message, when a statement met another desk's
+    // lock past the time-out: true runs it again, false fails it with
+    // BusyDeclined (see Connection::busyPrompt, which this points to).
+    // Inside a transaction the server has given the transaction up by then:
+    // only a BEGIN IMMEDIATE's write lock is tried again, with a new BEGIN.
+    void setBusyPrompt(const std::function<bool(const QString &)> *prompt) { m_busyPrompt = prompt; }
+
 private:
+    pg_result *execPolled(const char *text, int n, const char *const *values, const int *lengths);
     void run(const ServerSql &sql, bool keepRows, void **result);
     // The name of the session's prepared statement for `text`, prepared now
     // when it has none; throws the server's message when it cannot be.
@@ -96,6 +113,9 @@ private:
     std::vector<Prepared> m_prepared;
     quint64 m_preparedUse = 0;
     quint64 m_preparedCount = 0;
+    std::function<bool()> m_poll;
+    const std::function<bool(const QString &)> *m_busyPrompt = nullptr;
+    bool m_polling = false;   // a statement is on its way; the poll may let other callers in
 };
 
 } // namespace zdb

@@ -33,6 +33,11 @@ qsizetype skipLiteral(const QString &s, qsizetype i)
         }
         return n;
     }
+    // A server's function body ($$ ... $$) holds statements of its own.
+    if (c == QLatin1Char('$') && i + 1 < n && s[i + 1] == QLatin1Char('$')) {
+        const qsizetype j = s.indexOf(QLatin1String("$$"), i + 2);
+        return j < 0 ? n : j + 2;
+    }
     if (c == QLatin1Char('[')) {
         const qsizetype j = s.indexOf(QLatin1Char(']'), i + 1);
         return j < 0 ? n : j + 1;
@@ -250,6 +255,10 @@ BoundSql Query::selectStatement() const
     if (m_filtered && !m_filter.trimmed().isEmpty()) {
         out.sql = QStringLiteral("select * from (") + firstStatement(out.sql) + QStringLiteral(") where ") + m_filter;
         out.values = m_filterParams;
+    } else if (m_connection && m_connection->isServer()) {
+        // The server would refuse a text of several statements whole; the
+        // first one runs, as a file's engine runs it.
+        out.sql = firstStatement(out.sql);
     }
     return out;
 }
@@ -294,9 +303,11 @@ void Query::execute()
         throw Error(QStringLiteral("no database connection"));
     if (m_sql.trimmed().isEmpty())
         throw Error(QStringLiteral("no query specified"));
-    const BoundSql bound = boundText();
+    BoundSql bound = boundText();
     if (!m_connection->isConnected())
         m_connection->open();
+    if (m_connection->isServer())
+        bound.sql = firstStatement(bound.sql);
     const std::unique_ptr<Cursor> cursor = m_connection->query(bound);
     while (cursor->next()) {
     }

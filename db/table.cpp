@@ -59,8 +59,13 @@ QString Table::rowCondition(QVariantList &values, bool readValues) const
         if (!cell.null && cut > 0 && cutToChars(cell.data, cell.size, cut - 1, d->encoding) < cell.size) {
             // A text as long as its column may have been cut when read:
             // its start is what this row set knows of it.
-            where += QStringLiteral(" and substr(cast(") + name + QStringLiteral(" as blob),1,")
-                + QString::number(cell.size) + QStringLiteral(")=cast(? as blob)");
+            // Compared as bytes: a server has no blob type, its bytes are bytea.
+            if (m_connection && m_connection->isServer())
+                where += QStringLiteral(" and substr(convert_to(cast(") + name + QStringLiteral(" as text),'UTF8'),1,")
+                    + QString::number(cell.size) + QStringLiteral(")=convert_to(cast(? as text),'UTF8')");
+            else
+                where += QStringLiteral(" and substr(cast(") + name + QStringLiteral(" as blob),1,")
+                    + QString::number(cell.size) + QStringLiteral(")=cast(? as blob)");
         } else {
             where += QStringLiteral(" and cast(") + name + QStringLiteral(" as text) is ?");
         }

@@ -66,16 +66,21 @@ void RewriteCopiedName(const QString &idField, const QString &nameField, int id,
     // copy with the name, so a list sorted by that column puts the rows in
     // their place. A failure is reported, never swallowed.
     // Tasks and calendar entries change together or not at all: a savepoint
-    // works alike inside a transaction someone holds and outside one.
+    // inside a transaction someone holds, a transaction of its own outside
+    // one (a server has no savepoint outside a transaction).
     zdb::Connection *db = Db1();
-    db->executeDirect(QStringLiteral("SAVEPOINT nevcsere"));
+    const bool own = !db->inTransaction();
+    db->executeDirect(own ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT nevcsere"));
     try {
         for (const QString &table : {QStringLiteral("dolog3"), QStringLiteral("dolog1")})
             zdb::UpdateWhere(db, table, {{nameField, name}}, idField + QStringLiteral("=?"), {id});
-        db->executeDirect(QStringLiteral("RELEASE nevcsere"));
+        db->executeDirect(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE nevcsere"));
     } catch (...) {
         try {
-            db->executeDirect(QStringLiteral("ROLLBACK TO nevcsere; RELEASE nevcsere"));
+            if (!own)
+                db->executeDirect(QStringLiteral("ROLLBACK TO nevcsere; RELEASE nevcsere"));
+            else if (db->inTransaction())
+                db->rollback();
         } catch (...) {
         }
         // The rows written before the failure are back as they were.

@@ -278,7 +278,7 @@ IcsCounts WriteCalendarFile(zdb::Connection *connection, const QDate &from, cons
     {
         zdb::Query q(connection, QStringLiteral("select dolog1, datum, ora, rovid, leiras, ugyfel_nev, termek_nev, "
                                                 "projekt_nev, fontos, kesz, dat_kesz from dolog1 "
-                                                "where datum is not null and datum <> ''")
+                                                "where cast(datum as varchar(10)) <> ''")
                                      + periodCondition("datum", from, to) + QStringLiteral(" order by datum, ora"));
         bindPeriod(q, from, to);
         q.open();
@@ -300,7 +300,7 @@ IcsCounts WriteCalendarFile(zdb::Connection *connection, const QDate &from, cons
     {
         zdb::Query q(connection, QStringLiteral("select dolog3, dat_hatid, rovid, leiras, ugyfel_nev, termek_nev, "
                                                 "projekt_nev, fontos, kesz, dat_kesz, statusz from dolog3 "
-                                                "where dat_hatid is not null and dat_hatid <> ''")
+                                                "where cast(dat_hatid as varchar(10)) <> ''")
                                      + periodCondition("dat_hatid", from, to) + QStringLiteral(" order by dat_hatid"));
         bindPeriod(q, from, to);
         q.open();

@@ -77,7 +77,7 @@ DueTaskCounts CountDueTasks(zdb::Connection *connection, const QDate &today)
 {
     zdb::Query q(connection, QStringLiteral("select sum(case when dat_hatid < :ma then 1 else 0 end) as lejart, "
                                             "sum(case when dat_hatid = :ma then 1 else 0 end) as mai "
-                                            "from dolog3 where kesz = 'N' and dat_hatid is not null and dat_hatid <> ''"));
+                                            "from dolog3 where kesz = 'N' and cast(dat_hatid as varchar(10)) <> ''"));
     q.setParam(QStringLiteral("ma"), today);
     q.open();
     DueTaskCounts counts;

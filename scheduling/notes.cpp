@@ -28,13 +28,17 @@ const QString kCategory = QStringLiteral("kategoria");
 
 QString NoteCategorySql()
 {
-    return QStringList{QStringLiteral("SELECT DISTINCT kategoria"),
+    // Ordered outside the union: a server reads "1 COLLATE ..." as an
+    // expression, not as the first column, and a union's order takes none.
+    return QStringList{QStringLiteral("SELECT kategoria FROM ("),
+                       QStringLiteral("SELECT DISTINCT kategoria"),
                        QStringLiteral("FROM jegyzet"),
                        QStringLiteral("WHERE (kategoria IS NOT NULL) AND (kategoria <> '')"),
                        QStringLiteral("UNION"),
                        QStringLiteral("SELECT"),
                        QStringLiteral("'' AS kategoria"),
-                       QStringLiteral("ORDER BY 1 COLLATE hungarian;")}
+                       QStringLiteral(") AS k"),
+                       QStringLiteral("ORDER BY kategoria COLLATE hungarian;")}
         .join(QLatin1Char('\n'));
 }
 

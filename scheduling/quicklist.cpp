@@ -670,8 +670,11 @@ QString QuickListTaskOrder()
 {
     // One expression (the record set puts its order in parentheses); the
     // day is the database's local today, so no value is pasted into the text.
-    return QStringLiteral("case when kesz = 'N' and dat_hatid is not null and dat_hatid <> '' "
-                          "and dat_hatid < date('now', 'localtime') then '0' else '1' end || ifnull(dat_hatid, '')");
+    // The date is read as text, so an empty date of a file and a server's
+    // missing one compare alike.
+    return QStringLiteral("case when kesz = 'N' and cast(dat_hatid as varchar(10)) <> '' "
+                          "and dat_hatid < date('now', 'localtime') then '0' else '1' end "
+                          "|| ifnull(cast(dat_hatid as varchar(10)), '')");
 }
 
 int QuickListOverdueDays(const zdb::RecordSet &rs, int row)

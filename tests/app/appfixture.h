@@ -7,7 +7,10 @@
 #include "app/application.h"
 #include "app/helpers/helpers.h"
 #include "app/mainwindow.h"
+#include "tests/common/pgtest.h"
 #include "tests/common/testenv.h"
+#include "db/dbcopy.h"
+#include "db/serverschema.h"
 #include "app/helpers/testhooks.h"
 
 #include <QAction>
@@ -37,12 +40,36 @@ struct AppFixture
         testhooks::reset();
     }
     QString path(const QString &rel) const { return dir.filePath(rel); }
-    QString dbPath() const { return path(QStringLiteral("Zentavo.sqb")); }
+    // The file, or on a server run the connection string of a database of
+    // this fixture's own.
+    QString dbPath() const { return m_server.isEmpty() ? path(QStringLiteral("Zentavo.sqb")) : m_server; }
     void makeDb(const QString &extraSql = {})
     {
+        if (testenv::onServer()) {
+            static int made = 0;
+            m_server = makeServerDb(QStringLiteral("zt_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made));
+            if (!extraSql.isEmpty())
+                testenv::execSql(dbPath(), extraSql);
+            return;
+        }
         testenv::makeDatabase(dbPath());
         if (!extraSql.isEmpty())
             testenv::execSql(dbPath(), extraSql);
+    }
+    // The program's database on the test run's server instead of a file: a
+    // fresh database `name` with every table, named in the ini file. Empty
+    // when the run has no server; else its connection string.
+    QString makeServerDb(const QString &name, const QString &extraSql = {})
+    {
+        if (pgtest::baseAddress().isEmpty())
+            return {};
+        const QString address = pgtest::freshDatabase(name);
+        zdb::Connection c;
+        c.setPath(address);
+        c.executeDirect(zdb::serverSchema(zdb::FileSchema()) + extraSql);
+        c.close();
+        ini().setValue(QStringLiteral("Database/Path"), address);
+        return address;
     }
     bool start()
     {
@@ -55,6 +82,9 @@ struct AppFixture
             main->close();
     }
     QSettings ini() const { return QSettings(IniFilePath(), QSettings::IniFormat); }
+
+private:
+    QString m_server;
 };
 
 // A window's command by its object name, as a test triggers it (the

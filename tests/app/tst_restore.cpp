@@ -452,6 +452,73 @@ private Q_SLOTS:
         QCOMPARE(RestoreCopies().first().cause, CopyCause::Daily);
     }
 
+    // A server database's copies are file databases with its rows; a
+    // restore puts a copy's rows back into the server, and a copy the
+    // server cannot take leaves it as it was.
+    void serverDatabaseCopiesAndRestores()
+    {
+        AppFixture f;
+        const QString address = f.makeServerDb(QStringLiteral("zt_app_restore"),
+                                               QStringLiteral("INSERT INTO jegyzet (jegyzet, rovid) VALUES (1, 'első');"));
+        if (address.isEmpty())
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        zdb::Connection other;   // another desk
+        other.setPath(address);
+        auto serverNote = [&] {
+            zdb::Query q(&other, QStringLiteral("SELECT rovid FROM jegyzet WHERE jegyzet = 1"));
+            q.open();
+            return q.text(QStringLiteral("rovid"));
+        };
+        QVERIFY(f.start());
+        const QString copy = MakeRestoreCopy(Db1(), CopyCause::Import);
+        QCOMPARE(storedNote(copy), QStringLiteral("első"));   // a file database, read by SQLite itself
+        QVERIFY(zdb::QuickCheck(copy).sound);
+        QCOMPARE(QDir(RestoreCopyFolder()).entryList(QDir::Files).size(), 2);   // the copy and its record, nothing half made
+        const QList<RestoreCopy> mine = RestoreCopiesOf(KeyOfDatabase(Db1()));
+        QCOMPARE(mine.size(), 1);
+        QVERIFY(mine.first().sound);
+        QVERIFY(QFileInfo(copy).fileName().startsWith(QStringLiteral("zt_app_restore-")));
+
+        other.executeDirect(QStringLiteral("UPDATE jegyzet SET rovid = 'rossz import'"));
+        testhooks::onNextDialog([](QDialog *d) {
+            auto *dialog = qobject_cast<Tfrm_Visszaallit *>(d);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->list()->topLevelItemCount(), 1);
+            testhooks::setNextAnswer(true);
+            dialog->findChild<QPushButton *>(QStringLiteral("btVisszaallit"))->click();
+            QCOMPARE(dialog->list()->topLevelItemCount(), 2);   // the state before the restore is kept
+            dialog->reject();
+        });
+        f.main->aVisszaallit->trigger();
+        QCOMPARE(serverNote(), QStringLiteral("első"));
+        QCOMPARE(RestoreCopies().first().cause, CopyCause::Restore);
+        QCOMPARE(storedNote(RestoreCopies().first().path), QStringLiteral("rossz import"));
+        QCOMPARE(testhooks::shownMessages().last().text, QStringLiteral("Az adatbázis visszaállítva."));
+
+        // A text in an integer column: the server refuses it and keeps its rows.
+        other.executeDirect(QStringLiteral("UPDATE jegyzet SET rovid = 'mostani'"));
+        testenv::execSql(copy, QStringLiteral("UPDATE jegyzet SET jegyzet = 'egy';"));
+        testhooks::onNextDialog([](QDialog *d) {
+            auto *dialog = qobject_cast<Tfrm_Visszaallit *>(d);
+            QVERIFY(dialog);
+            for (int i = 0; i < dialog->list()->topLevelItemCount(); ++i)
+                if (dialog->list()->topLevelItem(i)->text(2) == u"CSV betöltés előtt")
+                    dialog->list()->setCurrentItem(dialog->list()->topLevelItem(i));
+            testhooks::setNextAnswer(true);
+            dialog->findChild<QPushButton *>(QStringLiteral("btVisszaallit"))->click();
+            dialog->reject();
+        });
+        f.main->aVisszaallit->trigger();
+        QVERIFY2(testhooks::shownMessages().last().text.contains(QStringLiteral("jegyzet oszlop")),
+                 qPrintable(testhooks::shownMessages().last().text));
+        QCOMPARE(serverNote(), QStringLiteral("mostani"));
+
+        // Closing the program leaves the day's copy of the server database.
+        f.closeMain();
+        QCOMPARE(RestoreCopies().first().cause, CopyCause::Daily);
+        QCOMPARE(RestoreCopiesOf(KeyOfFile(address)).first().cause, CopyCause::Daily);
+    }
+
     void damagedDatabaseEndsTheStart()
     {
         AppFixture f;

@@ -11,11 +11,57 @@
 #include <QTest>
 #include <QVariant>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include "db/codec.h"
 
 namespace testenv {
+
+// The window tests run on a file, or, registered a second time with
+// ZENTAVO_TEST_ENGINE=server, on the test run's server: their "database
+// path" is then its connection string, and what they read and write beside
+// the program goes through libpq itself.
+inline bool onServer()
+{
+    return qgetenv("ZENTAVO_TEST_ENGINE") == "server" && !qgetenv("ZENTAVO_TEST_PG").isEmpty();
+}
+
+inline bool isServerDatabase(const QString &db)
+{
+    return db.startsWith(QLatin1String("host=")) || db.startsWith(QLatin1String("postgres"));
+}
+
+// Every row of a query on a server: integers as int, texts as QString, NULL
+// as an invalid QVariant; a failure is a test failure (rows empty).
+inline QList<QVariantList> serverRows(const QString &address, const QString &sql, QString *error = nullptr)
+{
+    QList<QVariantList> rows;
+    PGconn *c = PQconnectdb(address.toUtf8().constData());
+    PQsetClientEncoding(c, "UTF8");
+    PGresult *r = PQexec(c, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(r);
+    if (status == PGRES_TUPLES_OK) {
+        for (int i = 0; i < PQntuples(r); ++i) {
+            QVariantList row;
+            for (int j = 0; j < PQnfields(r); ++j) {
+                const Oid type = PQftype(r, j);
+                if (PQgetisnull(r, i, j))
+                    row << QVariant();
+                else if (type == 20 || type == 21 || type == 23)   // int8, int2, int4
+                    row << QVariant(QByteArray(PQgetvalue(r, i, j)).toInt());
+                else
+                    row << QVariant(QString::fromUtf8(PQgetvalue(r, i, j), PQgetlength(r, i, j)));
+            }
+            rows << row;
+        }
+    } else if (status != PGRES_COMMAND_OK && error) {
+        *error = QString::fromUtf8(PQerrorMessage(c));
+    }
+    PQclear(r);
+    PQfinish(c);
+    return rows;
+}
 
 inline QString sourceDir()
 {
@@ -31,6 +77,12 @@ inline QString sourceDir()
 // Runs SQL on a database file the way another program would (Windows-1250 text).
 inline void execSql(const QString &dbPath, const QString &sql)
 {
+    if (isServerDatabase(dbPath)) {
+        QString error;
+        serverRows(dbPath, sql, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        return;
+    }
     sqlite3 *db = nullptr;
     QVERIFY(sqlite3_open(QFile::encodeName(dbPath).constData(), &db) == SQLITE_OK);
     // Like any program sharing the file, it waits a moment for a reader
@@ -64,6 +116,12 @@ inline void makeDatabase(const QString &dbPath)
 // program would (Windows-1250 text); invalid for NULL or no row.
 inline QVariant storedValue(const QString &dbPath, const QString &sql)
 {
+    if (isServerDatabase(dbPath)) {
+        const QList<QVariantList> rows = serverRows(dbPath, sql);
+        if (rows.isEmpty() || rows.first().isEmpty() || !rows.first().first().isValid())
+            return {};
+        return rows.first().first().toString();   // as the file's reader gives it: text
+    }
     sqlite3 *db = nullptr;
     QVariant value;
     if (sqlite3_open(QFile::encodeName(dbPath).constData(), &db) == SQLITE_OK) {

@@ -226,7 +226,7 @@ private Q_SLOTS:
         QVERIFY(w->table()->locate(QStringLiteral("ugyfel"), 4));   // code 3, its own alone
         answerEditor({{QStringLiteral("edNev"), QStringLiteral("Zöld Kert Bt.")}});
         w->aSzerkeszt->trigger();
-        QVERIFY(testhooks::shownMessages().isEmpty());
+        QVERIFY2(testhooks::shownMessages().isEmpty(), qPrintable(testhooks::shownMessages().value(0).text));
         QCOMPARE(db(QStringLiteral("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel=4")).toString(), QStringLiteral("Zöld Kert Bt."));
     }
 
@@ -234,6 +234,8 @@ private Q_SLOTS:
     // going back is the default, storing them as "?" the user's choice.
     void charactersOutsideTheCodePageAreAskedAbout()
     {
+        if (testenv::onServer())
+            QSKIP("a server keeps every character: there is nothing to ask");
         Tfrm_Ugyfel *w = open();
         QVERIFY(w->table()->locate(QStringLiteral("ugyfel"), 4));
         testhooks::onNextDialog([](QDialog *d) {
@@ -288,7 +290,7 @@ private Q_SLOTS:
         const QString name = QStringLiteral("O'Neil: ?Kft:Bp");
         answerEditor({{QStringLiteral("edNev"), name}});
         w->aSzerkeszt->trigger();
-        QVERIFY(testhooks::shownMessages().isEmpty());
+        QVERIFY2(testhooks::shownMessages().isEmpty(), qPrintable(testhooks::shownMessages().value(0).text));
         for (const char *sql : {"SELECT ugyfel_nev FROM dolog3 WHERE dolog3=1", "SELECT ugyfel_nev FROM dolog3 WHERE dolog3=2",
                                 "SELECT ugyfel_nev FROM dolog1 WHERE dolog1=1"})
             QCOMPARE(db(QString::fromLatin1(sql)).toString(), name);
@@ -321,6 +323,8 @@ private Q_SLOTS:
 
     void aFailedRewriteIsReported()
     {
+        if (testenv::onServer())
+            QSKIP("the failure is planted with a file's trigger");
         testenv::execSql(f->dbPath(), QStringLiteral("CREATE TRIGGER t_lock BEFORE UPDATE ON dolog1 "
                                                      "BEGIN SELECT RAISE(ABORT, 'database is locked'); END;"));
         Tfrm_Ugyfel *w = open();

@@ -485,24 +485,63 @@ private Q_SLOTS:
     }
 
     // A long statement is stopped from the window, by the command or by Esc,
-    // while it runs: nothing of it stays, the window stays open and usable.
+    // while it runs, on a file and on a server (which is sent a cancel
+    // request): nothing of it stays, the window stays open and usable.
     void aRunningStatementCanBeStopped_data()
     {
+        QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("byEsc");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("before");   // run first, one at a time
+        const QString stopped = QStringLiteral("Az utasítás leállítva, nem futott le.");
         // Long enough that a statement that cannot be stopped fails the test
         // by finishing; bounded so that such a fault does not hang the run.
         const QString rows = QStringLiteral("with recursive c(x) as (select 1 union all select x+1 from c where x < 30000000) ");
         QTest::newRow("query, command")
-            << QStringLiteral("select count(*) from (") + rows + QStringLiteral("select x from c)") << false;
+            << "file" << QStringLiteral("select count(*) from (") + rows + QStringLiteral("select x from c)") << false << stopped << QStringList();
         QTest::newRow("write, Esc")
-            << QStringLiteral("update jegyzet set rovid = (") + rows + QStringLiteral("select count(*) from c)") << true;
+            << "file" << QStringLiteral("update jegyzet set rovid = (") + rows + QStringLiteral("select count(*) from c)") << true << stopped << QStringList();
+        QTest::newRow("server query, command") << "server" << QStringLiteral("select pg_sleep(30)") << false << stopped << QStringList();
+        // The first row is written before the second one's wait.
+        QTest::newRow("server write, Esc")
+            << "server"
+            << QStringLiteral("update jegyzet set rovid = (select 'x' from pg_sleep(case when jegyzet = 2 then 30 else 0 end)) where jegyzet > 0")
+            << true << stopped << QStringList();
+        QTest::newRow("server write in a transaction")
+            << "server"
+            << QStringLiteral("update jegyzet set rovid = (select 'y' from pg_sleep(30)) where jegyzet = 2")
+            << false << stopped + QStringLiteral("\nA nyitott tranzakciót az adatbázis visszavonta.")
+            << QStringList{QStringLiteral("begin"), QStringLiteral("update jegyzet set rovid = 'x' where jegyzet = 1")};
     }
     void aRunningStatementCanBeStopped()
     {
+        QFETCH(QString, engine);
         QFETCH(QString, sql);
         QFETCH(bool, byEsc);
+        QFETCH(QString, message);
+        QFETCH(QStringList, before);
+        zdb::Connection other;   // reads the rows from outside the program
+        if (engine == u"server") {
+            console.reset();
+            f = std::make_unique<AppFixture>();
+            const QString address = f->makeServerDb(QStringLiteral("zt_console_stop"), QString::fromUtf8(kData));
+            if (address.isEmpty())
+                QSKIP("no test server: run through ctest or scripts/pgserver run");
+            other.setPath(address);
+            QVERIFY(f->start());
+            console = std::make_unique<Tfrm_Sql>(f->main.get());
+        }
+        auto firstNote = [&] {
+            if (engine == u"file")
+                return rovidOf(db(), 1);
+            zdb::Query q(&other, QStringLiteral("select rovid from jegyzet where jegyzet = 1"));
+            q.open();
+            return q.text(QStringLiteral("rovid"));
+        };
         console->show();
+        for (const QString &statement : before)
+            run(statement);
         QVERIFY(!console->aLeallit->isEnabled());
         bool enabledWhileRunning = false;
         QTimer::singleShot(300, console.get(), [&] {
@@ -513,16 +552,39 @@ private Q_SLOTS:
                 console->aLeallit->trigger();
         });
         const auto shown = run(sql);
-        QVERIFY(enabledWhileRunning);
+        QVERIFY2(enabledWhileRunning, qPrintable(shown.value(0).text));
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].icon, QStringLiteral("warning"));
-        QCOMPARE(shown[0].text, QStringLiteral("Az utasítás leállítva, nem futott le."));
+        QCOMPARE(shown[0].text, message);
         QVERIFY(console->isVisible());
         QVERIFY(!console->query()->isOpen());
-        QCOMPARE(rovidOf(db(), 1), QStringLiteral("Első jegyzet"));
+        QCOMPARE(firstNote(), QStringLiteral("Első jegyzet"));
         QVERIFY(!console->aLeallit->isEnabled());
+        QVERIFY(!Db1()->inTransaction());
         // The connection is free again.
         run(QStringLiteral("select count(*) from jegyzet"));
+        QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("2"));
+    }
+
+    // On a server as on a file: of several statements the first runs and
+    // the rest is said not to, and a write says how many rows it changed,
+    // inside an open transaction too, which stays usable.
+    void serverRunsTheFirstStatementAndCountsRows()
+    {
+        console.reset();
+        f = std::make_unique<AppFixture>();
+        const QString address = f->makeServerDb(QStringLiteral("zt_console_first"), QString::fromUtf8(kData));
+        if (address.isEmpty())
+            QSKIP("no test server: run through ctest or scripts/pgserver run");
+        QVERIFY(f->start());
+        console = std::make_unique<Tfrm_Sql>(f->main.get());
+        run(QStringLiteral("begin"));
+        const auto shown = run(QStringLiteral("update jegyzet set rovid = 'Y' where jegyzet in (1, 2); delete from jegyzet"));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].text.startsWith(kDone + QStringLiteral("\nMódosított sorok száma: 2\n\n")), qPrintable(shown[0].text));
+        QVERIFY(Db1()->inTransaction());
+        run(QStringLiteral("commit"));
+        run(QStringLiteral("select count(*) from jegyzet where rovid = 'Y'"));
         QCOMPARE(console->query()->textAt(0, 0), QStringLiteral("2"));
     }
 

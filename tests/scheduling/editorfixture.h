@@ -24,6 +24,8 @@ namespace editortest {
 // Every row of a query: integers as int, text decoded, NULL as an invalid QVariant.
 inline QList<QVariantList> dbRows(const QString &dbPath, const QString &sql)
 {
+    if (testenv::isServerDatabase(dbPath))
+        return testenv::serverRows(dbPath, sql);
     QList<QVariantList> rows;
     sqlite3 *db = nullptr;
     if (sqlite3_open(QFile::encodeName(dbPath).constData(), &db) != SQLITE_OK) {

@@ -43,7 +43,7 @@ namespace {
 const char *const kNotes = R"(
 INSERT INTO jegyzet (jegyzet, datum, kategoria, rovid, szoveg) VALUES
  (1, '2026-03-01', 'munka', 'Árajánlat', 'Az árvíztűrő tükörfúrógép ára'),
- (2, '2026-01-15', 'otthon', 'Bevásárlás', 'tej, kenyér' || char(13) || char(10) || 'alma'),
+ (2, '2026-01-15', 'otthon', 'Bevásárlás', 'tej, kenyér)" "\r\n" R"(alma'),
  (3, '2026-02-10', '', 'Ötlet', 'Árvíz után'),
  (4, '2026-02-20', NULL, 'Cseréld ki', 'a 100% biztos_tipp'),
  (5, '2026-01-01', 'munka', 'Határidő', NULL),
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QVERIFY(actionOf(f->main, QStringLiteral("aJegyzetek"))->isEnabled());
         QVERIFY(actionOf(f->main, QStringLiteral("aTrJegyzet"))->isEnabled());
         Tfrm_Jegyzetek *w = open();
-        QVERIFY(w);
+        QVERIFY2(w, qPrintable(testhooks::lastMessage().text));
         QVERIFY(Beall().NotesWindowOpen);
         QCOMPARE(w->windowTitle(), QStringLiteral("Jegyzettömb"));
         QCOMPARE(w->header()->title(), QStringLiteral("Jegyzetek"));

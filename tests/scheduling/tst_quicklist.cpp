@@ -135,7 +135,7 @@ private Q_SLOTS:
         f.makeDb(demoSql());
         QVERIFY(f.start());
         Tfrm_GyorsLista *q = openQuickList(f);
-        QVERIFY(q);
+        QVERIFY2(q, qPrintable(testhooks::lastMessage().text));
         QVERIFY(q->isWindow());
         QVERIFY(!q->parentWidget());   // its own window, not one of the main window's children
         QCOMPARE(q->windowTitle(), QStringLiteral("Zentavo"));
@@ -199,8 +199,9 @@ private Q_SLOTS:
 
         // On the calendar page the entry is marked done and stays current.
         q->showPage(Tfrm_GyorsLista::CalendarPage);
-        cal->locate(QStringLiteral("dolog1"), 11);
+        QVERIFY(cal->locate(QStringLiteral("dolog1"), 11));
         press(q, QKeySequence(Qt::Key_F7));
+        QVERIFY2(testhooks::shownMessages().isEmpty(), qPrintable(testhooks::lastMessage().text));
         QCOMPARE(dbValue(QStringLiteral("SELECT kesz FROM dolog1 WHERE dolog1=11")).toString(), QStringLiteral("I"));
         QCOMPARE(cal->value(QStringLiteral("dolog1")).toInt(), 11);
         QVERIFY(q->calendarText()->toPlainText().contains(QStringLiteral("elkészült : Igen")));

@@ -44,7 +44,7 @@ private Q_SLOTS:
     void taskTextIsBuiltLineByLine()
     {
         zdb::Table *t = openTasks(task(QStringLiteral(
-            "7, '2005-01-31', '2005-02-28', 'Árajánlat', 'első sor' || char(13,10) || 'második sor', 'Kovács Bt.', "
+            "7, '2005-01-31', '2005-02-28', 'Árajánlat', 'első sor\r\nmásodik sor', 'Kovács Bt.', "
             "'Nyomtató', 'Iroda', 2, 'N', NULL, 1")));
         QVERIFY(t);
         const QString expected = QStringLiteral(

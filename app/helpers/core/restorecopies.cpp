@@ -3,7 +3,9 @@
 #include "app/helpers/core/common.h"
 #include "db/backup.h"
 #include "db/connection.h"
+#include "db/dbcopy.h"
 #include "db/dberror.h"
+#include "db/pgsession.h"
 #include "db/recordset.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -58,6 +61,9 @@ QString recordOf(const QString &copy)
 
 QString normalPath(const QString &path)
 {
+    // A server's address is no path: it is compared as written (without a password).
+    if (zdb::isServerAddress(path))
+        return zdb::addressWithoutPassword(path).trimmed();
     return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(path)).absoluteFilePath());
 }
 
@@ -162,6 +168,32 @@ qint64 nextSerial(const QDir &folder)
     return serial + 1;
 }
 
+// A server database's copy is a file database written by the reverse copy,
+// under a temporary name until it is whole, checked and recorded, as
+// BackupDatabase does for a file.
+void copyServer(zdb::Connection *db, const QString &path, const std::function<void(const QString &)> &beforeRename)
+{
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    try {
+        {
+            zdb::Connection file;
+            file.defaultExt.clear();
+            file.setPath(partial);
+            zdb::CopyDatabase(*db, file, zdb::FileSchema());
+            file.close();
+        }
+        beforeRename(partial);
+        if (!QFile::rename(partial, path))
+            throw zdb::Error(QStringLiteral("A másolat nem nevezhető át: %1").arg(path));
+    } catch (...) {
+        QFile::remove(partial);
+        if (!QFileInfo::exists(path))
+            QFile::remove(recordOf(path));
+        throw;
+    }
+}
+
 } // namespace
 
 DatabaseKey KeyOfDatabase(zdb::Connection *db)
@@ -170,6 +202,10 @@ DatabaseKey KeyOfDatabase(zdb::Connection *db)
     if (!db)
         return key;
     key.path = normalPath(db->fullPath());
+    // A server database is known by its address: its copies are files made
+    // by the program, with no header of the server's to carry an identity.
+    if (db->isServer())
+        return key;
     if (!db->isConnected())
         return {key.path, zdb::ReadDatabaseIdentity(key.path)};
     // Only a database of this program gets an identity written into it: a
@@ -188,6 +224,8 @@ DatabaseKey KeyOfDatabase(zdb::Connection *db)
 
 DatabaseKey KeyOfFile(const QString &path)
 {
+    if (zdb::isServerAddress(path))
+        return {normalPath(path), 0};
     return {normalPath(path), zdb::ReadDatabaseIdentity(path)};
 }
 
@@ -228,17 +266,12 @@ QString MakeRestoreCopy(zdb::Connection *db, CopyCause cause, const QString &kee
 {
     if (!db || !db->isConnected())
         throw zdb::Error(QStringLiteral("Nincs nyitott adatbázis"));
-    // A server database is saved on the server (pg_dump) or copied into a
-    // file with zentavo-mkdb --from; the file copies here are of files.
-    if (db->isServer())
-        throw zdb::Error(QStringLiteral("Kiszolgálón lévő adatbázisról a program nem készít visszaállítási másolatot.\r\n"
-                                        "Mentse a kiszolgálón, vagy másolja fájlba: zentavo-mkdb --from <kapcsolat> <fájl>"));
     const DatabaseKey key = KeyOfDatabase(db);
     const QDir folder(RestoreCopyFolder());
     if (!folder.mkpath(QStringLiteral(".")))
         throw zdb::Error(QStringLiteral("A mentések mappája nem hozható létre: %1").arg(folder.path()));
     const QDateTime now = QDateTime::currentDateTime();
-    QString base = SafeFileName(QFileInfo(key.path).completeBaseName());
+    QString base = SafeFileName(db->databaseName());
     if (base.isEmpty())
         base = QStringLiteral("Zentavo");
     // The order number, not the clock, orders the copies; it also keeps the
@@ -254,7 +287,7 @@ QString MakeRestoreCopy(zdb::Connection *db, CopyCause cause, const QString &kee
     const qint64 taken = serial - 1;
     // The copy is checked before it appears, and its record is in place
     // by then: a copy is never listed without its database and verdict.
-    zdb::BackupDatabase(db->handle(), path, [&](const QString &partial) {
+    auto record = [&](const QString &partial) {
         const zdb::IntegrityReport report = zdb::QuickCheck(partial);
         const bool sound = report.sound && report.objects > 0;
         writeRecord(recordOf(path), {{"database", key.path},
@@ -264,7 +297,11 @@ QString MakeRestoreCopy(zdb::Connection *db, CopyCause cause, const QString &kee
                                      {"cause", QLatin1String(causeTag(cause))},
                                      {"sound", sound ? QStringLiteral("1") : QStringLiteral("0")},
                                      {"findings", report.objects > 0 ? report.findings.left(300) : QStringLiteral("üres")}});
-    });
+    };
+    if (db->isServer())
+        copyServer(db, path, record);
+    else
+        zdb::BackupDatabase(db->handle(), path, record);
     prune(key, keep);
     return path;
 }
@@ -273,8 +310,6 @@ void MakeDailyCopy(zdb::Connection *db)
 {
     if (!db || !db->isConnected())
         throw zdb::Error(QStringLiteral("Nincs nyitott adatbázis"));
-    if (db->isServer())
-        return;   // the server's own backups keep it
     const DatabaseKey key = KeyOfDatabase(db);
     const QDate today = QDate::currentDate();
     for (const RestoreCopy &c : RestoreCopiesOf(key)) {
