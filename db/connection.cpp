@@ -235,6 +235,11 @@ void Connection::executeDirect(const QString &sql)
 
 void Connection::runToEnd(sqlite3_stmt *stmt)
 {
+    stepToEnd(stmt, [stmt](bool) { return sqlite3_finalize(stmt) == SQLITE_OK; });
+}
+
+void Connection::stepToEnd(sqlite3_stmt *stmt, const std::function<bool(bool failed)> &giveBack)
+{
     int rc;
     for (;;) {
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -246,17 +251,17 @@ void Connection::runToEnd(sqlite3_stmt *stmt)
             break;
         const QString message = lastErrorMessage();
         if (!busyPrompt(message)) {
-            sqlite3_finalize(stmt);
+            giveBack(true);
             throw BusyDeclined(message);
         }
         sqlite3_reset(stmt);
     }
     if (rc != SQLITE_DONE) {
         const QString message = lastErrorMessage();
-        sqlite3_finalize(stmt);
+        giveBack(true);
         throw Error(message);
     }
-    if (sqlite3_finalize(stmt) != SQLITE_OK)
+    if (!giveBack(false))
         throw Error(lastErrorMessage());
 }
 
@@ -362,25 +367,10 @@ void Connection::dropStatements()
 
 void Connection::runCached(sqlite3_stmt *stmt)
 {
-    int rc;
-    for (;;) {
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
-        if (!isBusy(rc) || !busyPrompt)
-            break;
-        const QString message = lastErrorMessage();
-        if (!busyPrompt(message)) {
-            releaseStatement(stmt, true);
-            throw BusyDeclined(message);
-        }
-        sqlite3_reset(stmt);
-    }
-    if (rc != SQLITE_DONE) {
-        const QString message = lastErrorMessage();
-        releaseStatement(stmt, true);
-        throw Error(message);
-    }
-    releaseStatement(stmt);
+    stepToEnd(stmt, [this, stmt](bool failed) {
+        releaseStatement(stmt, failed);
+        return true;
+    });
 }
 
 void Connection::beginTransaction()

@@ -125,6 +125,9 @@ Q_SIGNALS:
 private:
     void watchServer();   // other desks' commits reach TableChanges
     void runCached(sqlite3_stmt *stmt);
+    // Steps to the end, asking the busy prompt; `giveBack` finalizes or
+    // returns the statement (failed: after an error) and says if that went well.
+    void stepToEnd(sqlite3_stmt *stmt, const std::function<bool(bool failed)> &giveBack);
     void dropStatements();
     struct CachedStatement;
     std::vector<CachedStatement> m_statements;

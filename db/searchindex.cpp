@@ -1108,15 +1108,8 @@ void SearchIndexKeeper::start()
         g_current = this;
         if (ServerSearchIsCurrent(*m_connection->server()))
             return;
-        auto *thread = new ServerBuildThread(m_serverAddress, m_serverPassword);
-        m_worker = thread;
-        connect(thread, &QThread::finished, this, [this, thread] {
-            if (m_worker == thread)
-                workerDone(thread->complete);
-        }, Qt::QueuedConnection);
-        Q_EMIT reindexingChanged(true);
+        launch(new ServerBuildThread(m_serverAddress, m_serverPassword));
         Q_EMIT reindexProgress(0, 0);   // no measure of it: busy
-        thread->start(QThread::LowPriority);
         return;
     }
     m_databasePath = m_connection->fullPath();
@@ -1240,6 +1233,11 @@ void SearchIndexKeeper::startWorker()
         return;
     auto *thread = new ReindexThread(m_databasePath, m_indexPath, m_connection->encoding, m_pendingTables, &m_cancel, this);
     m_pendingTables.clear();
+    launch(thread);
+}
+
+void SearchIndexKeeper::launch(KeeperThread *thread)
+{
     m_worker = thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         if (m_worker == thread)

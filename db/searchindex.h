@@ -154,6 +154,8 @@ private:
 // import) and a stale index at start are re-indexed by a background thread,
 // whose progress it announces. On a server database the triggers keep the
 // search table; the keeper makes it when it is missing and tells of changes.
+class KeeperThread;   // a background index job
+
 class SearchIndexKeeper : public QObject
 {
     Q_OBJECT
@@ -197,6 +199,7 @@ private:
     void syncNow(const QString &table, const QList<qint64> &ids);
     void queueTables(const QStringList &tables);
     void startWorker();
+    void launch(KeeperThread *thread);   // the worker, heard when it ends
     void workerDone(bool complete);
     void recordFingerprint();
 
