@@ -2,6 +2,9 @@
 // these write):
 //   desk_idle_watch           five task list windows idle for 10 s with the watcher on,
 //                             CPU time against the same with it off
+//   desk_idle_watch_plain     the same watching, against a plain loop that wakes on a
+//                             one-second timer and steps PRAGMA data_version on a
+//                             connection of its own (the floor of any watcher that looks)
 //   desk_refresh_100k         the open task list brought current after another
 //                             connection changed one row, against opening the list
 //   desk_post_conflict_check  10,000 posts checking every column read, against the
@@ -98,6 +101,22 @@ int main(int argc, char **argv)
             off.push_back(idleCpu(5000));
         }
         zbench::report("desk_idle_watch", on[0] + on[1], off[0] + off[1], 2);
+        {
+            sqlite3_stmt *look = nullptr;
+            zbench::check(sqlite3_prepare_v2(other, "PRAGMA data_version", -1, &look, nullptr), other, "prepare");
+            QTimer timer;
+            timer.setInterval(1000);
+            timer.setTimerType(Qt::VeryCoarseTimer);
+            QObject::connect(&timer, &QTimer::timeout, [look] {
+                sqlite3_step(look);
+                sqlite3_reset(look);
+            });
+            timer.start();
+            const double plain = idleCpu(5000) + idleCpu(5000);
+            timer.stop();
+            sqlite3_finalize(look);
+            zbench::report("desk_idle_watch_plain", on[0] + on[1], plain, 2);
+        }
         // A list window closing closes the shared task list: one anew.
         windows.clear();
         windows.emplace_back(bench.openWindow(true));
